@@ -1,0 +1,81 @@
+// The event loop's dispatch table: which steps run, in which order, for each event. Pure data so
+// that the routing is tested without Windows; the Win32 loop only executes the steps.
+#pragma once
+
+#include <span>
+
+#include "app/object_ids.h"
+
+namespace orv {
+
+enum class EventKind { Tray, Command, Control, MouseMove, LeftButtonDown, LeftButtonUp };
+
+// Tray event types, from the icon's mouse notifications.
+enum class TrayEventType {
+  LeftPress = 0,
+  RightPress = 1,
+  LeftDoubleClick = 2,
+  RightDoubleClick = 3
+};
+
+struct Event {
+  EventKind kind;
+  int window = 0;  // the window number the event belongs to (WindowId), 0 for none
+  int datum = 0;   // command id or control id
+  int type = 0;    // tray event type
+};
+
+// One operation of the program, named as the owning module names it.
+enum class Step {
+  SetAutostartCheckFromSetting,  // tray menu item 10 shows LoadOnWindowsStart
+  ShowTrayMenu,
+  SetModeRegion,
+  SetModeScreen,
+  SetModeWindow,
+  PauseBeforeCapture,  // 300 ms
+  ResetWindowPick,
+  OpenSelectionOverlay,
+  CaptureFullScreen,
+  OpenPreviewWindow,
+  ClosePreviewWindow,
+  FreeCapture,
+  FreePrintImage,
+  FreeBackupImage,
+  ToggleAutostartCheck,  // flips item 10 and LoadOnWindowsStart
+  ApplyAutostart,
+  OpenHelp,
+  OpenDonate,
+  OpenMoreTools,
+  OpenAboutWindow,
+  ShowInformation,  // information box, then the signature page
+  Quit,
+  CopyToClipboard,
+  PrintWithDialog,
+  PrintToDefault,
+  ToggleFitToPaper,  // FitPaperOrientation and the toggle's tooltip follow the button
+  SavePreferences,
+  OpenPrintersFolder,
+  CopyBackupToCapture,
+  RefreshPreview,
+  RotateCapture,
+  MakeNegative,
+  MakeGrey,
+  OpenInPaint,
+  SaveCaptureToFile,
+  CloseAboutWindow,
+  OpenAboutLink,
+  OverlayPointerMove,
+  OverlayLeftPress,
+  OverlayLeftRelease,
+};
+
+// The steps for an event, in order; empty for an event that matches no row (it is ignored).
+std::span<const Step> Route(const Event& event);
+
+enum class PointerShape { Unchanged, Cross, Hand };
+
+// Over the selection overlay the pointer is a cross when selecting a region and a hand when
+// picking a window; it is set before every overlay event is dispatched.
+PointerShape PointerFor(const Event& event, CaptureMode mode);
+
+}  // namespace orv

@@ -1,0 +1,216 @@
+#include "app/event_loop_win.h"
+
+#include <deque>
+#include <map>
+
+#include "app/app_state_win.h"
+#include "app/scale.h"
+#include "app/text_table.h"
+#include "app/tray_win.h"
+#include "settings/autostart_win.h"
+#include "settings/preferences_win.h"
+#include "win/system.h"
+
+namespace orv {
+namespace {
+
+constexpr wchar_t kMainWindowClass[] = L"OrvantaMain";
+constexpr DWORD kMainWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+
+std::deque<Event> events;
+std::map<WindowId, HWND> windows;
+UINT taskbarCreatedMessage = 0;
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COMMAND && lParam == 0) {
+    // Menu choices and the commands the keyboard hook posts take the same road.
+    QueueEvent({EventKind::Command, static_cast<int>(WindowId::Main), LOWORD(wParam)});
+    return 0;
+  }
+  if (message == kTrayCallbackMessage) {
+    switch (LOWORD(lParam)) {
+      case WM_LBUTTONDOWN:
+        QueueEvent({EventKind::Tray, 0, 0, static_cast<int>(TrayEventType::LeftPress)});
+        break;
+      case WM_RBUTTONDOWN:
+        QueueEvent({EventKind::Tray, 0, 0, static_cast<int>(TrayEventType::RightPress)});
+        break;
+      case WM_LBUTTONDBLCLK:
+        QueueEvent({EventKind::Tray, 0, 0, static_cast<int>(TrayEventType::LeftDoubleClick)});
+        break;
+      case WM_RBUTTONDBLCLK:
+        QueueEvent({EventKind::Tray, 0, 0, static_cast<int>(TrayEventType::RightDoubleClick)});
+        break;
+    }
+    return 0;
+  }
+  if (message == taskbarCreatedMessage && taskbarCreatedMessage != 0) {
+    // A restarted taskbar forgets every icon; without ours the program has no visible way in.
+    RestoreTrayIcon();
+    return 0;
+  }
+  if (message == WM_CLOSE) return 0;  // the main window ends only through the quit command
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// Blocks until an event is queued; false when the message queue was told to quit.
+bool WaitForEvent(Event& event) {
+  while (events.empty()) {
+    MSG message;
+    if (GetMessageW(&message, nullptr, 0, 0) <= 0) return false;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  event = events.front();
+  events.pop_front();
+  return true;
+}
+
+// Runs one step; returns false for the step that ends the loop.
+bool RunStep(Step step) {
+  AppState& app = App();
+  switch (step) {
+    case Step::SetAutostartCheckFromSetting:
+      SetAutostartCheck(app.settings.LoadOnWindowsStart == 1);
+      break;
+    case Step::ShowTrayMenu:
+      ShowTrayMenu();
+      break;
+    case Step::SetModeRegion:
+      app.captureMode = CaptureMode::ModeRegion;
+      break;
+    case Step::SetModeScreen:
+      app.captureMode = CaptureMode::ModeScreen;
+      break;
+    case Step::SetModeWindow:
+      app.captureMode = CaptureMode::ModeWindow;
+      break;
+    case Step::PauseBeforeCapture:
+      win::Pause(300);
+      break;
+    case Step::ToggleAutostartCheck: {
+      const bool checked = IsAutostartChecked();
+      app.settings.LoadOnWindowsStart = checked ? 0 : 1;
+      SetAutostartCheck(!checked);
+      break;
+    }
+    case Step::ApplyAutostart:
+      ApplyAutostart();
+      break;
+    case Step::SavePreferences:
+      SavePreferences();
+      break;
+    case Step::Quit:
+      return false;
+    // Steps whose modules arrive later; each line names what the step will do.
+    case Step::ResetWindowPick:       // window picking forgets its last window and rectangles
+    case Step::OpenSelectionOverlay:  // freeze the screen, show it dimmed for selecting
+    case Step::CaptureFullScreen:     // grab the virtual screen into the capture image
+    case Step::OpenPreviewWindow:     // show the capture in the preview window
+    case Step::ClosePreviewWindow:    // close the preview window
+    case Step::FreeCapture:           // free the capture image
+    case Step::FreePrintImage:        // free the turned print copy
+    case Step::FreeBackupImage:       // free the restore copy
+    case Step::OpenHelp:              // open the help document
+    case Step::OpenDonate:            // open the donation page
+    case Step::OpenMoreTools:         // open the more-tools page
+    case Step::OpenAboutWindow:       // show the about window
+    case Step::ShowInformation:       // information box, then the signature page
+    case Step::CopyToClipboard:       // put the capture on the clipboard
+    case Step::PrintWithDialog:       // print after the print dialog
+    case Step::PrintToDefault:        // print on the default printer
+    case Step::ToggleFitToPaper:      // follow the fit-to-paper toggle
+    case Step::OpenPrintersFolder:    // open the system's printer list
+    case Step::CopyBackupToCapture:   // restore the capture from its backup
+    case Step::RefreshPreview:        // redraw the preview and its size label
+    case Step::RotateCapture:         // turn the capture a quarter to the left
+    case Step::MakeNegative:          // invert the capture's colours
+    case Step::MakeGrey:              // make the capture grey
+    case Step::OpenInPaint:           // open the capture in the paint program
+    case Step::SaveCaptureToFile:     // save the capture to an image file
+    case Step::CloseAboutWindow:      // close the about window
+    case Step::OpenAboutLink:         // open the web address of the about window
+    case Step::OverlayPointerMove:    // rubber band or window highlight
+    case Step::OverlayLeftPress:      // start a region drag
+    case Step::OverlayLeftRelease:    // cut the selection out of the frozen screen
+      break;
+  }
+  return true;
+}
+
+void ApplyPointerShape(const Event& event) {
+  const AppState& app = App();
+  switch (PointerFor(event, app.captureMode)) {
+    case PointerShape::Cross:
+      SetCursor(app.crossCursor);
+      break;
+    case PointerShape::Hand:
+      SetCursor(app.handCursor);
+      break;
+    case PointerShape::Unchanged:
+      break;
+  }
+}
+
+}  // namespace
+
+void QueueEvent(const Event& event) {
+  events.push_back(event);
+}
+
+void RegisterWindow(WindowId id, HWND window) {
+  windows[id] = window;
+}
+void UnregisterWindow(WindowId id) {
+  windows.erase(id);
+}
+HWND WindowHandle(WindowId id) {
+  const auto found = windows.find(id);
+  return found == windows.end() ? nullptr : found->second;
+}
+
+bool CreateMainWindow() {
+  AppState& app = App();
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.lpfnWndProc = MainWindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = Icon(ImageId::AppIcon);
+  windowClass.hCursor = app.arrowCursor;
+  windowClass.lpszClassName = kMainWindowClass;
+  RegisterClassExW(&windowClass);
+
+  RECT frame{0, 0, Scaled(300, app.DpiScale), Scaled(200, app.DpiScale)};
+  AdjustWindowRectEx(&frame, kMainWindowStyle, FALSE, 0);
+  app.mainWindow = CreateWindowExW(0, kMainWindowClass, Text(L"#Program_Name").c_str(),
+                                   kMainWindowStyle, 0, 0, frame.right - frame.left,
+                                   frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
+  if (!app.mainWindow) return false;
+  RegisterWindow(WindowId::Main, app.mainWindow);
+  taskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
+  return true;
+}
+
+void RunEventLoop() {
+  Event event;
+  while (WaitForEvent(event)) {
+    ApplyPointerShape(event);
+    for (const Step step : Route(event)) {
+      if (!RunStep(step)) return;
+    }
+  }
+}
+
+void DestroyProgramWindows() {
+  RemoveTrayIcon();
+  AppState& app = App();
+  if (app.mainWindow) {
+    DestroyWindow(app.mainWindow);
+    UnregisterWindow(WindowId::Main);
+    app.mainWindow = nullptr;
+  }
+  events.clear();
+}
+
+}  // namespace orv

@@ -1,0 +1,40 @@
+// Screen scale factors and the font choice that follows from them. Window and control
+// coordinates are base values in 1/96 inch times DpiScale, truncated toward zero.
+#pragma once
+
+#include <string_view>
+
+namespace orv {
+
+// Vertical resolution / 96, or 1.0 when the resolution could not be read (below 1).
+float ComputeDpiScale(int logPixelsY);
+
+// Message-font height after the process became DPI-aware divided by the height before.
+float ComputeFontScale(int heightBefore, int heightAfter);
+
+// A layout value in 1/96 inch as pixels.
+int Scaled(int base, float dpiScale);
+
+// Windows' MulDiv: a * b / c in 64 bits, rounded half away from zero; -1 when c is 0.
+int MulDivRound(int a, int b, int c);
+
+// Pixel height (negative, meaning character height) of a font of the given points.
+int FontHeightForPoints(int points, int logPixelsY);
+
+struct FontSpec {
+  std::wstring_view face;
+  std::wstring_view fallbackFace;  // empty: no fallback
+  int points;
+  bool bold;
+};
+
+struct FontChoice {
+  FontSpec control;
+  FontSpec title;
+};
+
+// Segoe UI scaled up when the message font grew with DPI awareness (a finite FontScale above
+// 1.0); otherwise Tahoma at 9 points. The title font is always bold Arial.
+FontChoice ChooseFonts(float fontScale);
+
+}  // namespace orv

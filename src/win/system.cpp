@@ -1,0 +1,90 @@
+#include "win/system.h"
+
+#include <mmsystem.h>
+
+#include <vector>
+
+namespace orv::win {
+
+UniqueModule LoadSystemLibrary(std::wstring_view name) {
+  const std::wstring folder = SystemFolder();
+  if (folder.empty()) return {};  // never fall back to the search path
+  const std::wstring path = folder + std::wstring(name);
+  return UniqueModule(LoadLibraryExW(path.c_str(), nullptr, 0));
+}
+
+OsVersion GetTrueOsVersion() {
+  OSVERSIONINFOEXW info{};
+  info.dwOSVersionInfoSize = sizeof(info);
+  using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOEXW*);
+  // ntdll is always loaded; GetModuleHandleW takes no reference that would need releasing.
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  const auto rtlGetVersion = ntdll ? GetProc<RtlGetVersionFn>(ntdll, "RtlGetVersion") : nullptr;
+  if (!rtlGetVersion || rtlGetVersion(&info) != 0) {
+    info = {};
+    info.dwOSVersionInfoSize = sizeof(info);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    if (!GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&info))) return {};
+#pragma GCC diagnostic pop
+  }
+  return {info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber, info.dwPlatformId};
+}
+
+bool IsWindows2000OrLater() {
+  const OsVersion v = GetTrueOsVersion();
+  // Windows 95/98/ME and NT 4.0 or older are the only versions without CAPTUREBLT; a version
+  // the test does not know (including an unreadable one on an NT system) counts as newer.
+  if (v.platform == VER_PLATFORM_WIN32_WINDOWS) return false;
+  if (v.platform == VER_PLATFORM_WIN32_NT && v.major != 0 && v.major < 5) return false;
+  return true;
+}
+
+bool IsWindows10OrLater() {
+  const OsVersion v = GetTrueOsVersion();
+  if (v.platform == VER_PLATFORM_WIN32_WINDOWS) return false;
+  if (v.major == 0) return true;  // unknown: newer than anything known
+  return v.major >= 10;
+}
+
+void Pause(DWORD milliseconds) {
+  static const bool timerRaised = (timeBeginPeriod(1), true);  // never undone, by design
+  (void)timerRaised;
+  Sleep(milliseconds);
+}
+
+HWND MessageBoxOwner() {
+  const HWND foreground = GetForegroundWindow();
+  DWORD processId = 0;
+  if (foreground) GetWindowThreadProcessId(foreground, &processId);
+  return processId == GetCurrentProcessId() ? foreground : nullptr;
+}
+
+int ShowMessageBox(std::wstring_view text, std::wstring_view caption, UINT type) {
+  const std::wstring textZ(text), captionZ(caption);
+  return MessageBoxW(MessageBoxOwner(), textZ.c_str(), captionZ.c_str(), type);
+}
+
+std::wstring ModuleFileName() {
+  // Start with the customary 1000 characters and grow when the path is longer.
+  std::vector<wchar_t> buffer(1000);
+  for (;;) {
+    const DWORD length =
+        GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) return {};
+    if (length < buffer.size()) return std::wstring(buffer.data(), length);
+    if (buffer.size() >= 32768) return {};
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+std::wstring SystemFolder() {
+  wchar_t buffer[MAX_PATH];
+  const UINT length = GetSystemDirectoryW(buffer, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return {};
+  std::wstring folder(buffer, length);
+  if (folder.back() != L'\\') folder += L'\\';
+  return folder;
+}
+
+}  // namespace orv::win

@@ -1,0 +1,44 @@
+// Small services of the operating system that every part of the program uses.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+#include "win/unique_handle.h"
+
+namespace orv::win {
+
+// Loads a library from the system folder only, never from the program's or the current folder,
+// so that a planted DLL of the same name cannot run.
+UniqueModule LoadSystemLibrary(std::wstring_view name);
+
+// Looks up an entry point and casts it to the function type F.
+template <class F>
+F GetProc(HMODULE module, const char* name) {
+  return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+struct OsVersion {
+  DWORD major = 0, minor = 0, build = 0, platform = 0;
+};
+// The true version (RtlGetVersion, else GetVersionExW), not the one compatibility shims report.
+OsVersion GetTrueOsVersion();
+bool IsWindows2000OrLater();
+bool IsWindows10OrLater();
+
+// Blocks the calling thread; the first pause raises the timer resolution to 1 ms for good.
+void Pause(DWORD milliseconds);
+
+// The owner for the program's message boxes: the foreground window when it belongs to this
+// process, else none.
+HWND MessageBoxOwner();
+int ShowMessageBox(std::wstring_view text, std::wstring_view caption, UINT type);
+
+// Full path of the running program file, whatever its length.
+std::wstring ModuleFileName();
+// The system folder with a trailing backslash.
+std::wstring SystemFolder();
+
+}  // namespace orv::win

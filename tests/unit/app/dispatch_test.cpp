@@ -1,0 +1,124 @@
+#include "app/dispatch.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace orv {
+namespace {
+
+using enum Step;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+std::vector<Step> Steps(const Event& event) {
+  const auto steps = Route(event);
+  return {steps.begin(), steps.end()};
+}
+std::vector<Step> Tray(TrayEventType type) {
+  return Steps({EventKind::Tray, 0, 0, static_cast<int>(type)});
+}
+std::vector<Step> Command(CommandId id) {
+  return Steps({EventKind::Command, 1, static_cast<int>(id)});
+}
+std::vector<Step> Control(ControlId id, WindowId window = WindowId::Preview) {
+  return Steps({EventKind::Control, static_cast<int>(window), static_cast<int>(id)});
+}
+std::vector<Step> Mouse(EventKind kind, WindowId window) {
+  return Steps({kind, static_cast<int>(window)});
+}
+
+TEST(Dispatch, TrayPressesActAndDoubleClicksDoNothing) {
+  EXPECT_THAT(Tray(TrayEventType::RightPress),
+              ElementsAre(SetAutostartCheckFromSetting, ShowTrayMenu));
+  EXPECT_THAT(Tray(TrayEventType::LeftPress),
+              ElementsAre(SetModeRegion, PauseBeforeCapture, OpenSelectionOverlay));
+  EXPECT_THAT(Tray(TrayEventType::LeftDoubleClick), IsEmpty());
+  EXPECT_THAT(Tray(TrayEventType::RightDoubleClick), IsEmpty());
+  EXPECT_THAT(Steps({EventKind::Tray, 0, 0, 7}), IsEmpty());
+}
+
+TEST(Dispatch, CaptureCommandsSetTheModeAndPauseBeforeGrabbing) {
+  EXPECT_THAT(Command(CommandId::CaptureScreen),
+              ElementsAre(SetModeScreen, PauseBeforeCapture, CaptureFullScreen, OpenPreviewWindow));
+  EXPECT_THAT(Command(CommandId::CaptureRegion),
+              ElementsAre(SetModeRegion, PauseBeforeCapture, OpenSelectionOverlay));
+  EXPECT_THAT(
+      Command(CommandId::CaptureWindow),
+      ElementsAre(SetModeWindow, PauseBeforeCapture, ResetWindowPick, OpenSelectionOverlay));
+}
+
+TEST(Dispatch, MenuCommandsReachTheirActions) {
+  EXPECT_THAT(Command(CommandId::ClosePreview),
+              ElementsAre(ClosePreviewWindow, FreeCapture, FreePrintImage, FreeBackupImage));
+  EXPECT_THAT(Command(CommandId::ToggleAutostart),
+              ElementsAre(ToggleAutostartCheck, ApplyAutostart));
+  EXPECT_THAT(Command(CommandId::Help), ElementsAre(OpenHelp));
+  EXPECT_THAT(Command(CommandId::Donate), ElementsAre(OpenDonate));
+  EXPECT_THAT(Command(CommandId::MoreTools), ElementsAre(OpenMoreTools));
+  EXPECT_THAT(Command(CommandId::About), ElementsAre(OpenAboutWindow));
+  EXPECT_THAT(Command(CommandId::Information), ElementsAre(ShowInformation));
+  EXPECT_THAT(Command(CommandId::Quit), ElementsAre(Quit));
+  EXPECT_THAT(Steps({EventKind::Command, 1, 99}), IsEmpty());
+  EXPECT_THAT(Steps({EventKind::Command, 1, 2}), IsEmpty());
+}
+
+TEST(Dispatch, OutputButtonsCloseThePreviewFirstAndFreeWhatTheyMayHaveMade) {
+  EXPECT_THAT(Control(ControlId::Cancel),
+              ElementsAre(ClosePreviewWindow, FreeCapture, FreeBackupImage));
+  EXPECT_THAT(Control(ControlId::Clipboard),
+              ElementsAre(ClosePreviewWindow, CopyToClipboard, FreeCapture, FreeBackupImage));
+  EXPECT_THAT(Control(ControlId::PrintWithDialog),
+              ElementsAre(ClosePreviewWindow, PrintWithDialog, FreeCapture, FreePrintImage,
+                          FreeBackupImage));
+  EXPECT_THAT(Control(ControlId::PrintToDefault),
+              ElementsAre(ClosePreviewWindow, PrintToDefault, FreeCapture, FreePrintImage,
+                          FreeBackupImage));
+  EXPECT_THAT(Control(ControlId::Paint), ElementsAre(ClosePreviewWindow, OpenInPaint));
+  EXPECT_THAT(Control(ControlId::SaveToFile),
+              ElementsAre(ClosePreviewWindow, SaveCaptureToFile, FreeCapture, FreeBackupImage));
+}
+
+TEST(Dispatch, IconButtonsChangeTheCaptureAndRedrawThePreview) {
+  EXPECT_THAT(Control(ControlId::FitToPaper), ElementsAre(ToggleFitToPaper, SavePreferences));
+  EXPECT_THAT(Control(ControlId::Printers), ElementsAre(OpenPrintersFolder));
+  EXPECT_THAT(Control(ControlId::Restore),
+              ElementsAre(FreeCapture, CopyBackupToCapture, RefreshPreview));
+  EXPECT_THAT(Control(ControlId::Rotate), ElementsAre(RotateCapture, RefreshPreview));
+  EXPECT_THAT(Control(ControlId::Negative), ElementsAre(MakeNegative, RefreshPreview));
+  EXPECT_THAT(Control(ControlId::Grey), ElementsAre(MakeGrey, RefreshPreview));
+  EXPECT_THAT(Control(ControlId::AboutClose, WindowId::About), ElementsAre(CloseAboutWindow));
+  EXPECT_THAT(Control(ControlId::AboutLink, WindowId::About),
+              ElementsAre(OpenAboutLink, CloseAboutWindow));
+  // Labels and the canvas are controls too, but activating them does nothing.
+  EXPECT_THAT(Control(ControlId::SizeLabel), IsEmpty());
+  EXPECT_THAT(Control(ControlId::Canvas), IsEmpty());
+}
+
+TEST(Dispatch, MouseEventsCountOnlyOnTheSelectionOverlay) {
+  EXPECT_THAT(Mouse(EventKind::MouseMove, WindowId::SelectionOverlay),
+              ElementsAre(OverlayPointerMove));
+  EXPECT_THAT(Mouse(EventKind::LeftButtonDown, WindowId::SelectionOverlay),
+              ElementsAre(OverlayLeftPress));
+  // A release always opens the preview, whatever the selection handler made of it.
+  EXPECT_THAT(Mouse(EventKind::LeftButtonUp, WindowId::SelectionOverlay),
+              ElementsAre(OverlayLeftRelease, OpenPreviewWindow));
+  for (WindowId other : {WindowId::Main, WindowId::Preview, WindowId::About}) {
+    EXPECT_THAT(Mouse(EventKind::MouseMove, other), IsEmpty());
+    EXPECT_THAT(Mouse(EventKind::LeftButtonDown, other), IsEmpty());
+    EXPECT_THAT(Mouse(EventKind::LeftButtonUp, other), IsEmpty());
+  }
+}
+
+TEST(Dispatch, PointerShapeFollowsTheModeOnlyOverTheOverlay) {
+  const Event overlay{EventKind::MouseMove, static_cast<int>(WindowId::SelectionOverlay)};
+  const Event preview{EventKind::MouseMove, static_cast<int>(WindowId::Preview)};
+  EXPECT_EQ(PointerFor(overlay, CaptureMode::ModeRegion), PointerShape::Cross);
+  EXPECT_EQ(PointerFor(overlay, CaptureMode::ModeWindow), PointerShape::Hand);
+  EXPECT_EQ(PointerFor(overlay, CaptureMode::ModeScreen), PointerShape::Unchanged);
+  EXPECT_EQ(PointerFor(preview, CaptureMode::ModeRegion), PointerShape::Unchanged);
+}
+
+}  // namespace
+}  // namespace orv
