@@ -57,9 +57,16 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 bool WaitForEvent(Event& event) {
   while (events.empty()) {
     MSG message;
-    if (GetMessageW(&message, nullptr, 0, 0) <= 0) return false;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
+    if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) return false;
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+      continue;
+    }
+    // Messages sent from other threads (the tray icon's notifications among them) are handled
+    // inside PeekMessageW without being returned, so wait for sent messages too, not only for
+    // posted ones as GetMessageW would.
+    MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
   }
   event = events.front();
   events.pop_front();

@@ -1,0 +1,506 @@
+// orvanta-driver: a small Windows console program that the end-to-end tests run under Wine to
+// act on orvanta.exe the way a user or the system would: find windows, read texts, click
+// controls, post commands, inject keys and mouse input, read the clipboard and the registry.
+// Every command prints "key=value" lines on success and exits 0; failures print a reason on
+// stderr and exit 1 (2 for a time-out). Waiting commands poll with a time limit.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Args = std::vector<std::wstring>;
+
+[[noreturn]] void Fail(const wchar_t* format, const std::wstring& detail = L"", int code = 1) {
+  fwprintf(stderr, format, detail.c_str());
+  fwprintf(stderr, L"\n");
+  fflush(stderr);
+  ExitProcess(code);
+}
+
+void Print(const std::wstring& line) {
+  // Output is UTF-8 so that the Linux side reads non-ASCII texts correctly.
+  const int size = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string utf8(size > 0 ? size - 1 : 0, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, utf8.data(), size, nullptr, nullptr);
+  fwrite(utf8.data(), 1, utf8.size(), stdout);
+  fputc('\n', stdout);
+  fflush(stdout);
+}
+
+std::wstring Option(const Args& args, const std::wstring& name,
+                    const std::wstring& fallback = L"") {
+  for (size_t i = 0; i + 1 < args.size(); ++i) {
+    if (args[i] == L"--" + name) return args[i + 1];
+  }
+  return fallback;
+}
+bool HasFlag(const Args& args, const std::wstring& name) {
+  for (const auto& a : args) {
+    if (a == L"--" + name) return true;
+  }
+  return false;
+}
+long Number(const std::wstring& text) {
+  return std::wcstol(text.c_str(), nullptr, 0);
+}
+long NumberOption(const Args& args, const std::wstring& name, long fallback) {
+  const std::wstring text = Option(args, name);
+  return text.empty() ? fallback : Number(text);
+}
+std::wstring Hex(UINT_PTR value) {
+  wchar_t buffer[32];
+  swprintf(buffer, 32, L"0x%llx", static_cast<unsigned long long>(value));
+  return buffer;
+}
+
+std::wstring WindowText(HWND window) {
+  wchar_t buffer[4096] = {};
+  // WM_GETTEXT is marshalled across processes, unlike GetWindowTextW on a foreign control.
+  SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buffer), SMTO_BLOCK, 2000,
+                      nullptr);
+  return buffer;
+}
+std::wstring ClassName(HWND window) {
+  wchar_t buffer[256] = {};
+  GetClassNameW(window, buffer, 256);
+  return buffer;
+}
+
+struct WindowQuery {
+  std::wstring title;      // exact, empty: any
+  std::wstring className;  // exact, empty: any
+  bool visibleOnly = false;
+};
+WindowQuery QueryFrom(const Args& args) {
+  return {Option(args, L"title"), Option(args, L"class"), HasFlag(args, L"visible")};
+}
+
+std::vector<HWND> FindTopLevel(const WindowQuery& query) {
+  struct Context {
+    const WindowQuery* query;
+    std::vector<HWND> found;
+  } context{&query, {}};
+  EnumWindows(
+      [](HWND window, LPARAM param) -> BOOL {
+        auto* c = reinterpret_cast<Context*>(param);
+        if (c->query->visibleOnly && !IsWindowVisible(window)) return TRUE;
+        if (!c->query->className.empty() && ClassName(window) != c->query->className) return TRUE;
+        if (!c->query->title.empty()) {
+          wchar_t title[1024] = {};
+          GetWindowTextW(window, title, 1024);
+          if (c->query->title != title) return TRUE;
+        }
+        c->found.push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&context));
+  return context.found;
+}
+
+// Polls until check() succeeds or the time-out (ms) passes.
+bool WaitFor(long timeoutMs, const std::function<bool()>& check) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  for (;;) {
+    if (check()) return true;
+    if (GetTickCount64() >= end) return false;
+    Sleep(20);
+  }
+}
+
+HWND WaitWindow(const Args& args) {
+  const WindowQuery query = QueryFrom(args);
+  HWND found = nullptr;
+  if (!WaitFor(NumberOption(args, L"timeout", 10000), [&] {
+        const auto windows = FindTopLevel(query);
+        found = windows.empty() ? nullptr : windows.front();
+        return found != nullptr;
+      })) {
+    Fail(L"no window titled '%ls'", query.title, 2);
+  }
+  return found;
+}
+
+void DescribeWindow(HWND window) {
+  RECT rect{}, client{};
+  GetWindowRect(window, &rect);
+  GetClientRect(window, &client);
+  POINT origin{0, 0};
+  ClientToScreen(window, &origin);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  Print(L"hwnd=" + Hex(reinterpret_cast<UINT_PTR>(window)));
+  Print(L"pid=" + std::to_wstring(pid));
+  Print(L"class=" + ClassName(window));
+  Print(L"title=" + WindowText(window));
+  Print(L"visible=" + std::to_wstring(IsWindowVisible(window) ? 1 : 0));
+  Print(L"enabled=" + std::to_wstring(IsWindowEnabled(window) ? 1 : 0));
+  Print(L"rect=" + std::to_wstring(rect.left) + L"," + std::to_wstring(rect.top) + L"," +
+        std::to_wstring(rect.right) + L"," + std::to_wstring(rect.bottom));
+  Print(L"client=" + std::to_wstring(client.right) + L"x" + std::to_wstring(client.bottom));
+  Print(L"client_origin=" + std::to_wstring(origin.x) + L"," + std::to_wstring(origin.y));
+  Print(L"style=" + Hex(static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE))));
+  Print(L"exstyle=" + Hex(static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE))));
+  Print(L"owner=" + Hex(reinterpret_cast<UINT_PTR>(GetWindow(window, GW_OWNER))));
+}
+
+HWND ParseWindow(const Args& args) {
+  const std::wstring handle = Option(args, L"hwnd");
+  if (!handle.empty())
+    return reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::wcstoull(handle.c_str(), nullptr, 0)));
+  return WaitWindow(args);
+}
+
+HWND Control(HWND window, const Args& args) {
+  const long id = NumberOption(args, L"id", -1);
+  const HWND control = GetDlgItem(window, id);
+  if (!control) Fail(L"no control %ls", std::to_wstring(id));
+  return control;
+}
+
+// --- commands -------------------------------------------------------------------------------
+
+int Launch(const Args& args) {
+  // Starts a program (optionally in a working folder), waits for it and reports its full exit
+  // code, which the Unix side of Wine cannot (it keeps only the low eight bits).
+  std::wstring commandLine = L"\"" + args.at(1) + L"\"";
+  const std::wstring folder = Option(args, L"cwd");
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
+    Fail(L"cannot start %ls", args.at(1));
+  }
+  CloseHandle(process.hThread);
+  Print(L"pid=" + std::to_wstring(process.dwProcessId));
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = 0;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hProcess);
+  Print(L"exit=" + std::to_wstring(code));
+  return 0;
+}
+
+int ListWindows(const Args& args) {
+  for (HWND window : FindTopLevel(QueryFrom(args))) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    Print(Hex(reinterpret_cast<UINT_PTR>(window)) + L" pid=" + std::to_wstring(pid) + L" visible=" +
+          std::to_wstring(IsWindowVisible(window) ? 1 : 0) + L" class=" + ClassName(window) +
+          L" title=" + WindowText(window));
+  }
+  return 0;
+}
+
+int CountWindows(const Args& args) {
+  Print(L"count=" + std::to_wstring(FindTopLevel(QueryFrom(args)).size()));
+  return 0;
+}
+
+int WaitGone(const Args& args) {
+  const WindowQuery query = QueryFrom(args);
+  if (!WaitFor(NumberOption(args, L"timeout", 10000),
+               [&] { return FindTopLevel(query).empty(); })) {
+    Fail(L"window '%ls' is still there", query.title, 2);
+  }
+  return 0;
+}
+
+int PostCommand(const Args& args) {
+  const HWND window = ParseWindow(args);
+  PostMessageW(window, WM_COMMAND, static_cast<WPARAM>(NumberOption(args, L"id", 0)), 0);
+  return 0;
+}
+
+int PostMessage(const Args& args) {
+  const HWND window = ParseWindow(args);
+  PostMessageW(window, static_cast<UINT>(NumberOption(args, L"msg", 0)),
+               static_cast<WPARAM>(NumberOption(args, L"wparam", 0)),
+               static_cast<LPARAM>(NumberOption(args, L"lparam", 0)));
+  return 0;
+}
+
+int Describe(const Args& args) {
+  DescribeWindow(ParseWindow(args));
+  return 0;
+}
+
+int Controls(const Args& args) {
+  // The child windows of a window, in creation (Z) order.
+  const HWND window = ParseWindow(args);
+  for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
+    Print(std::to_wstring(GetDlgCtrlID(child)) + L" class=" + ClassName(child) + L" rect=" +
+          std::to_wstring(rect.left) + L"," + std::to_wstring(rect.top) + L"," +
+          std::to_wstring(rect.right - rect.left) + L"," + std::to_wstring(rect.bottom - rect.top) +
+          L" enabled=" + std::to_wstring(IsWindowEnabled(child) ? 1 : 0) + L" visible=" +
+          std::to_wstring(IsWindowVisible(child) ? 1 : 0) + L" checked=" +
+          std::to_wstring(SendMessageW(child, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0) +
+          L" style=" + Hex(static_cast<DWORD>(GetWindowLongPtrW(child, GWL_STYLE))) + L" text=" +
+          WindowText(child));
+  }
+  return 0;
+}
+
+int Click(const Args& args) {
+  // Posted, not sent: a modal dialog opened by the click must not block the driver.
+  PostMessageW(Control(ParseWindow(args), args), BM_CLICK, 0, 0);
+  return 0;
+}
+
+int SetText(const Args& args) {
+  const std::wstring text = Option(args, L"text");
+  SendMessageW(Control(ParseWindow(args), args), WM_SETTEXT, 0,
+               reinterpret_cast<LPARAM>(text.c_str()));
+  return 0;
+}
+
+int MessageBoxCommand(const Args& args) {
+  // Waits for a message box (dialog class #32770) with the given caption, prints its text and
+  // buttons, and presses one when asked (--press ID).
+  Args query = args;
+  query.push_back(L"--class");
+  query.push_back(L"#32770");
+  const HWND box = WaitWindow(query);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(box, &pid);
+  Print(L"pid=" + std::to_wstring(pid));
+  Print(L"owner=" + Hex(reinterpret_cast<UINT_PTR>(GetWindow(box, GW_OWNER))));
+  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    const int id = GetDlgCtrlID(child);
+    const std::wstring cls = ClassName(child);
+    if (cls == L"Static" && !WindowText(child).empty()) Print(L"text=" + WindowText(child));
+    if (cls == L"Button" && IsWindowVisible(child)) {
+      Print(L"button=" + std::to_wstring(id) + L":" + WindowText(child));
+    }
+  }
+  const long press = NumberOption(args, L"press", 0);
+  if (press) PostMessageW(box, WM_COMMAND, MAKEWPARAM(press, BN_CLICKED), 0);
+  return 0;
+}
+
+WORD VirtualKey(const std::wstring& name) {
+  static const std::pair<const wchar_t*, WORD> names[] = {
+      {L"ctrl", VK_CONTROL},  {L"lctrl", VK_LCONTROL}, {L"shift", VK_SHIFT},
+      {L"lshift", VK_LSHIFT}, {L"alt", VK_MENU},       {L"snapshot", VK_SNAPSHOT},
+      {L"escape", VK_ESCAPE}, {L"return", VK_RETURN},  {L"down", VK_DOWN},
+      {L"up", VK_UP},         {L"f4", VK_F4},          {L"tab", VK_TAB},
+      {L"space", VK_SPACE}};
+  for (const auto& [n, vk] : names) {
+    if (name == n) return vk;
+  }
+  return static_cast<WORD>(Number(name));
+}
+
+INPUT KeyInput(WORD vk, bool up) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = vk;
+  input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  if (vk == VK_SNAPSHOT) input.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
+  return input;
+}
+
+int Keys(const Args& args) {
+  // keys down:ctrl press:snapshot up:ctrl ... ; each token is one action, sent in order.
+  std::vector<INPUT> inputs;
+  for (size_t i = 1; i < args.size(); ++i) {
+    const std::wstring& token = args[i];
+    const size_t colon = token.find(L':');
+    if (colon == std::wstring::npos) continue;
+    const std::wstring action = token.substr(0, colon);
+    const WORD vk = VirtualKey(token.substr(colon + 1));
+    if (action == L"down" || action == L"press") inputs.push_back(KeyInput(vk, false));
+    if (action == L"up" || action == L"press") inputs.push_back(KeyInput(vk, true));
+  }
+  for (INPUT& input : inputs) {
+    SendInput(1, &input, sizeof(INPUT));
+    Sleep(10);  // lets the hook thread see each event on its own
+  }
+  return 0;
+}
+
+int Mouse(const Args& args) {
+  // mouse move X Y | mouse down|up left|right | mouse click X Y [left|right]
+  const std::wstring action = args.at(1);
+  const int screenW = GetSystemMetrics(SM_CXVIRTUALSCREEN),
+            screenH = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  const int originX = GetSystemMetrics(SM_XVIRTUALSCREEN),
+            originY = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  auto move = [&](long x, long y) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = ((x - originX) * 65536 + screenW - 1) / screenW;
+    input.mi.dy = ((y - originY) * 65536 + screenH - 1) / screenH;
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+    SendInput(1, &input, sizeof(INPUT));
+  };
+  auto button = [&](const std::wstring& which, bool up) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    const bool right = which == L"right";
+    input.mi.dwFlags = right ? (up ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_RIGHTDOWN)
+                             : (up ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_LEFTDOWN);
+    SendInput(1, &input, sizeof(INPUT));
+  };
+  if (action == L"move") {
+    move(Number(args.at(2)), Number(args.at(3)));
+  } else if (action == L"down" || action == L"up") {
+    button(args.size() > 2 ? args[2] : L"left", action == L"up");
+  } else if (action == L"click") {
+    move(Number(args.at(2)), Number(args.at(3)));
+    Sleep(20);
+    const std::wstring which = args.size() > 4 ? args[4] : L"left";
+    button(which, false);
+    Sleep(20);
+    button(which, true);
+  } else {
+    Fail(L"unknown mouse action %ls", action);
+  }
+  return 0;
+}
+
+int CursorPos(const Args&) {
+  POINT p{};
+  GetCursorPos(&p);
+  Print(L"x=" + std::to_wstring(p.x));
+  Print(L"y=" + std::to_wstring(p.y));
+  return 0;
+}
+
+int ClipboardDib(const Args& args) {
+  // Writes the clipboard's CF_DIB as a .bmp file (file header + the packed DIB as it is).
+  if (!OpenClipboard(nullptr)) Fail(L"cannot open the clipboard");
+  const HANDLE data = GetClipboardData(CF_DIB);
+  if (!data) {
+    CloseClipboard();
+    Fail(L"no CF_DIB on the clipboard");
+  }
+  const SIZE_T size = GlobalSize(data);
+  const auto* bytes = static_cast<const BYTE*>(GlobalLock(data));
+  const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(bytes);
+  DWORD colors = header->biBitCount <= 8
+                     ? (header->biClrUsed ? header->biClrUsed : 1u << header->biBitCount)
+                     : 0;
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;
+  file.bfSize = static_cast<DWORD>(sizeof(file) + size);
+  file.bfOffBits = static_cast<DWORD>(sizeof(file) + header->biSize + colors * 4);
+  FILE* out = _wfopen(args.at(1).c_str(), L"wb");
+  if (out) {
+    fwrite(&file, sizeof(file), 1, out);
+    fwrite(bytes, 1, size, out);
+    fclose(out);
+  }
+  Print(L"size=" + std::to_wstring(size));
+  Print(L"header_size=" + std::to_wstring(header->biSize));
+  Print(L"width=" + std::to_wstring(header->biWidth));
+  Print(L"height=" + std::to_wstring(header->biHeight));
+  Print(L"planes=" + std::to_wstring(header->biPlanes));
+  Print(L"bits=" + std::to_wstring(header->biBitCount));
+  Print(L"compression=" + std::to_wstring(header->biCompression));
+  Print(L"image_size=" + std::to_wstring(header->biSizeImage));
+  GlobalUnlock(data);
+  CloseClipboard();
+  return out ? 0 : 1;
+}
+
+int ClipboardText(const Args&) {
+  if (!OpenClipboard(nullptr)) Fail(L"cannot open the clipboard");
+  const HANDLE data = GetClipboardData(CF_UNICODETEXT);
+  if (!data) {
+    CloseClipboard();
+    Print(L"none=1");
+    return 0;
+  }
+  std::wstring text(static_cast<const wchar_t*>(GlobalLock(data)));
+  GlobalUnlock(data);
+  CloseClipboard();
+  Print(L"text=" + text);
+  return 0;
+}
+
+int SetClipboardText(const Args& args) {
+  const std::wstring text = args.at(1);
+  if (!OpenClipboard(nullptr)) Fail(L"cannot open the clipboard");
+  EmptyClipboard();
+  const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+  memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+  GlobalUnlock(memory);
+  if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
+  CloseClipboard();
+  return 0;
+}
+
+int Foreground(const Args&) {
+  DescribeWindow(GetForegroundWindow());
+  return 0;
+}
+
+int SetForeground(const Args& args) {
+  SetForegroundWindow(ParseWindow(args));
+  return 0;
+}
+
+int Metrics(const Args&) {
+  const HDC screen = GetDC(nullptr);
+  RECT box{};
+  GetClipBox(screen, &box);
+  Print(L"logpixelsy=" + std::to_wstring(GetDeviceCaps(screen, LOGPIXELSY)));
+  ReleaseDC(nullptr, screen);
+  Print(L"clipbox=" + std::to_wstring(box.left) + L"," + std::to_wstring(box.top) + L"," +
+        std::to_wstring(box.right) + L"," + std::to_wstring(box.bottom));
+  Print(L"virtual=" + std::to_wstring(GetSystemMetrics(SM_XVIRTUALSCREEN)) + L"," +
+        std::to_wstring(GetSystemMetrics(SM_YVIRTUALSCREEN)) + L"," +
+        std::to_wstring(GetSystemMetrics(SM_CXVIRTUALSCREEN)) + L"," +
+        std::to_wstring(GetSystemMetrics(SM_CYVIRTUALSCREEN)));
+  Print(L"syscolor_window=" + Hex(GetSysColor(COLOR_WINDOW)));
+  Print(L"syscolor_btnface=" + Hex(GetSysColor(COLOR_BTNFACE)));
+  return 0;
+}
+
+struct Command {
+  const wchar_t* name;
+  int (*run)(const Args&);
+};
+const Command kCommands[] = {
+    {L"launch", Launch},
+    {L"windows", ListWindows},
+    {L"count", CountWindows},
+    {L"wait", Describe},
+    {L"wait-gone", WaitGone},
+    {L"post-command", PostCommand},
+    {L"post", PostMessage},
+    {L"controls", Controls},
+    {L"click", Click},
+    {L"set-text", SetText},
+    {L"message-box", MessageBoxCommand},
+    {L"keys", Keys},
+    {L"mouse", Mouse},
+    {L"cursor", CursorPos},
+    {L"clipboard-dib", ClipboardDib},
+    {L"clipboard-text", ClipboardText},
+    {L"set-clipboard-text", SetClipboardText},
+    {L"foreground", Foreground},
+    {L"set-foreground", SetForeground},
+    {L"metrics", Metrics},
+};
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  Args args(argv + 1, argv + argc);
+  if (args.empty()) Fail(L"usage: orvanta-driver COMMAND [options]%ls");
+  for (const Command& command : kCommands) {
+    if (args[0] == command.name) return command.run(args);
+  }
+  Fail(L"unknown command %ls", args[0]);
+}

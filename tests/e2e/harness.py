@@ -1,0 +1,321 @@
+"""The end-to-end harness: a virtual X display and a private Wine prefix per scenario, the real
+orvanta.exe started in it, and orvanta-driver.exe to act on it from outside.
+
+Everything waits by polling with a time limit; nothing relies on a fixed sleep.
+"""
+import contextlib
+import hashlib
+import os
+import re
+import shutil
+import signal
+import subprocess
+import time
+from pathlib import Path
+
+WINE_ENV = {"WINEDEBUG": "-all", "WINEDLLOVERRIDES": "mscoree,mshtml="}
+
+# Registry settings every prefix gets: no window manager waits, no crash dialog or debugger,
+# and the Windows version the program is tested on by default.
+BASE_REGISTRY = r"""Windows Registry Editor Version 5.00
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+
+[HKEY_CURRENT_USER\Software\Wine\WineDbg]
+"ShowCrashDialog"=dword:00000000
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\AeDebug]
+"Debugger"="nodebugger.exe"
+"Auto"="1"
+
+[HKEY_CURRENT_USER\Software\Wine]
+"Version"="win10"
+"""
+
+
+class TimeoutError_(AssertionError):
+    pass
+
+
+def poll(check, timeout=10.0, interval=0.02, what="condition"):
+    """Calls check() until it returns a true value, which is returned; fails after timeout."""
+    end = time.monotonic() + timeout
+    while True:
+        value = check()
+        if value:
+            return value
+        if time.monotonic() >= end:
+            raise TimeoutError_(f"timed out after {timeout} s waiting for {what}")
+        time.sleep(interval)
+
+
+def read_texts(path):
+    """The program's texts by key, from the plain text file the build scrambles."""
+    escapes = {"n": "\n", "r": "\r", "t": "\t", "\\": "\\"}
+    texts = {}
+    for line in Path(path).read_text(encoding="utf-8").splitlines():
+        if not line or line.startswith(";") or " = " not in line:
+            continue
+        key, _, value = line.partition(" = ")
+        texts[key] = re.sub(r"\\(.)", lambda m: escapes[m.group(1)], value)
+    return texts
+
+
+def windows_path(path):
+    """A Linux path as Wine's Z: drive shows it."""
+    return "Z:" + str(Path(path).resolve()).replace("/", "\\")
+
+
+def parse_pairs(output):
+    pairs = {}
+    for line in output.splitlines():
+        key, sep, value = line.partition("=")
+        if sep:
+            pairs.setdefault(key, value)
+    return pairs
+
+
+class Config:
+    def __init__(self, exe, driver, texts, work, docs):
+        self.exe = Path(exe)
+        self.driver = Path(driver)
+        self.texts = read_texts(texts)
+        self.work = Path(work)
+        self.docs = Path(docs)
+        self.template = self.work / "prefix-template"
+
+
+class Xvfb:
+    def __init__(self, width, height, screens=1, log=None):
+        read_end, write_end = os.pipe()
+        args = ["Xvfb", "-displayfd", str(write_end), "-nolisten", "tcp", "-noreset"]
+        for index in range(screens):
+            args += ["-screen", str(index), f"{width}x{height}x24"]
+        if screens > 1:
+            args += ["+xinerama"]
+        self.process = subprocess.Popen(
+            args, pass_fds=[write_end], stdout=log, stderr=log, start_new_session=True
+        )
+        os.close(write_end)
+        with os.fdopen(read_end) as pipe:
+            number = pipe.readline().strip()
+        if not number:
+            raise RuntimeError("Xvfb did not start")
+        self.display = f":{number}"
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(5)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+
+
+def prepare_template(config):
+    """Boots one Wine prefix for all scenarios of a run (they copy it); skipped when current."""
+    wine_version = subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout
+    stamp = hashlib.sha1((wine_version + BASE_REGISTRY).encode()).hexdigest()
+    stamp_file = config.template / ".orvanta-stamp"
+    if stamp_file.exists() and stamp_file.read_text() == stamp:
+        return
+    shutil.rmtree(config.template, ignore_errors=True)
+    config.work.mkdir(parents=True, exist_ok=True)
+    display = Xvfb(1024, 768)
+    env = dict(os.environ, DISPLAY=display.display, WINEPREFIX=str(config.template), **WINE_ENV)
+    try:
+        subprocess.run(["wineboot", "-i"], env=env, check=True, capture_output=True, timeout=180)
+        subprocess.run(["wineserver", "-w"], env=env, check=True, timeout=120)
+        reg_file = config.work / "base.reg"
+        reg_file.write_text(BASE_REGISTRY, encoding="utf-16")
+        subprocess.run(["wine", "regedit", "/S", windows_path(reg_file)], env=env, check=True,
+                       capture_output=True, timeout=60)
+        subprocess.run(["wineserver", "-w"], env=env, check=True, timeout=120)
+    finally:
+        subprocess.run(["wineserver", "-k"], env=env, capture_output=True)
+        display.stop()
+    stamp_file.write_text(stamp)
+
+
+class Program:
+    """One run of orvanta.exe, started through the driver so that its full exit code is known."""
+
+    def __init__(self, desktop, exe_windows_path, cwd=None):
+        self.desktop = desktop
+        args = ["launch", exe_windows_path] + (["--cwd", cwd] if cwd else [])
+        self.process = subprocess.Popen(
+            ["wine", str(desktop.config.driver), *args],
+            env=desktop.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
+        )
+        self._output = None
+
+    def wait_exit(self, timeout=15):
+        try:
+            out, _ = self.process.communicate(timeout=timeout)
+        except subprocess.TimeoutExpired as error:
+            raise TimeoutError_(f"the program did not end within {timeout} s") from error
+        pairs = parse_pairs(out)
+        if "exit" not in pairs:
+            raise AssertionError(f"no exit code reported: {out!r}")
+        return int(pairs["exit"])
+
+    def running(self):
+        return self.process.poll() is None
+
+
+class Desktop:
+    """A virtual display plus a private copy of the Wine prefix, for one scenario."""
+
+    def __init__(self, config, artifacts, width=1920, height=1080, screens=1, dpi=None,
+                 windows_version=None):
+        self.config = config
+        self.artifacts = artifacts
+        self.size = (width * screens, height)
+        self.programs = []
+        self.log = open(artifacts / "desktop.log", "ab")
+        self.prefix = artifacts / "prefix"
+        shutil.rmtree(self.prefix, ignore_errors=True)
+        subprocess.run(["cp", "-a", str(config.template), str(self.prefix)], check=True)
+        self.xvfb = Xvfb(width, height, screens, self.log)
+        self.env = dict(os.environ, DISPLAY=self.xvfb.display, WINEPREFIX=str(self.prefix),
+                        **WINE_ENV)
+        self.wineserver = subprocess.Popen(["wineserver", "-p", "-f"], env=self.env,
+                                           stdout=self.log, stderr=self.log)
+        # The first Wine program of a prefix starts its services and desktop process, which
+        # keep the standard handles they inherit: start them here, on the log, so that later
+        # commands whose output is read end with their own process.
+        subprocess.run(["wine", str(config.driver), "metrics"], env=self.env, stdin=subprocess.DEVNULL,
+                       stdout=self.log, stderr=self.log, timeout=120, check=True)
+        if dpi:
+            self.set_dpi(dpi)
+        if windows_version:
+            self.reg_add(r"HKCU\Software\Wine", "Version", "REG_SZ", windows_version)
+
+    # --- Wine and the driver -----------------------------------------------------------------
+
+    def wine(self, *args, timeout=60, check=True):
+        result = subprocess.run(["wine", *map(str, args)], env=self.env, capture_output=True,
+                                timeout=timeout)
+        if check and result.returncode != 0:
+            raise AssertionError(f"wine {args} failed ({result.returncode}): "
+                                 f"{result.stderr.decode(errors='replace')}")
+        return result
+
+    def driver_raw(self, *args, timeout=60):
+        return subprocess.run(["wine", str(self.config.driver), *map(str, args)], env=self.env,
+                              capture_output=True, timeout=timeout)
+
+    def driver(self, *args, timeout=60):
+        """Runs a driver command and returns its key=value output; a failure raises."""
+        result = self.driver_raw(*args, timeout=timeout)
+        out = result.stdout.decode("utf-8", errors="replace")
+        if result.returncode != 0:
+            err = result.stderr.decode("utf-8", errors="replace").strip()
+            raise AssertionError(f"driver {' '.join(map(str, args))}: {err}")
+        return parse_pairs(out) if "=" in out else out
+
+    def driver_lines(self, *args, timeout=60):
+        result = self.driver_raw(*args, timeout=timeout)
+        if result.returncode != 0:
+            raise AssertionError(f"driver {args}: {result.stderr.decode(errors='replace')}")
+        return result.stdout.decode("utf-8", errors="replace").splitlines()
+
+    def reg_add(self, key, name, kind, value):
+        self.wine("reg", "add", key, "/v", name, "/t", kind, "/d", str(value), "/f")
+
+    def reg_query(self, key, name):
+        """The data of a registry value as `reg query` prints it, or None when it is missing."""
+        result = self.wine("reg", "query", key, "/v", name, check=False)
+        if result.returncode != 0:
+            return None
+        for line in result.stdout.decode(errors="replace").splitlines():
+            parts = line.strip().split(None, 2)
+            if len(parts) >= 2 and parts[0].lower() == name.lower():
+                return parts[2] if len(parts) == 3 else ""
+        return None
+
+    def set_dpi(self, dpi):
+        self.reg_add(r"HKCU\Control Panel\Desktop", "LogPixels", "REG_DWORD", dpi)
+        self.reg_add(r"HKCC\Software\Fonts", "LogPixels", "REG_DWORD", dpi)
+
+    # --- the program ---------------------------------------------------------------------------
+
+    def install(self, folder="app"):
+        """Copies orvanta.exe into its own folder (where it keeps its preferences)."""
+        target = self.artifacts / folder
+        target.mkdir(parents=True, exist_ok=True)
+        shutil.copy2(self.config.exe, target / "orvanta.exe")
+        return target
+
+    def start(self, folder=None, wait_main_window=True):
+        folder = folder or self.install()
+        program = Program(self, windows_path(Path(folder) / "orvanta.exe"))
+        self.programs.append(program)
+        if wait_main_window:
+            self.main_window(program)
+        return program
+
+    def main_window(self, program=None, timeout=15000):
+        return self.driver("wait", "--title", self.config.texts["#Program_Name"],
+                           "--class", "OrvantaMain", "--timeout", timeout)
+
+    def command(self, command_id):
+        """Posts WM_COMMAND to the hidden main window, as the keyboard hook does."""
+        self.driver("post-command", "--title", self.config.texts["#Program_Name"],
+                    "--class", "OrvantaMain", "--id", command_id)
+
+    def quit(self, program, timeout=15):
+        self.command(14)
+        return program.wait_exit(timeout)
+
+    # --- looking at the screen -------------------------------------------------------------------
+
+    def screenshot(self, path, crop=None):
+        """The whole virtual display (or a crop: x, y, w, h) as a PNG file."""
+        path = Path(path)
+        args = ["import", "-display", self.xvfb.display, "-window", "root"]
+        if crop:
+            x, y, w, h = crop
+            args += ["-crop", f"{w}x{h}+{x}+{y}", "+repage"]
+        subprocess.run(args + [str(path)], check=True, capture_output=True, timeout=60)
+        return path
+
+    # --- teardown ------------------------------------------------------------------------------
+
+    def close(self):
+        for program in self.programs:
+            if program.running():
+                program.process.kill()
+        subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True)
+        with contextlib.suppress(subprocess.TimeoutExpired):
+            self.wineserver.wait(10)
+        if self.wineserver.poll() is None:
+            self.wineserver.kill()
+        self.xvfb.stop()
+        self.log.close()
+
+
+class Session:
+    """What a scenario receives: the run's configuration and a way to open desktops."""
+
+    def __init__(self, config, name):
+        self.config = config
+        self.texts = config.texts
+        self.artifacts = config.work / name
+        shutil.rmtree(self.artifacts, ignore_errors=True)
+        self.artifacts.mkdir(parents=True)
+        self._desktops = []
+
+    @contextlib.contextmanager
+    def desktop(self, **options):
+        desktop = Desktop(self.config, self.artifacts, **options)
+        self._desktops.append(desktop)
+        try:
+            yield desktop
+        except BaseException:
+            with contextlib.suppress(Exception):
+                desktop.screenshot(self.artifacts / "failure.png")
+            raise
+        finally:
+            desktop.close()
