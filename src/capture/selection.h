@@ -28,7 +28,7 @@ void ResetRegionSelection(RegionSelection& state);
 void BeginRegionDrag(RegionSelection& state, Point pointer);
 
 // Pointer move: whether this move redraws the band. While dragging only every second move does,
-// which keeps the band responsive on slow screens; outside a drag the toggle is cleared.
+// which halves the drawing work of a drag; outside a drag the toggle is cleared.
 bool TakeBandRedrawTurn(RegionSelection& state);
 
 // What to draw for one redraw of the band.

@@ -68,11 +68,6 @@ TEST(HookDecision, PrintScreenAlonePassesOnAfterThreeQueries) {
   EXPECT_THAT(alone.asked, ElementsAre(kCtrl, kShift, kCtrl));
 }
 
-TEST(HookDecision, AKeyPressedSinceTheLastQueryCountsAsHeld) {
-  EXPECT_EQ(Release(Held(kPressedSince, 0)).command, CommandId::CaptureRegion);
-  EXPECT_EQ(Release(Held(0, kPressedSince)).command, CommandId::CaptureScreen);
-}
-
 TEST(HookDecision, EveryCombinationAsksAfresh) {
   // Shift answers only once (a tap since the previous query): the region test fails on it,
   // the screen test then sees it released, and Ctrl alone no longer makes a window capture.
