@@ -1,0 +1,35 @@
+// Small geometry values of the portable core. The Win32 layer converts them to POINT and RECT at
+// its edge; Rect is position plus size, Edges is the left/top/right/bottom form of RECT.
+#pragma once
+
+namespace orv {
+
+struct Point {
+  int x = 0;
+  int y = 0;
+  friend bool operator==(const Point&, const Point&) = default;
+};
+
+struct Size {
+  int width = 0;
+  int height = 0;
+  friend bool operator==(const Size&, const Size&) = default;
+};
+
+struct Rect {
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
+  friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+struct Edges {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+  friend bool operator==(const Edges&, const Edges&) = default;
+};
+
+}  // namespace orv

@@ -1,0 +1,17 @@
+#include "capture/hook_decision.h"
+
+namespace orv {
+
+std::optional<CommandId> DecidePrintScreenCommand(int nCode, std::uintptr_t message,
+                                                  std::uint32_t vkCode,
+                                                  const KeyStateQuery& keyState) {
+  if (nCode != kHookAction || message != kWmKeyUp || vkCode != kVkSnapshot) return std::nullopt;
+  const auto held = [&keyState](int key) { return keyState(key) != 0; };
+  // Each combination asks again: a modifier tapped between two queries may answer differently.
+  if (held(kVkControl) && !held(kVkShift)) return CommandId::CaptureRegion;
+  if (held(kVkShift) && !held(kVkControl)) return CommandId::CaptureScreen;
+  if (held(kVkControl) && held(kVkShift)) return CommandId::CaptureWindow;
+  return std::nullopt;
+}
+
+}  // namespace orv
