@@ -2,6 +2,8 @@
 // its edge; Rect is position plus size, Edges is the left/top/right/bottom form of RECT.
 #pragma once
 
+#include <string>
+
 namespace orv {
 
 struct Point {
@@ -31,5 +33,10 @@ struct Edges {
   int bottom = 0;
   friend bool operator==(const Edges&, const Edges&) = default;
 };
+
+// The size label of the preview window and the selection: "640 x 480".
+inline std::wstring SizeLabel(Size size) {
+  return std::to_wstring(size.width) + L" x " + std::to_wstring(size.height);
+}
 
 }  // namespace orv

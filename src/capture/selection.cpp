@@ -64,10 +64,6 @@ std::optional<Rect> FinishRegionDrag(RegionSelection& state, Point pointer, Size
   return selection;
 }
 
-std::wstring SelectionSizeLabel(Size size) {
-  return std::to_wstring(size.width) + L" x " + std::to_wstring(size.height);
-}
-
 void ResetWindowSelection(WindowSelection& state) {
   state = {};
 }

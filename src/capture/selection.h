@@ -53,9 +53,6 @@ RubberBand UpdateRubberBand(RegionSelection& state, Point pointer, int labelText
 // ignored and the overlay stays open for a real drag.
 std::optional<Rect> FinishRegionDrag(RegionSelection& state, Point pointer, Size screen);
 
-// The size label: width, " x ", height.
-std::wstring SelectionSizeLabel(Size size);
-
 // ---- Window mode: point at a window ---------------------------------------------------------
 
 // Rectangles are screen coordinates. The window handles themselves stay with the Win32 code.

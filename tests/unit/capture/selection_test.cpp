@@ -76,7 +76,7 @@ TEST(RubberBand, FrameAndLabelStayAtTheStartCorner) {
   EXPECT_EQ(band.selection, (Rect{250, 200, 50, 60}));
   EXPECT_EQ(band.frame, (Rect{300, 200, -50, 60}));
   EXPECT_EQ(band.labelPosition, (Point{300, 187}));
-  EXPECT_EQ(SelectionSizeLabel({band.selection.width, band.selection.height}), L"50 x 60");
+  EXPECT_EQ(SizeLabel({band.selection.width, band.selection.height}), L"50 x 60");
   EXPECT_EQ(UpdateRubberBand(state, {100, 50}, 13).frame, (Rect{300, 200, -200, -150}));
 }
 

@@ -1,0 +1,30 @@
+#include "app/images_win.h"
+
+#include <map>
+#include <utility>
+
+namespace orv::Images {
+namespace {
+
+std::map<ImageId, win::DibImage>& Store() {
+  static std::map<ImageId, win::DibImage> images;
+  return images;
+}
+
+}  // namespace
+
+void Put(ImageId id, win::DibImage image) {
+  if (!image) return;  // an image that could not be made leaves the old one in place
+  Store()[id] = std::move(image);
+}
+
+void Free(ImageId id) { Store().erase(id); }
+
+win::DibImage* Get(ImageId id) {
+  const auto found = Store().find(id);
+  return found == Store().end() ? nullptr : &found->second;
+}
+
+void FreeAll() { Store().clear(); }
+
+}  // namespace orv::Images

@@ -1,0 +1,16 @@
+// The program's numbered images (grab buffer, capture, print copy, backup, highlight). Storing
+// under a number in use destroys the old image; freeing a missing image does nothing.
+#pragma once
+
+#include "app/object_ids.h"
+#include "win/dib_image.h"
+
+namespace orv::Images {
+
+void Put(ImageId id, win::DibImage image);
+void Free(ImageId id);
+// The image under id, or null.
+win::DibImage* Get(ImageId id);
+void FreeAll();
+
+}  // namespace orv::Images
