@@ -79,14 +79,6 @@ TEST(Preferences, Latin1FileIsReadAndRewrittenAsUtf8) {
             "FitPaperOrientation = 0\r\n");
 }
 
-TEST(Preferences, MissingOrEmptyFileGivesTheDefaults) {
-  for (const std::string_view file : {"", "\xEF\xBB\xBF", "[Settings]\r\nDelayTime = 5\r\n"}) {
-    const Settings settings = ParsePreferences(Bytes(file));
-    EXPECT_EQ(settings.ImagePath, L"");
-    EXPECT_EQ(settings.DelayTime, 0);
-  }
-}
-
 TEST(Preferences, IntegerRuleReadsHexBinaryAndDecimalPrefixes) {
   const struct {
     std::wstring_view text;
