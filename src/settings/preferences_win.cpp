@@ -1,13 +1,134 @@
 #include "settings/preferences_win.h"
 
+#include <windows.h>
+
+#include <algorithm>
+
+#include "app/app_state_win.h"
+#include "app/text_table.h"
+#include "settings/key_file.h"
+#include "win/unique_handle.h"
+
 namespace orv {
+namespace {
+
+std::span<const std::uint8_t> AsBytes(const std::optional<std::string>& content) {
+  if (!content) return {};
+  return {reinterpret_cast<const std::uint8_t*>(content->data()), content->size()};
+}
+
+bool WriteAll(HANDLE file, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1 << 20));
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
+    bytes.remove_prefix(written);
+  }
+  return true;
+}
+
+// The user folder is created one level deep only; its parent is the system's folder.
+void CreateUserFolder(std::wstring folder) {
+  while (!folder.empty() && (folder.back() == L' ' || folder.back() == L'\t' ||
+                             folder.back() == L'/' || folder.back() == L'\\')) {
+    folder.pop_back();
+  }
+  // An existing folder is fine; any other failure shows when the file cannot be written.
+  if (!folder.empty()) CreateDirectoryW(folder.c_str(), nullptr);
+}
+
+}  // namespace
+
+PreferencesCandidate InspectPreferencesFile(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return {};
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return {};
+  if (data.nFileSizeHigh == 0 && data.nFileSizeLow == 0) return {};
+  FILETIME local = data.ftLastWriteTime;
+  FileTimeToLocalFileTime(&data.ftLastWriteTime, &local);  // on failure UTC orders them alike
+  const std::uint64_t ticks = (std::uint64_t{local.dwHighDateTime} << 32) | local.dwLowDateTime;
+  return {true, static_cast<std::int64_t>(ticks / 10'000'000)};  // 100 ns ticks to seconds
+}
+
+std::optional<std::string> ReadSmallFile(const std::wstring& path, std::size_t maxBytes) {
+  const win::UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return std::nullopt;
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
+      static_cast<std::uint64_t>(size.QuadPart) > maxBytes) {
+    return std::nullopt;
+  }
+  std::string content(static_cast<std::size_t>(size.QuadPart), '\0');
+  std::size_t done = 0;
+  while (done < content.size()) {
+    DWORD got = 0;
+    if (!ReadFile(file.get(), content.data() + done, static_cast<DWORD>(content.size() - done),
+                  &got, nullptr)) {
+      return std::nullopt;
+    }
+    if (got == 0) break;  // the file shrank since its size was taken
+    done += got;
+  }
+  content.resize(done);
+  return content;
+}
+
+bool ReplaceFileContent(const std::wstring& path, std::string_view bytes) {
+  // Writing the file in place would leave it cut short if the program died or the disk filled
+  // half-way; the old file therefore stays untouched until a complete new one replaces it.
+  const std::wstring temporary = path + L".tmp";
+  win::UniqueFile file(CreateFileW(temporary.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  const bool written = WriteAll(file.get(), bytes) && FlushFileBuffers(file.get());
+  file.reset();
+  if (written && MoveFileExW(temporary.c_str(), path.c_str(),
+                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return true;
+  }
+  DeleteFileW(temporary.c_str());
+  return false;
+}
+
+Settings LoadPreferencesFrom(const std::wstring& userDir, const std::wstring& programDir,
+                             const std::wstring& fileName) {
+  if (fileName.empty()) return {};
+  const std::wstring user = userDir + fileName;
+  const std::wstring program = programDir + fileName;
+  const PreferencesSource source =
+      ChoosePreferencesSource(InspectPreferencesFile(user), InspectPreferencesFile(program));
+  // A missing, unreadable or absurdly large file gives every setting its default.
+  const std::optional<std::string> content =
+      ReadSmallFile(source == PreferencesSource::ProgramFolder ? program : user, kMaxKeyFileBytes);
+  return ParsePreferences(AsBytes(content));
+}
+
+void SavePreferencesTo(const Settings& settings, const std::wstring& userDir,
+                       const std::wstring& programDir, const std::wstring& fileName) {
+  if (fileName.empty()) return;
+  const std::string content = FormatPreferences(settings);
+  if (ReplaceFileContent(programDir + fileName, content)) return;
+  CreateUserFolder(userDir);
+  // With no writable place the settings of this run are lost; nobody is told.
+  ReplaceFileContent(userDir + fileName, content);
+}
 
 void LoadPreferences() {
-  // Reads the preferences file once its reader exists; until then the defaults apply.
+  AppState& app = App();
+  app.settings = LoadPreferencesFrom(app.AppDataDir, app.ProgramDir, Text(L"#Pref_FileName"));
 }
 
 void SavePreferences() {
-  // Writes the preferences file once its writer exists; until then nothing is kept.
+  const AppState& app = App();
+  SavePreferencesTo(app.settings, app.AppDataDir, app.ProgramDir, Text(L"#Pref_FileName"));
+}
+
+OutputPolicy ReadOutputPolicy() {
+  const std::wstring& fileName = Text(L"#Spez_FileName");
+  if (fileName.empty()) return {};
+  return ParseOutputPolicy(AsBytes(ReadSmallFile(App().ProgramDir + fileName, kMaxKeyFileBytes)));
 }
 
 }  // namespace orv
