@@ -91,7 +91,9 @@ std::wstring LongTempFolder() {
 
 void ComputeFolders() {
   AppState& app = App();
-  app.AppDataDir = SpecialFolderPath(CSIDL_APPDATA) + Text(L"#AppData_Subdir");
+  // Without the user's application-data folder there is no user location for the preferences.
+  const std::wstring appData = SpecialFolderPath(CSIDL_APPDATA);
+  app.AppDataDir = appData.empty() ? std::wstring() : appData + Text(L"#AppData_Subdir");
   app.WindowsDir = SpecialFolderPath(CSIDL_WINDOWS);
   app.PicturesDir = SpecialFolderPath(CSIDL_MYPICTURES);
   app.TempDir = LongTempFolder();

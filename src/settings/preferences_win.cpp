@@ -92,11 +92,20 @@ bool ReplaceFileContent(const std::wstring& path, std::string_view bytes) {
   return false;
 }
 
+namespace {
+
+// A folder that could not be found is no location at all, never the current folder.
+std::wstring InFolder(const std::wstring& folder, const std::wstring& fileName) {
+  return folder.empty() ? std::wstring() : folder + fileName;
+}
+
+}  // namespace
+
 Settings LoadPreferencesFrom(const std::wstring& userDir, const std::wstring& programDir,
                              const std::wstring& fileName) {
   if (fileName.empty()) return {};
-  const std::wstring user = userDir + fileName;
-  const std::wstring program = programDir + fileName;
+  const std::wstring user = InFolder(userDir, fileName);
+  const std::wstring program = InFolder(programDir, fileName);
   const PreferencesSource source =
       ChoosePreferencesSource(InspectPreferencesFile(user), InspectPreferencesFile(program));
   // A missing, unreadable or absurdly large file gives every setting its default.
@@ -109,7 +118,8 @@ void SavePreferencesTo(const Settings& settings, const std::wstring& userDir,
                        const std::wstring& programDir, const std::wstring& fileName) {
   if (fileName.empty()) return;
   const std::string content = FormatPreferences(settings);
-  if (ReplaceFileContent(programDir + fileName, content)) return;
+  if (!programDir.empty() && ReplaceFileContent(programDir + fileName, content)) return;
+  if (userDir.empty()) return;
   CreateUserFolder(userDir);
   // With no writable place the settings of this run are lost; nobody is told.
   ReplaceFileContent(userDir + fileName, content);
