@@ -4,9 +4,12 @@
 #include <map>
 
 #include "app/app_state_win.h"
+#include "app/images_win.h"
 #include "app/scale.h"
 #include "app/text_table.h"
 #include "app/tray_win.h"
+#include "capture/screen_grab_win.h"
+#include "output/preview_window_win.h"
 #include "settings/autostart_win.h"
 #include "settings/preferences_win.h"
 #include "win/system.h"
@@ -19,6 +22,7 @@ constexpr DWORD kMainWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 
 std::deque<Event> events;
 std::map<WindowId, HWND> windows;
+std::map<WindowId, CommandId> escapeBindings;
 UINT taskbarCreatedMessage = 0;
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -53,12 +57,26 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
+// Escape pressed in a window with a binding becomes that window's command.
+bool TranslateEscapeKey(const MSG& message) {
+  if (message.message != WM_KEYDOWN || message.wParam != VK_ESCAPE || !message.hwnd) return false;
+  const HWND root = GetAncestor(message.hwnd, GA_ROOT);
+  for (const auto& [window, command] : escapeBindings) {
+    if (root && root == WindowHandle(window)) {
+      QueueEvent({EventKind::Command, static_cast<int>(window), static_cast<int>(command)});
+      return true;
+    }
+  }
+  return false;
+}
+
 // Blocks until an event is queued; false when the message queue was told to quit.
 bool WaitForEvent(Event& event) {
   while (events.empty()) {
     MSG message;
     if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
       if (message.message == WM_QUIT) return false;
+      if (TranslateEscapeKey(message)) continue;
       TranslateMessage(&message);
       DispatchMessageW(&message);
       continue;
@@ -109,15 +127,39 @@ bool RunStep(Step step) {
       break;
     case Step::Quit:
       return false;
+    case Step::CaptureFullScreen:
+      CaptureFullScreen();
+      break;
+    case Step::OpenPreviewWindow:
+      OpenPreviewWindow();
+      break;
+    case Step::ClosePreviewWindow:
+      ClosePreviewWindow();
+      break;
+    case Step::RefreshPreview:
+      RefreshPreview();
+      break;
+    case Step::FreeCapture:
+      Images::Free(ImageId::Capture);
+      break;
+    case Step::FreePrintImage:
+      Images::Free(ImageId::PrintImage);
+      break;
+    case Step::FreeBackupImage:
+      Images::Free(ImageId::BackupImage);
+      break;
+    case Step::ToggleFitToPaper:
+      FollowFitToPaperToggle();
+      break;
+    case Step::OpenPrintersFolder:
+      OpenPrintersFolder();
+      break;
+    case Step::CopyBackupToCapture:
+      CopyBackupToCapture();
+      break;
     // Steps whose modules arrive later; each line names what the step will do.
     case Step::ResetWindowPick:       // window picking forgets its last window and rectangles
     case Step::OpenSelectionOverlay:  // freeze the screen, show it dimmed for selecting
-    case Step::CaptureFullScreen:     // grab the virtual screen into the capture image
-    case Step::OpenPreviewWindow:     // show the capture in the preview window
-    case Step::ClosePreviewWindow:    // close the preview window
-    case Step::FreeCapture:           // free the capture image
-    case Step::FreePrintImage:        // free the turned print copy
-    case Step::FreeBackupImage:       // free the restore copy
     case Step::OpenHelp:              // open the help document
     case Step::OpenDonate:            // open the donation page
     case Step::OpenMoreTools:         // open the more-tools page
@@ -126,10 +168,6 @@ bool RunStep(Step step) {
     case Step::CopyToClipboard:       // put the capture on the clipboard
     case Step::PrintWithDialog:       // print after the print dialog
     case Step::PrintToDefault:        // print on the default printer
-    case Step::ToggleFitToPaper:      // follow the fit-to-paper toggle
-    case Step::OpenPrintersFolder:    // open the system's printer list
-    case Step::CopyBackupToCapture:   // restore the capture from its backup
-    case Step::RefreshPreview:        // redraw the preview and its size label
     case Step::RotateCapture:         // turn the capture a quarter to the left
     case Step::MakeNegative:          // invert the capture's colours
     case Step::MakeGrey:              // make the capture grey
@@ -170,6 +208,10 @@ void RegisterWindow(WindowId id, HWND window) {
 }
 void UnregisterWindow(WindowId id) {
   windows.erase(id);
+  escapeBindings.erase(id);
+}
+void BindEscapeKey(WindowId window, CommandId command) {
+  escapeBindings[window] = command;
 }
 HWND WindowHandle(WindowId id) {
   const auto found = windows.find(id);
@@ -210,6 +252,8 @@ void RunEventLoop() {
 }
 
 void DestroyProgramWindows() {
+  ClosePreviewWindow();
+  Images::FreeAll();
   RemoveTrayIcon();
   AppState& app = App();
   if (app.mainWindow) {

@@ -17,6 +17,9 @@ void RegisterWindow(WindowId id, HWND window);
 void UnregisterWindow(WindowId id);
 HWND WindowHandle(WindowId id);
 
+// While the window is open, the Escape key in it (or in its controls) queues the command.
+void BindEscapeKey(WindowId window, CommandId command);
+
 // Creates the hidden main window (window 1); false when it cannot be created.
 bool CreateMainWindow();
 

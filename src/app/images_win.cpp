@@ -18,13 +18,17 @@ void Put(ImageId id, win::DibImage image) {
   Store()[id] = std::move(image);
 }
 
-void Free(ImageId id) { Store().erase(id); }
+void Free(ImageId id) {
+  Store().erase(id);
+}
 
 win::DibImage* Get(ImageId id) {
   const auto found = Store().find(id);
   return found == Store().end() ? nullptr : &found->second;
 }
 
-void FreeAll() { Store().clear(); }
+void FreeAll() {
+  Store().clear();
+}
 
 }  // namespace orv::Images

@@ -18,6 +18,15 @@ int Scaled(int base, float dpiScale) {
   return static_cast<int>(static_cast<float>(base) * dpiScale);
 }
 
+Rect ScaledRect(const Rect& base, float dpiScale) {
+  return {Scaled(base.x, dpiScale), Scaled(base.y, dpiScale), Scaled(base.width, dpiScale),
+          Scaled(base.height, dpiScale)};
+}
+
+Size ScaledSize(Size base, float dpiScale) {
+  return {Scaled(base.width, dpiScale), Scaled(base.height, dpiScale)};
+}
+
 int MulDivRound(int a, int b, int c) {
   if (c == 0) return -1;
   const std::int64_t product = static_cast<std::int64_t>(a) * b;

@@ -4,6 +4,8 @@
 
 #include <string_view>
 
+#include "app/geometry.h"
+
 namespace orv {
 
 // Vertical resolution / 96, or 1.0 when the resolution could not be read (below 1).
@@ -14,6 +16,10 @@ float ComputeFontScale(int heightBefore, int heightAfter);
 
 // A layout value in 1/96 inch as pixels.
 int Scaled(int base, float dpiScale);
+
+// Every coordinate and size times dpiScale, truncated toward zero.
+Rect ScaledRect(const Rect& base, float dpiScale);
+Size ScaledSize(Size base, float dpiScale);
 
 // Windows' MulDiv: a * b / c in 64 bits, rounded half away from zero; -1 when c is 0.
 int MulDivRound(int a, int b, int c);

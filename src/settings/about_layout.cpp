@@ -4,15 +4,6 @@
 
 namespace orv {
 
-Rect ScaledRect(const Rect& base, float dpiScale) {
-  return {Scaled(base.x, dpiScale), Scaled(base.y, dpiScale), Scaled(base.width, dpiScale),
-          Scaled(base.height, dpiScale)};
-}
-
-Size ScaledSize(Size base, float dpiScale) {
-  return {Scaled(base.width, dpiScale), Scaled(base.height, dpiScale)};
-}
-
 Size AboutClientSize(float dpiScale) {
   return ScaledSize(kAboutClientSize, dpiScale);
 }

@@ -48,10 +48,6 @@ inline constexpr std::array<AboutControl, 6> kAboutControls = {{
     {ControlId::AboutClose, AboutControlKind::Button, L"#GAD00034", false, {120, 185, 90, 25}},
 }};
 
-// Every coordinate and size times dpiScale, truncated toward zero.
-Rect ScaledRect(const Rect& base, float dpiScale);
-Size ScaledSize(Size base, float dpiScale);
-
 // The about window's client size and controls in pixels.
 Size AboutClientSize(float dpiScale);
 std::array<AboutControl, kAboutControls.size()> AboutControlsAt(float dpiScale);

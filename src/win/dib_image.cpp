@@ -49,7 +49,8 @@ void DibImage::SetColors(std::span<const std::uint32_t> colors) {
 DibImage DibImage::Clone() const {
   DibImage copy = Create(width_, height_, bitsPerPixel_);
   if (!copy) return copy;
-  std::memcpy(copy.bits_, bits_, static_cast<std::size_t>(DibStride(width_, bitsPerPixel_)) * height_);
+  std::memcpy(copy.bits_, bits_,
+              static_cast<std::size_t>(DibStride(width_, bitsPerPixel_)) * height_);
   if (bitsPerPixel_ == 8) copy.SetColors(colors_);
   return copy;
 }

@@ -173,6 +173,7 @@ class Desktop:
         self.artifacts = artifacts
         self.size = (width * screens, height)
         self.programs = []
+        self.helpers = []
         self.log = open(artifacts / "desktop.log", "ab")
         self.prefix = artifacts / "prefix"
         shutil.rmtree(self.prefix, ignore_errors=True)
@@ -269,6 +270,20 @@ class Desktop:
         self.command(14)
         return program.wait_exit(timeout)
 
+    def show_image(self, bmp_path, x=0, y=0, title="Orvanta test picture"):
+        """Shows a BMP file on the display at (x, y) until the desktop closes (or the returned
+        process is killed); returns once it is on screen."""
+        process = subprocess.Popen(
+            ["wine", str(self.config.driver), "show-image", "--file", windows_path(bmp_path),
+             "--x", str(x), "--y", str(y), "--title", title],
+            env=self.env, stdout=subprocess.PIPE, stderr=self.log, text=True)
+        self.helpers.append(process)
+        line = process.stdout.readline()
+        if "shown=1" not in line:
+            raise AssertionError(f"the test picture was not shown: {line!r}")
+        self.driver("wait", "--title", title, "--visible", "--timeout", 10000)
+        return process
+
     # --- looking at the screen -------------------------------------------------------------------
 
     def screenshot(self, path, crop=None):
@@ -284,9 +299,9 @@ class Desktop:
     # --- teardown ------------------------------------------------------------------------------
 
     def close(self):
-        for program in self.programs:
-            if program.running():
-                program.process.kill()
+        for process in [p.process for p in self.programs] + self.helpers:
+            if process.poll() is None:
+                process.kill()
         subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True)
         with contextlib.suppress(subprocess.TimeoutExpired):
             self.wineserver.wait(10)

@@ -467,6 +467,56 @@ int Metrics(const Args&) {
   return 0;
 }
 
+int ShowImage(const Args& args) {
+  // Shows a BMP file in a borderless window at --x/--y (default 0,0) at its own size, titled
+  // --title (default "Orvanta test picture"), until the window is closed or the process ends.
+  // Prints "shown=1" once the window is on screen. Run it in the background.
+  const std::wstring file = Option(args, L"file");
+  const HBITMAP picture = static_cast<HBITMAP>(
+      LoadImageW(nullptr, file.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+  if (!picture) Fail(L"cannot load %ls", file);
+  BITMAP info{};
+  GetObjectW(picture, sizeof(info), &info);
+  static HBITMAP shown = picture;
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+    if (message == WM_PAINT) {
+      PAINTSTRUCT paint;
+      const HDC dc = BeginPaint(window, &paint);
+      const HDC source = CreateCompatibleDC(dc);
+      const HGDIOBJ old = SelectObject(source, shown);
+      BITMAP b{};
+      GetObjectW(shown, sizeof(b), &b);
+      BitBlt(dc, 0, 0, b.bmWidth, b.bmHeight, source, 0, 0, SRCCOPY);
+      SelectObject(source, old);
+      DeleteDC(source);
+      EndPaint(window, &paint);
+      return 0;
+    }
+    if (message == WM_DESTROY) PostQuitMessage(0);
+    return DefWindowProcW(window, message, wParam, lParam);
+  };
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.lpszClassName = L"OrvantaTestPicture";
+  RegisterClassW(&windowClass);
+  const std::wstring title = Option(args, L"title", L"Orvanta test picture");
+  const HWND window =
+      CreateWindowExW(0, windowClass.lpszClassName, title.c_str(), WS_POPUP | WS_VISIBLE,
+                      NumberOption(args, L"x", 0), NumberOption(args, L"y", 0), info.bmWidth,
+                      info.bmHeight, nullptr, nullptr, windowClass.hInstance, nullptr);
+  if (!window) Fail(L"cannot create the picture window%ls");
+  UpdateWindow(window);
+  GdiFlush();
+  Print(L"shown=1");
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return 0;
+}
+
 struct Command {
   const wchar_t* name;
   int (*run)(const Args&);
@@ -492,6 +542,7 @@ const Command kCommands[] = {
     {L"foreground", Foreground},
     {L"set-foreground", SetForeground},
     {L"metrics", Metrics},
+    {L"show-image", ShowImage},
 };
 
 }  // namespace

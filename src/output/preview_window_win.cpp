@@ -1,0 +1,295 @@
+#include "output/preview_window_win.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <string>
+
+#include "app/app_state_win.h"
+#include "app/event_loop_win.h"
+#include "app/images_win.h"
+#include "app/scale.h"
+#include "app/text_table.h"
+#include "output/preview_layout.h"
+#include "settings/preferences_win.h"
+#include "win/system.h"
+#include "win/unique_handle.h"
+
+namespace orv {
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"OrvantaPreview";
+constexpr wchar_t kCanvasClass[] = L"OrvantaCanvas";
+// Title bar only: no system menu, so no close box, and no resizing.
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION;
+
+struct PreviewState {
+  win::UniqueWindow window;
+  HWND canvas = nullptr;
+  HWND tooltip = nullptr;
+  win::UniqueBitmap canvasPicture;  // what the canvas shows, redrawn by RefreshPreview
+  Size canvasSize;
+};
+PreviewState preview;
+
+HWND Control(ControlId id) {
+  return GetDlgItem(preview.window.get(), static_cast<int>(id));
+}
+
+LRESULT CALLBACK PreviewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      if (lParam != 0 && HIWORD(wParam) == BN_CLICKED) {
+        QueueEvent({EventKind::Control, static_cast<int>(WindowId::Preview), LOWORD(wParam)});
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      return 0;  // the preview closes only through its buttons, Escape or a new capture
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK CanvasProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_ERASEBKGND:
+      return 1;  // the picture covers the whole canvas
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      const HDC dc = BeginPaint(window, &paint);
+      const win::UniqueCreatedDc source(CreateCompatibleDC(dc));
+      if (source && preview.canvasPicture) {
+        const win::SelectObjectGuard select(source.get(), preview.canvasPicture.get());
+        BitBlt(dc, 0, 0, preview.canvasSize.width, preview.canvasSize.height, source.get(), 0, 0,
+               SRCCOPY);
+      }
+      EndPaint(window, &paint);
+      return 0;
+    }
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void RegisterClasses() {
+  static bool registered = false;
+  if (registered) return;
+  registered = true;
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.lpfnWndProc = PreviewWindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = Icon(ImageId::AppIcon);
+  windowClass.hCursor = App().arrowCursor;
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = kWindowClass;
+  RegisterClassExW(&windowClass);
+  windowClass.lpfnWndProc = CanvasProc;
+  windowClass.hIcon = nullptr;
+  windowClass.hbrBackground = nullptr;
+  windowClass.lpszClassName = kCanvasClass;
+  RegisterClassExW(&windowClass);
+}
+
+void SetTooltip(HWND control, std::wstring_view textKey, UINT message) {
+  std::wstring text = Text(textKey);
+  TOOLINFOW tool{};
+  tool.cbSize = sizeof(tool);
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = preview.window.get();
+  tool.uId = reinterpret_cast<UINT_PTR>(control);
+  tool.lpszText = text.data();
+  SendMessageW(preview.tooltip, message, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+HWND CreateControl(const PreviewControl& control, float dpiScale) {
+  const Rect r = ScaledRect(control.bounds, dpiScale);
+  const wchar_t* className = L"Button";
+  DWORD style = WS_CHILD | WS_VISIBLE;
+  switch (control.kind) {
+    case PreviewControlKind::CentredLabel:
+      className = L"Static";
+      style |= SS_CENTER;
+      break;
+    case PreviewControlKind::Canvas:
+      className = kCanvasClass;
+      break;
+    case PreviewControlKind::IconToggle:
+      style |= WS_TABSTOP | BS_AUTOCHECKBOX | BS_PUSHLIKE | BS_ICON;
+      break;
+    case PreviewControlKind::IconButton:
+      style |= WS_TABSTOP | BS_PUSHBUTTON | BS_ICON;
+      break;
+    case PreviewControlKind::PushButton:
+      style |= WS_TABSTOP | BS_PUSHBUTTON;
+      break;
+  }
+  const std::wstring text = control.textKey.empty() ? std::wstring() : Text(control.textKey);
+  const HWND handle = CreateWindowExW(0, className, text.c_str(), style, r.x, r.y, r.width,
+                                      r.height, preview.window.get(),
+                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
+                                      GetModuleHandleW(nullptr), nullptr);
+  if (!handle) return nullptr;
+  SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(App().ControlFont.get()), FALSE);
+  if (control.kind == PreviewControlKind::IconToggle ||
+      control.kind == PreviewControlKind::IconButton) {
+    SendMessageW(handle, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(Icon(control.icon)));
+    SetTooltip(handle, control.tooltipKey, TTM_ADDTOOLW);
+  }
+  return handle;
+}
+
+void ShowFitToPaperState(bool on) {
+  const HWND toggle = Control(ControlId::FitToPaper);
+  SendMessageW(toggle, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+  SendMessageW(toggle, BM_SETIMAGE, IMAGE_ICON,
+               reinterpret_cast<LPARAM>(Icon(on ? ImageId::FitOnIcon : ImageId::FitOffIcon)));
+  SetTooltip(toggle, on ? L"#TXT00049" : L"#TXT00048", TTM_UPDATETIPTEXTW);
+}
+
+void ApplyOutputPolicy() {
+  const OutputPolicy policy = ReadOutputPolicy();
+  const std::pair<bool, ControlId> buttons[] = {
+      {policy.PrintToSelection, ControlId::PrintWithDialog},
+      {policy.PrintToStandard, ControlId::PrintToDefault},
+      {policy.ExportToClipboard, ControlId::Clipboard},
+      {policy.ExportToPaint, ControlId::Paint},
+      {policy.ExportToFile, ControlId::SaveToFile},
+  };
+  for (const auto& [allowed, id] : buttons) {
+    if (!allowed) EnableWindow(Control(id), FALSE);
+  }
+}
+
+// The window's outer size for the client size, centred on the primary monitor's work area.
+RECT CentredFrame(Size client) {
+  RECT frame{0, 0, client.width, client.height};
+  AdjustWindowRectEx(&frame, kWindowStyle, FALSE, WS_EX_TOPMOST);
+  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  RECT work{};
+  if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) {
+    work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  }
+  const int x = work.left + (work.right - work.left - width) / 2;
+  const int y = work.top + (work.bottom - work.top - height) / 2;
+  return {x, y, x + width, y + height};
+}
+
+}  // namespace
+
+void OpenPreviewWindow() {
+  ClosePreviewWindow();
+  RegisterClasses();
+  AppState& app = App();
+  const RECT frame = CentredFrame(ScaledSize(kPreviewClientSize, app.DpiScale));
+  preview.window.reset(CreateWindowExW(WS_EX_TOPMOST, kWindowClass, Text(L"#TXT00046").c_str(),
+                                       kWindowStyle, frame.left, frame.top,
+                                       frame.right - frame.left, frame.bottom - frame.top, nullptr,
+                                       nullptr, GetModuleHandleW(nullptr), nullptr));
+  if (!preview.window) return;
+  RegisterWindow(WindowId::Preview, preview.window.get());
+
+  preview.tooltip =
+      CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                      preview.window.get(), nullptr, GetModuleHandleW(nullptr), nullptr);
+  for (const PreviewControl& control : kPreviewControls) CreateControl(control, app.DpiScale);
+  preview.canvas = Control(ControlId::Canvas);
+  preview.canvasSize = ScaledSize(
+      {kPreviewControls[1].bounds.width, kPreviewControls[1].bounds.height}, app.DpiScale);
+  {
+    const win::WindowDc dc(preview.canvas);
+    preview.canvasPicture.reset(
+        CreateCompatibleBitmap(dc.get(), preview.canvasSize.width, preview.canvasSize.height));
+  }
+
+  SetWindowPos(preview.window.get(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  ApplyOutputPolicy();
+  if (app.settings.FitPaperOrientation != 0) ShowFitToPaperState(true);
+  RefreshPreview();
+  if (const win::DibImage* capture = Images::Get(ImageId::Capture)) {
+    Images::Put(ImageId::BackupImage, capture->Clone());
+  }
+  BindEscapeKey(WindowId::Preview, CommandId::ClosePreview);
+  ShowWindow(preview.window.get(), SW_SHOW);
+  SetForegroundWindow(preview.window.get());
+}
+
+void ClosePreviewWindow() {
+  if (!preview.window) return;
+  UnregisterWindow(WindowId::Preview);
+  preview.window.reset();  // destroys the controls and the tooltip it owns
+  preview.canvasPicture.reset();
+  preview = {};
+}
+
+void RefreshPreview() {
+  if (!preview.window || !preview.canvasPicture) return;
+  const Size canvas = preview.canvasSize;
+  const win::UniqueCreatedDc target(CreateCompatibleDC(nullptr));
+  const win::SelectObjectGuard selectTarget(target.get(), preview.canvasPicture.get());
+
+  const win::UniqueBrush background(
+      CreateSolidBrush(CanvasBackground(GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_BTNFACE))));
+  const RECT all{0, 0, canvas.width, canvas.height};
+  FillRect(target.get(), &all, background.get());
+
+  if (const win::DibImage* capture = Images::Get(ImageId::Capture)) {
+    SetWindowTextW(Control(ControlId::SizeLabel), SizeLabel(capture->size()).c_str());
+    const Rect r = PreviewPictureRect(capture->size(), canvas);
+    const win::UniqueCreatedDc source(CreateCompatibleDC(nullptr));
+    const win::SelectObjectGuard selectSource(source.get(), capture->bitmap());
+    if (r.width == capture->width() && r.height == capture->height()) {
+      BitBlt(target.get(), r.x, r.y, r.width, r.height, source.get(), 0, 0, SRCCOPY);
+    } else {
+      SetStretchBltMode(target.get(), HALFTONE);
+      SetBrushOrgEx(target.get(), 0, 0, nullptr);  // required after choosing HALFTONE
+      StretchBlt(target.get(), r.x, r.y, r.width, r.height, source.get(), 0, 0, capture->width(),
+                 capture->height(), SRCCOPY);
+    }
+  }
+
+  const win::UniquePen outline(CreatePen(PS_SOLID, 1, kCanvasOutlineColour));
+  const win::SelectObjectGuard selectPen(target.get(), outline.get());
+  const win::SelectObjectGuard selectBrush(target.get(), GetStockObject(NULL_BRUSH));
+  Rectangle(target.get(), 0, 0, canvas.width, canvas.height);
+
+  InvalidateRect(preview.canvas, nullptr, FALSE);
+  UpdateWindow(preview.canvas);
+}
+
+void FollowFitToPaperToggle() {
+  if (!preview.window) return;
+  const bool on = SendMessageW(Control(ControlId::FitToPaper), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  App().settings.FitPaperOrientation = on ? 1 : 0;
+  ShowFitToPaperState(on);
+}
+
+void OpenPrintersFolder() {
+  // The control panel from the system folder by its full path, never whichever "control.exe"
+  // the search path finds first.
+  const std::wstring systemFolder = win::SystemFolder();
+  if (systemFolder.empty()) return;
+  const std::wstring program = systemFolder + L"control.exe";
+  std::wstring commandLine = L"\"" + program + L"\" printers";
+  const std::wstring& folder = App().WindowsDir;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                     folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
+    CloseHandle(process.hThread);  // not waited for
+    CloseHandle(process.hProcess);
+  }
+}
+
+void CopyBackupToCapture() {
+  if (const win::DibImage* backup = Images::Get(ImageId::BackupImage)) {
+    Images::Put(ImageId::Capture, backup->Clone());
+  }
+}
+
+}  // namespace orv

@@ -1,0 +1,41 @@
+#include "output/preview_layout.h"
+
+#include <gtest/gtest.h>
+
+#include "app/scale.h"
+
+namespace orv {
+namespace {
+
+TEST(PreviewLayout, PictureKeepsItsProportionsCentredAcrossTheShorterSide) {
+  const Size canvas{180, 180};
+  EXPECT_EQ(PreviewPictureRect({1000, 500}, canvas), (Rect{0, 45, 180, 90}));
+  EXPECT_EQ(PreviewPictureRect({500, 1000}, canvas), (Rect{45, 0, 90, 180}));
+  EXPECT_EQ(PreviewPictureRect({640, 640}, canvas), (Rect{0, 0, 180, 180}));
+  // Remainders are dropped: 1920 x 1080 gives 180 x 101 at y (180 - 101) / 2 = 39.
+  EXPECT_EQ(PreviewPictureRect({1920, 1080}, canvas), (Rect{0, 39, 180, 101}));
+  // A picture smaller than the canvas is stretched up; a 1-pixel line keeps one pixel.
+  EXPECT_EQ(PreviewPictureRect({20, 10}, canvas), (Rect{0, 45, 180, 90}));
+  EXPECT_EQ(PreviewPictureRect({4000, 1}, canvas), (Rect{0, 90, 180, 0}));
+  // Huge pictures do not overflow the products.
+  EXPECT_EQ(PreviewPictureRect({100000, 50000}, {270, 270}), (Rect{0, 67, 270, 135}));
+  EXPECT_EQ(PreviewPictureRect({0, 10}, canvas), Rect{});
+}
+
+TEST(PreviewLayout, ScalesWithTheScreenResolution) {
+  const float dpi = ComputeDpiScale(144);
+  EXPECT_EQ(ScaledSize(kPreviewClientSize, dpi), (Size{592, 330}));
+  EXPECT_EQ(ScaledRect(kPreviewControls[1].bounds, dpi), (Rect{15, 45, 270, 270}));
+  EXPECT_EQ(kPreviewControls[1].id, ControlId::Canvas);
+  EXPECT_EQ(ScaledSize(kPreviewClientSize, 1.0f), (Size{395, 220}));
+}
+
+TEST(PreviewLayout, CanvasBackgroundAvoidsPureWhiteAndBlack) {
+  EXPECT_EQ(CanvasBackground(0x00FFFFFF, 0x00F0F0F0), 0x00F0F0F0u);
+  EXPECT_EQ(CanvasBackground(0x00000000, 0x00F0F0F0), 0x00F0F0F0u);
+  EXPECT_EQ(CanvasBackground(0x00FFFFFE, 0x00F0F0F0), 0x00FFFFFEu);
+  EXPECT_EQ(CanvasBackground(0x00202020, 0x00F0F0F0), 0x00202020u);
+}
+
+}  // namespace
+}  // namespace orv
