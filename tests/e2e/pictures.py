@@ -1,0 +1,58 @@
+"""Known pictures for the screen and independent checks of what the program made of them, done
+with ImageMagick rather than with any code of the program."""
+import subprocess
+from pathlib import Path
+
+
+def make_test_picture(path, width, height):
+    """A 24-bit BMP with flat panels, hard edges, text-like strokes and a gradient."""
+    draw = [
+        "-fill", "#d03030", "-draw", f"rectangle {width // 10},{height // 10} {width // 2},{height // 2}",
+        "-fill", "#30a040", "-draw", f"rectangle {width // 2},{height // 3} {width * 9 // 10},{height * 8 // 10}",
+        "-fill", "#ffffff", "-draw", f"rectangle {width // 5},{height * 6 // 10} {width * 2 // 5},{height * 9 // 10}",
+        "-fill", "#101010",
+    ]
+    for i in range(12):  # thin dark strokes, like lines of text
+        y = height * 6 // 10 + 8 + i * 12
+        draw += ["-draw", f"rectangle {width // 5 + 10},{y} {width // 5 + 60 + (i * 37) % 150},{y + 3}"]
+    subprocess.run(
+        ["convert", "-size", f"{width}x{height}", "gradient:#2050a0-#a0c0f0", *draw,
+         "-type", "TrueColor", f"BMP3:{path}"],
+        check=True,
+    )
+    return Path(path)
+
+
+def pixel(path, x, y):
+    """(r, g, b) of one pixel, 0..255."""
+    out = subprocess.run(
+        ["convert", str(path), "-format", f"%[fx:int(255*p{{{x},{y}}}.r)],"
+         f"%[fx:int(255*p{{{x},{y}}}.g)],%[fx:int(255*p{{{x},{y}}}.b)]", "info:"],
+        check=True, capture_output=True, text=True).stdout
+    return tuple(int(v) for v in out.strip().split(","))
+
+
+def size(path):
+    out = subprocess.run(["identify", "-format", "%w %h", str(path)], check=True,
+                         capture_output=True, text=True).stdout.split()
+    return int(out[0]), int(out[1])
+
+
+def crop(path, out, x, y, w, h):
+    subprocess.run(["convert", str(path), "-crop", f"{w}x{h}+{x}+{y}", "+repage", str(out)],
+                   check=True)
+    return Path(out)
+
+
+def mean_error(a, b):
+    """Mean absolute error of two same-sized pictures, as a fraction of full scale (0..1)."""
+    result = subprocess.run(["compare", "-metric", "MAE", str(a), str(b), "null:"],
+                            capture_output=True, text=True)
+    # compare prints "absolute (normalised)" on stderr and exits 1 when the pictures differ.
+    return float(result.stderr.split("(")[1].split(")")[0])
+
+
+def identical(a, b):
+    result = subprocess.run(["compare", "-metric", "AE", str(a), str(b), "null:"],
+                            capture_output=True, text=True)
+    return result.stderr.strip().split()[0] == "0"

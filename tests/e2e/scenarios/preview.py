@@ -1,0 +1,186 @@
+"""Whole-screen capture and the preview window: picture, label, buttons, policy, closing."""
+import shutil
+import subprocess
+
+import pictures
+from harness import poll
+
+CANVAS = (10, 30, 180, 180)  # control 50 in the window's client area, at 96 dots per inch
+
+
+def preview_title(e2e):
+    return e2e.texts["#TXT00046"]
+
+
+def wait_preview(desk, e2e):
+    return desk.driver("wait", "--title", preview_title(e2e), "--visible", "--timeout", 15000)
+
+
+def controls(desk, e2e):
+    """The preview's controls in creation order: [(id, fields)]."""
+    rows = []
+    for line in desk.driver_lines("controls", "--title", preview_title(e2e)):
+        control_id, _, rest = line.partition(" ")
+        fields = dict(part.split("=", 1) for part in rest.split(" text=")[0].split())
+        fields["text"] = rest.split(" text=", 1)[1] if " text=" in rest else ""
+        rows.append((int(control_id), fields))
+    return rows
+
+
+def picture_rect(width, height, canvas=180):
+    """Where the program should draw a width x height capture on the canvas (independent of its
+    code: the picture fills the canvas along its longer side, centred across the other)."""
+    if width > height:
+        h = height * canvas // width
+        return 0, (canvas - h) // 2, canvas, h
+    w = width * canvas // height
+    return (canvas - w) // 2, 0, w, canvas
+
+
+def test_whole_screen_capture_shows_the_screen_scaled_with_its_size(e2e):
+    with e2e.desktop(width=1920, height=1080) as desk:
+        picture = pictures.make_test_picture(e2e.artifacts / "screen.bmp", 1920, 1080)
+        desk.show_image(picture)
+        program = desk.start()
+        before = desk.screenshot(e2e.artifacts / "before.png")
+        desk.command(8)
+        window = wait_preview(desk, e2e)
+        assert window["client"] == "395x220"
+        assert int(window["exstyle"], 16) & 0x8, "the preview is topmost"
+        assert not int(window["style"], 16) & 0x80000, "no system menu, so no close box"
+
+        rows = controls(desk, e2e)
+        assert [r[0] for r in rows] == [48, 50, 38, 37, 34, 36, 35, 42, 49, 40, 41, 39, 45, 44, 46]
+        by_id = dict(rows)
+        assert by_id[48]["text"] == "1920 x 1080"
+        assert by_id[50]["rect"] == "10,30,180,180"
+        assert by_id[46]["text"] == e2e.texts["#GAD00016"]
+        assert by_id[49]["text"] == e2e.texts["#GAD00010"]
+        assert all(fields["enabled"] == "1" for _, fields in rows)
+
+        # The canvas against an independent scaling of the screen as it was.
+        ox, oy = map(int, window["client_origin"].split(","))
+        shot = desk.screenshot(e2e.artifacts / "after.png")
+        x, y, w, h = picture_rect(1920, 1080)
+        inner = (ox + CANVAS[0] + x + 1, oy + CANVAS[1] + y + 1, w - 2, h - 2)
+        drawn = pictures.crop(shot, e2e.artifacts / "drawn.png", *inner)
+        expected = e2e.artifacts / "expected.png"
+        subprocess.run(["convert", str(before), "-filter", "box", "-resize", f"{w}x{h}!",
+                        "-crop", f"{w - 2}x{h - 2}+1+1", "+repage", str(expected)], check=True)
+        assert pictures.mean_error(drawn, expected) < 0.03
+        # The outline and the background around the picture.
+        assert pictures.pixel(shot, ox + CANVAS[0], oy + CANVAS[1]) == (196, 196, 196)
+        assert pictures.pixel(shot, ox + CANVAS[0] + 179, oy + CANVAS[1] + 179) == (196, 196, 196)
+        metrics = desk.driver("metrics")
+        window_colour = int(metrics["syscolor_window"], 16)
+        expected_bg = int(metrics["syscolor_btnface"], 16) if window_colour in (0, 0xFFFFFF) else window_colour
+        bg = pictures.pixel(shot, ox + CANVAS[0] + 90, oy + CANVAS[1] + 5)
+        assert bg == (expected_bg & 0xFF, expected_bg >> 8 & 0xFF, expected_bg >> 16 & 0xFF)
+
+        # The README shows this window; the test keeps the picture true.
+        left, top, right, bottom = map(int, window["rect"].split(","))
+        e2e.config.docs.joinpath("images").mkdir(parents=True, exist_ok=True)
+        pictures.crop(shot, e2e.config.docs / "images" / "preview.png", left, top,
+                      right - left, bottom - top)
+
+        desk.driver("keys", "press:escape")
+        desk.driver("wait-gone", "--title", preview_title(e2e), "--timeout", 5000)
+        assert desk.quit(program) == 0
+
+
+def test_second_capture_replaces_the_preview_and_cancel_closes_it(e2e):
+    with e2e.desktop(width=800, height=600) as desk:
+        program = desk.start()
+        desk.command(8)
+        first = wait_preview(desk, e2e)
+        desk.command(8)
+        poll(lambda: desk.driver("wait", "--title", preview_title(e2e), "--visible")["hwnd"]
+             != first["hwnd"], timeout=10, what="a new preview window")
+        assert desk.driver("count", "--title", preview_title(e2e))["count"] == "1"
+        assert dict(controls(desk, e2e))[48]["text"] == "800 x 600"
+
+        desk.driver("click", "--title", preview_title(e2e), "--id", 46)
+        desk.driver("wait-gone", "--title", preview_title(e2e), "--timeout", 5000)
+        assert desk.quit(program) == 0
+
+
+def test_close_requests_leave_the_preview_open_until_escape(e2e):
+    with e2e.desktop(width=800, height=600) as desk:
+        folder = desk.install()
+        program = desk.start(folder)
+        desk.command(8)
+        window = wait_preview(desk, e2e)
+        desk.driver("set-foreground", "--title", preview_title(e2e))
+        desk.driver("keys", "down:alt", "press:f4", "up:alt")
+        # The toggle saves the preferences at once; its click comes after Alt+F4 in the same
+        # input queue, so once the file changed the close request has been handled.
+        ox, oy = map(int, window["client_origin"].split(","))
+        desk.driver("mouse", "click", ox + 201 + 12, oy + 30 + 12)
+        poll(lambda: b"FitPaperOrientation = 1" in (folder / "Orvanta.ini").read_bytes()
+             if (folder / "Orvanta.ini").exists() else False, timeout=10,
+             what="the toggle to be saved")
+        assert desk.driver("count", "--title", preview_title(e2e), "--visible")["count"] == "1"
+        desk.driver("post", "--title", preview_title(e2e), "--msg", 0x10)  # WM_CLOSE
+        desk.driver("keys", "press:escape")
+        desk.driver("wait-gone", "--title", preview_title(e2e), "--timeout", 5000)
+        assert desk.quit(program) == 0
+
+
+def test_fit_toggle_follows_the_preferences_and_saves_at_once(e2e):
+    with e2e.desktop(width=800, height=600) as desk:
+        folder = desk.install()
+        prefs = folder / "Orvanta.ini"
+        prefs.write_bytes(b"FitPaperOrientation = 1\r\n")
+        program = desk.start(folder)
+        desk.command(8)
+        wait_preview(desk, e2e)
+        assert dict(controls(desk, e2e))[38]["checked"] == "1"
+        desk.driver("click", "--title", preview_title(e2e), "--id", 38)
+        poll(lambda: b"FitPaperOrientation = 0\r\n" in prefs.read_bytes(), timeout=10,
+             what="FitPaperOrientation = 0 in the preferences")
+        assert dict(controls(desk, e2e))[38]["checked"] == "0"
+        desk.driver("click", "--title", preview_title(e2e), "--id", 38)
+        poll(lambda: b"FitPaperOrientation = 1\r\n" in prefs.read_bytes(), timeout=10,
+             what="FitPaperOrientation = 1 in the preferences")
+        desk.driver("keys", "press:escape")
+        assert desk.quit(program) == 0
+
+
+def test_output_policy_disables_exactly_its_buttons_and_is_read_at_every_opening(e2e):
+    with e2e.desktop(width=800, height=600) as desk:
+        folder = desk.install()
+        policy = folder / e2e.texts["#Spez_FileName"]
+        policy.write_bytes(b"; set by the administrator\r\nPrintToStandard = 0\r\nExportToPaint = no\r\n")
+        program = desk.start(folder)
+        desk.command(8)
+        wait_preview(desk, e2e)
+        disabled = sorted(i for i, fields in controls(desk, e2e) if fields["enabled"] == "0")
+        assert disabled == [41, 45]
+
+        policy.unlink()
+        desk.command(8)
+        poll(lambda: all(f["enabled"] == "1" for _, f in controls(desk, e2e)), timeout=10,
+             what="every button enabled without a policy file")
+        desk.driver("keys", "press:escape")
+        assert desk.quit(program) == 0
+
+
+def test_preview_scales_at_144_dots_per_inch(e2e):
+    with e2e.desktop(width=1024, height=768, dpi=144) as desk:
+        program = desk.start()
+        desk.command(8)
+        window = wait_preview(desk, e2e)
+        assert window["client"] == "592x330"
+        assert dict(controls(desk, e2e))[50]["rect"] == "15,45,270,270"
+        desk.driver("keys", "press:escape")
+        assert desk.quit(program) == 0
+
+
+def test_three_screens_are_captured_as_one_virtual_screen(e2e):
+    with e2e.desktop(width=800, height=600, screens=3) as desk:
+        program = desk.start()
+        desk.command(8)
+        wait_preview(desk, e2e)
+        assert dict(controls(desk, e2e))[48]["text"] == "2400 x 600"
+        desk.driver("keys", "press:escape")
+        assert desk.quit(program) == 0
