@@ -22,6 +22,14 @@ void Free(ImageId id) {
   Store().erase(id);
 }
 
+void Move(ImageId from, ImageId to) {
+  const auto found = Store().find(from);
+  if (found == Store().end()) return;
+  win::DibImage image = std::move(found->second);
+  Store().erase(found);
+  Store()[to] = std::move(image);
+}
+
 win::DibImage* Get(ImageId id) {
   const auto found = Store().find(id);
   return found == Store().end() ? nullptr : &found->second;

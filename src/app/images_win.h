@@ -9,6 +9,8 @@ namespace orv::Images {
 
 void Put(ImageId id, win::DibImage image);
 void Free(ImageId id);
+// Moves the image under `from` to `to` (replacing what `to` held); `from` is then free.
+void Move(ImageId from, ImageId to);
 // The image under id, or null.
 win::DibImage* Get(ImageId id);
 void FreeAll();

@@ -52,9 +52,9 @@ void RegrabScreen() {
 
 void CaptureFullScreen() {
   GrabScreen();
-  if (const win::DibImage* buffer = Images::Get(ImageId::GrabBuffer)) {
-    Images::Put(ImageId::Capture, buffer->Clone());
-  }
+  // The whole grab buffer becomes the capture. Handing it over instead of copying it saves a
+  // full-screen copy; the capture stays independent of later grabs, which make a new buffer.
+  Images::Move(ImageId::GrabBuffer, ImageId::Capture);
 }
 
 win::DibImage CopyRect(const win::DibImage& source, int x, int y, int w, int h) {

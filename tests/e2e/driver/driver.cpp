@@ -5,6 +5,8 @@
 // stderr and exit 1 (2 for a time-out). Waiting commands poll with a time limit.
 #include <windows.h>
 
+#include <mmsystem.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -108,7 +110,7 @@ bool WaitFor(long timeoutMs, const std::function<bool()>& check) {
   for (;;) {
     if (check()) return true;
     if (GetTickCount64() >= end) return false;
-    Sleep(20);
+    Sleep(1);
   }
 }
 
@@ -517,6 +519,28 @@ int ShowImage(const Args& args) {
   return 0;
 }
 
+int TimeCommand(const Args& args) {
+  // Posts WM_COMMAND --id to the window --title/--class and measures the time until a visible
+  // top-level window titled --until appears, polling every millisecond.
+  const HWND window = WaitWindow(args);
+  const WindowQuery until{Option(args, L"until"), L"", true};
+  timeBeginPeriod(1);
+  LARGE_INTEGER frequency, start, now;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&start);
+  PostMessageW(window, WM_COMMAND, static_cast<WPARAM>(NumberOption(args, L"id", 0)), 0);
+  const bool seen = WaitFor(NumberOption(args, L"timeout", 30000), [&] {
+    if (FindTopLevel(until).empty()) return false;
+    return true;
+  });
+  QueryPerformanceCounter(&now);
+  timeEndPeriod(1);
+  if (!seen) Fail(L"'%ls' did not appear", until.title, 2);
+  Print(L"elapsed_ms=" +
+        std::to_wstring((now.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart));
+  return 0;
+}
+
 struct Command {
   const wchar_t* name;
   int (*run)(const Args&);
@@ -543,6 +567,7 @@ const Command kCommands[] = {
     {L"set-foreground", SetForeground},
     {L"metrics", Metrics},
     {L"show-image", ShowImage},
+    {L"time-command", TimeCommand},
 };
 
 }  // namespace
