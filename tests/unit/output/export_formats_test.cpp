@@ -52,22 +52,26 @@ TEST(ExportFormats, RequesterFilterSeparatesWithNulsAndEndsWithTwo) {
 TEST(ExportFormats, OwnEncodersWriteTheirFormatsAndNothingElse) {
   ScratchFolder folder;
   Image image(4, 3);
-  test::FillNoise(image.View());
-  EXPECT_TRUE(WriteWithOwnEncoder(image.View(), folder / "a.jpg", ExportFormat::Jpg,
-                                  EncoderSetting(ExportFormat::Jpg)));
-  EXPECT_TRUE(WriteWithOwnEncoder(image.View(), folder / "a.png", ExportFormat::Png,
-                                  EncoderSetting(ExportFormat::Png)));
-  EXPECT_TRUE(WriteWithOwnEncoder(image.View(), folder / "a.bmp", ExportFormat::Bmp,
-                                  EncoderSetting(ExportFormat::Bmp)));
-  EXPECT_EQ(ReadFileBytes(folder / "a.jpg").at(0), 0xFF);
-  EXPECT_EQ(ReadFileBytes(folder / "a.jpg").at(1), 0xD8);
-  EXPECT_EQ(ReadFileBytes(folder / "a.png").at(1), 'P');
-  EXPECT_EQ(ReadFileBytes(folder / "a.bmp").at(0), 'B');
+  const struct {
+    ExportFormat format;
+    const char* name;
+    std::uint8_t first, second;  // the format's magic bytes
+  } cases[] = {{ExportFormat::Jpg, "a.jpg", 0xFF, 0xD8},
+               {ExportFormat::Png, "a.png", 0x89, 'P'},
+               {ExportFormat::Bmp, "a.bmp", 'B', 'M'}};
+  for (const auto& c : cases) {
+    ASSERT_TRUE(
+        WriteWithOwnEncoder(image.View(), folder / c.name, c.format, EncoderSetting(c.format)));
+    const auto file = ReadFileBytes(folder / c.name);
+    EXPECT_EQ(file.at(0), c.first) << c.name;
+    EXPECT_EQ(file.at(1), c.second) << c.name;
+  }
   EXPECT_FALSE(WriteWithOwnEncoder(image.View(), folder / "a.gif", ExportFormat::Gif, 10));
   EXPECT_FALSE(WriteWithOwnEncoder(image.View(), folder / "a.tif", ExportFormat::Tif, 10));
   EXPECT_FALSE(std::filesystem::exists(folder / "a.gif"));
   EXPECT_FALSE(std::filesystem::exists(folder / "a.tif"));
   EXPECT_EQ(EncoderSetting(ExportFormat::Jpg), 9);
+  EXPECT_EQ(EncoderSetting(ExportFormat::Png), 10);
 }
 
 #ifndef _WIN32

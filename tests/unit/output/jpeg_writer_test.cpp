@@ -146,15 +146,6 @@ TEST(JpegWriter, WritesBaselineYCbCrWithTheQualityNinetyTables) {
   EXPECT_EQ(decoded.chrominance, ScaledTable(kChrominanceTable, 90));
 }
 
-TEST(JpegWriter, SettingAboveTenIsClampedToQualityHundred) {
-  ScratchFolder folder;
-  Image image(16, 16);
-  ASSERT_TRUE(WriteJpegFile(image.View(), folder / "best.jpg", 12));
-  std::array<int, 64> ones;
-  ones.fill(1);
-  EXPECT_EQ(Decode(folder / "best.jpg").luminance, ones);
-}
-
 TEST(JpegWriter, SmoothPictureComesBackClose) {
   ScratchFolder folder;
   Image bottomUp(320, 200);

@@ -149,20 +149,6 @@ TEST(PngWriter, PaletteImageKeepsItsIndicesAndColours) {
   EXPECT_FALSE(DecodeRgb(ReadFileBytes(folder / "palette.png")).empty());
 }
 
-TEST(PngWriter, FasterZlibLevelsKeepThePixels) {
-  ScratchFolder folder;
-  Image image(64, 64);
-  test::FillSmooth(image.View());
-  ASSERT_TRUE(WritePngFile(image.View(), folder / "fast.png", 1));
-  ASSERT_TRUE(WritePngFile(image.View(), folder / "stored.png", 0));
-  const Bytes fast = ReadFileBytes(folder / "fast.png");
-  const Bytes stored = ReadFileBytes(folder / "stored.png");
-  EXPECT_EQ(ReadStructure(fast).compressed[1] >> 6, 0);
-  EXPECT_GT(stored.size(), 64u * 64 * 3);
-  EXPECT_EQ(DecodeRgb(fast), RgbOf(image.View()));
-  EXPECT_EQ(DecodeRgb(stored), RgbOf(image.View()));
-}
-
 TEST(PngWriter, FailureLeavesNoFile) {
   ScratchFolder folder;
   Image image(8, 8);
