@@ -1,0 +1,77 @@
+#include "output/packed_dib.h"
+
+#include <cstring>
+#include <limits>
+
+namespace orv {
+namespace {
+
+constexpr std::uint32_t kBiRgb = 0;
+
+std::size_t PixelBytesPerRow(const ImageView& image) {
+  return static_cast<std::size_t>(image.width) * (image.bitsPerPixel / 8);
+}
+
+}  // namespace
+
+bool CanPackDib(const ImageView& image) {
+  // A bitmap has at least one pixel.
+  if (image.width < 1 || image.height < 1 || image.top == nullptr) return false;
+  if (image.bitsPerPixel == 8 && image.colors == nullptr) return false;
+  if (image.bitsPerPixel != 8 && image.bitsPerPixel != 24) return false;
+  // Every size of the headers, the file size of a BMP included, must fit in 32 bits.
+  const auto rowSize = static_cast<std::uint64_t>(DibStride(image.width, image.bitsPerPixel));
+  const std::uint64_t limit = std::numeric_limits<std::uint32_t>::max() - 14 - 40 - 1024;
+  return rowSize * static_cast<std::uint64_t>(image.height) <= limit;
+}
+
+std::size_t DibColorTableSize(const ImageView& image) {
+  return image.bitsPerPixel == 8 ? 256 * 4 : 0;
+}
+
+std::size_t DibImageSize(const ImageView& image) {
+  return static_cast<std::size_t>(DibStride(image.width, image.bitsPerPixel)) *
+         static_cast<std::size_t>(image.height);
+}
+
+std::size_t PackedDibSize(const ImageView& image) {
+  if (!CanPackDib(image)) return 0;
+  return kDibInfoHeaderSize + DibColorTableSize(image) + DibImageSize(image);
+}
+
+void WriteDibInfoHeader(const ImageView& image, std::span<std::uint8_t, kDibInfoHeaderSize> out) {
+  std::uint8_t* h = out.data();
+  std::memset(h, 0, kDibInfoHeaderSize);
+  PutLe32(h + 0, kDibInfoHeaderSize);
+  PutLe32(h + 4, static_cast<std::uint32_t>(image.width));
+  PutLe32(h + 8, static_cast<std::uint32_t>(image.height));
+  PutLe16(h + 12, 1);
+  PutLe16(h + 14, static_cast<std::uint32_t>(image.bitsPerPixel));
+  PutLe32(h + 16, kBiRgb);
+  PutLe32(h + 20, static_cast<std::uint32_t>(DibImageSize(image)));
+  // Resolution (24, 28) and the used and important colour counts (32, 36) stay 0.
+}
+
+void WriteDibColorTable(const ImageView& image, std::uint8_t* out) {
+  if (image.bitsPerPixel != 8) return;
+  for (int i = 0; i < 256; ++i) PutLe32(out + 4 * i, image.colors[i] & 0x00FFFFFFu);
+}
+
+bool FillPackedDib(const ImageView& image, std::span<std::uint8_t> out) {
+  const std::size_t size = PackedDibSize(image);
+  if (size == 0 || out.size() < size) return false;
+  std::uint8_t* at = out.data();
+  WriteDibInfoHeader(image, std::span<std::uint8_t, kDibInfoHeaderSize>(at, kDibInfoHeaderSize));
+  at += kDibInfoHeaderSize;
+  WriteDibColorTable(image, at);
+  at += DibColorTableSize(image);
+  const std::size_t pixelBytes = PixelBytesPerRow(image);
+  const auto rowSize = static_cast<std::size_t>(DibStride(image.width, image.bitsPerPixel));
+  for (int y = image.height - 1; y >= 0; --y, at += rowSize) {
+    std::memcpy(at, image.Row(y), pixelBytes);
+    std::memset(at + pixelBytes, 0, rowSize - pixelBytes);
+  }
+  return true;
+}
+
+}  // namespace orv

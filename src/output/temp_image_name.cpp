@@ -1,0 +1,121 @@
+#include "output/temp_image_name.h"
+
+namespace orv {
+namespace {
+
+constexpr std::int64_t kLastValidDate = 2147483647;  // 2038-01-19 03:14:07
+
+bool IsLeapYear(std::int64_t year) {
+  return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int DaysInMonth(std::int64_t year, int month) {
+  constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+}
+
+// Days from 1970-01-01 to a date of the proleptic Gregorian calendar, and back (the usual
+// era-based conversion, exact for every year).
+std::int64_t DaysFromCivil(std::int64_t year, int month, int day) {
+  year -= month <= 2;
+  const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+  const std::int64_t yearOfEra = year - era * 400;
+  const std::int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+  return era * 146097 + dayOfEra - 719468;
+}
+
+LocalDateTime CivilFromDate(std::int64_t date) {
+  const std::int64_t days = date / 86400;
+  const std::int64_t secondOfDay = date % 86400;
+  const std::int64_t z = days + 719468;
+  const std::int64_t era = z / 146097;  // dates here are never negative
+  const std::int64_t dayOfEra = z - era * 146097;
+  const std::int64_t yearOfEra =
+      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+  const std::int64_t monthIndex = (5 * dayOfYear + 2) / 153;
+  LocalDateTime time;
+  time.day = static_cast<int>(dayOfYear - (153 * monthIndex + 2) / 5 + 1);
+  time.month = static_cast<int>(monthIndex < 10 ? monthIndex + 3 : monthIndex - 9);
+  time.year = static_cast<int>(yearOfEra + era * 400 + (time.month <= 2));
+  time.hour = static_cast<int>(secondOfDay / 3600);
+  time.minute = static_cast<int>(secondOfDay / 60 % 60);
+  time.second = static_cast<int>(secondOfDay % 60);
+  return time;
+}
+
+void AppendDigits(std::wstring& out, int value, int digits) {
+  std::wstring text(static_cast<std::size_t>(digits), L'0');
+  for (int i = digits - 1; i >= 0 && value > 0; --i, value /= 10) {
+    text[static_cast<std::size_t>(i)] = static_cast<wchar_t>(L'0' + value % 10);
+  }
+  out += text;
+}
+
+// Whether `text` at `pos` starts with `letters` (lower case), ignoring the letter case.
+bool StartsWithLetters(std::wstring_view text, std::size_t pos, std::wstring_view letters) {
+  if (text.size() - pos < letters.size()) return false;
+  for (std::size_t i = 0; i < letters.size(); ++i) {
+    wchar_t c = text[pos + i];
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+    if (c != letters[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::int64_t DateValueOf(const LocalDateTime& time) {
+  if (time.month < 1 || time.month > 12) return kInvalidDate;
+  if (time.day < 1 || time.day > DaysInMonth(time.year, time.month)) return kInvalidDate;
+  if (time.hour < 0 || time.hour > 23 || time.minute < 0 || time.minute > 59 || time.second < 0 ||
+      time.second > 59) {
+    return kInvalidDate;
+  }
+  const std::int64_t date = DaysFromCivil(time.year, time.month, time.day) * 86400 +
+                            time.hour * 3600 + time.minute * 60 + time.second;
+  return date >= 0 && date <= kLastValidDate ? date : kInvalidDate;
+}
+
+std::wstring FormatDate(std::wstring_view mask, std::int64_t date) {
+  const bool valid = date >= 0 && date <= kLastValidDate;
+  const LocalDateTime time = valid ? CivilFromDate(date) : LocalDateTime{0, 0, 0, 0, 0, 0};
+  struct Field {
+    std::wstring_view letters;
+    int value;
+  };
+  const Field fields[] = {{L"yyyy", time.year}, {L"mm", time.month},  {L"dd", time.day},
+                          {L"hh", time.hour},   {L"ii", time.minute}, {L"ss", time.second}};
+  std::wstring out;
+  std::size_t pos = 0;
+  while (pos < mask.size()) {
+    const wchar_t c = mask[pos++];
+    const Field* match = nullptr;
+    if (c == L'%') {
+      for (const Field& field : fields) {
+        if (StartsWithLetters(mask, pos, field.letters)) {
+          match = &field;
+          break;
+        }
+      }
+    }
+    if (match == nullptr) {
+      out += c;
+      continue;
+    }
+    AppendDigits(out, match->value, static_cast<int>(match->letters.size()));
+    pos += match->letters.size();
+  }
+  return out;
+}
+
+std::wstring TemporaryImagePath(std::wstring_view tempDir, const LocalDateTime& now) {
+  std::wstring path(tempDir);
+  path += L"OrvantaImage-";
+  path += FormatDate(kTempImageDateMask, DateValueOf(now));
+  path += L".bmp";
+  return path;
+}
+
+}  // namespace orv

@@ -1,0 +1,38 @@
+// The name of the temporary bitmap handed to the paint program: the temporary folder,
+// "OrvantaImage-", the local date and time through the mask "%yyyy%mm%dd-%hh%ii%ss", ".bmp".
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace orv {
+
+// A broken-down local time, as the system clock reports it (month and day from 1).
+struct LocalDateTime {
+  int year = 1970;
+  int month = 1;
+  int day = 1;
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+};
+
+constexpr std::int64_t kInvalidDate = -1;
+
+// Seconds from 1970-01-01 00:00:00, counting the local wall-clock time as if it were universal
+// time. Valid from 1970-01-01 00:00:00 to 2038-01-19 03:14:07 (the largest 32-bit value);
+// anything outside that range, or a field out of its calendar range, gives kInvalidDate.
+std::int64_t DateValueOf(const LocalDateTime& time);
+
+// Copies the mask and replaces each "%" followed by "yyyy", "mm", "dd", "hh", "ii" or "ss" (in
+// any letter case) with the 4-digit year or the 2-digit month, day, hour, minute or second. Any
+// other "%" stays. An invalid date gives "0000" and "00" fields.
+std::wstring FormatDate(std::wstring_view mask, std::int64_t date);
+
+inline constexpr std::wstring_view kTempImageDateMask = L"%yyyy%mm%dd-%hh%ii%ss";
+
+// The full path of the temporary bitmap; `tempDir` ends with a separator.
+std::wstring TemporaryImagePath(std::wstring_view tempDir, const LocalDateTime& now);
+
+}  // namespace orv

@@ -1,0 +1,59 @@
+#include "output/temp_image_name.h"
+
+#include <gtest/gtest.h>
+
+namespace orv {
+namespace {
+
+TEST(TempImageName, DateValueCoversTheThirtyTwoBitRange) {
+  EXPECT_EQ(DateValueOf({1970, 1, 1, 0, 0, 0}), 0);
+  EXPECT_EQ(DateValueOf({1970, 1, 2, 0, 0, 1}), 86401);
+  EXPECT_EQ(DateValueOf({2000, 3, 1, 0, 0, 0}), 951868800);  // after a 400-year leap day
+  EXPECT_EQ(DateValueOf({2024, 2, 29, 13, 45, 59}), 1709214359);
+  EXPECT_EQ(DateValueOf({2038, 1, 19, 3, 14, 7}), 2147483647);
+  EXPECT_EQ(DateValueOf({2038, 1, 19, 3, 14, 8}), kInvalidDate);
+  EXPECT_EQ(DateValueOf({1969, 12, 31, 23, 59, 59}), kInvalidDate);
+  EXPECT_EQ(DateValueOf({2100, 1, 1, 0, 0, 0}), kInvalidDate);
+}
+
+TEST(TempImageName, DateValueRejectsFieldsOutsideTheCalendar) {
+  EXPECT_EQ(DateValueOf({2023, 2, 29, 0, 0, 0}), kInvalidDate);
+  EXPECT_EQ(DateValueOf({2000, 2, 29, 0, 0, 0}), 951782400);
+  EXPECT_EQ(DateValueOf({2001, 13, 1, 0, 0, 0}), kInvalidDate);
+  EXPECT_EQ(DateValueOf({2001, 4, 31, 0, 0, 0}), kInvalidDate);
+  EXPECT_EQ(DateValueOf({2001, 4, 30, 24, 0, 0}), kInvalidDate);
+  EXPECT_EQ(DateValueOf({2001, 4, 30, 23, 59, 60}), kInvalidDate);
+}
+
+TEST(TempImageName, MaskWritesZeroPaddedFields) {
+  EXPECT_EQ(FormatDate(kTempImageDateMask, 0), L"19700101-000000");
+  EXPECT_EQ(FormatDate(kTempImageDateMask, 2147483647), L"20380119-031407");
+  EXPECT_EQ(FormatDate(kTempImageDateMask, DateValueOf({2024, 2, 29, 13, 5, 9})),
+            L"20240229-130509");
+}
+
+TEST(TempImageName, InvalidDateGivesZeros) {
+  EXPECT_EQ(FormatDate(kTempImageDateMask, kInvalidDate), L"00000000-000000");
+  EXPECT_EQ(FormatDate(kTempImageDateMask, DateValueOf({2038, 1, 19, 3, 14, 8})),
+            L"00000000-000000");
+}
+
+TEST(TempImageName, MaskLettersInAnyCaseAndStrayPercentSigns) {
+  const std::int64_t date = DateValueOf({2021, 7, 4, 9, 8, 7});
+  EXPECT_EQ(FormatDate(L"%YYYY/%Mm/%dD %HH:%iI:%sS", date), L"2021/07/04 09:08:07");
+  EXPECT_EQ(FormatDate(L"%yyy %y %x 100% %%dd", date), L"%yyy %y %x 100% %04");
+  EXPECT_EQ(FormatDate(L"%yYyY%", date), L"2021%");
+  EXPECT_EQ(FormatDate(L"", date), L"");
+  EXPECT_EQ(FormatDate(L"%m", date), L"%m");
+}
+
+TEST(TempImageName, PathIsTempFolderPrefixStampAndBmp) {
+  EXPECT_EQ(
+      TemporaryImagePath(L"C:\\Users\\Jo Do\\AppData\\Local\\Temp\\", {2024, 11, 3, 16, 30, 5}),
+      L"C:\\Users\\Jo Do\\AppData\\Local\\Temp\\OrvantaImage-20241103-163005.bmp");
+  EXPECT_EQ(TemporaryImagePath(L"T:\\", {2040, 1, 1, 0, 0, 0}),
+            L"T:\\OrvantaImage-00000000-000000.bmp");
+}
+
+}  // namespace
+}  // namespace orv
