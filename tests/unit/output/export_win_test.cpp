@@ -1,0 +1,100 @@
+// Writing an export file through a temporary file beside it: the old file survives every
+// failure, and nothing is left behind.
+#include "output/export_win.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "output/test_files.h"
+
+namespace orv {
+namespace {
+
+namespace fs = std::filesystem;
+
+void WriteText(const fs::path& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+std::string ReadText(const fs::path& path) {
+  const std::vector<std::uint8_t> bytes = test::ReadFileBytes(path);
+  return {bytes.begin(), bytes.end()};
+}
+std::vector<std::string> Names(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  return names;
+}
+
+TEST(WriteThroughTemporary, ReplacesTheFileOnlyOnceTheNewOneIsComplete) {
+  test::ScratchFolder folder;
+  const fs::path file = folder / "shot.png";
+  WriteText(file, "old picture");
+  fs::path used;
+  const bool written = WriteThroughTemporary(file.wstring(), [&](const std::wstring& target) {
+    used = target;
+    EXPECT_EQ(ReadText(file), "old picture");  // untouched while the new one is written
+    WriteText(target, "new picture");
+    return true;
+  });
+  EXPECT_TRUE(written);
+  EXPECT_NE(used, file);
+  EXPECT_EQ(used.parent_path(), file.parent_path());  // same folder: the replacement is a rename
+  EXPECT_EQ(ReadText(file), "new picture");
+  EXPECT_EQ(Names(folder.path()), std::vector<std::string>{"shot.png"});
+}
+
+TEST(WriteThroughTemporary, AFailedWriteKeepsTheOldFileAndRemovesTheHalfNewOne) {
+  test::ScratchFolder folder;
+  const fs::path file = folder / "shot.tif";
+  WriteText(file, "old picture");
+  EXPECT_FALSE(WriteThroughTemporary(file.wstring(), [](const std::wstring& target) {
+    WriteText(target, "half a pict");  // a writer that gives up and leaves its bytes
+    return false;
+  }));
+  EXPECT_EQ(ReadText(file), "old picture");
+  EXPECT_EQ(Names(folder.path()), std::vector<std::string>{"shot.tif"});
+}
+
+TEST(WriteThroughTemporary, ANewFileAppearsOnlyWhenWritten) {
+  test::ScratchFolder folder;
+  const fs::path file = folder / "new.bmp";
+  EXPECT_FALSE(WriteThroughTemporary(file.wstring(), [](const std::wstring&) { return false; }));
+  EXPECT_TRUE(Names(folder.path()).empty());
+  EXPECT_TRUE(WriteThroughTemporary(file.wstring(), [](const std::wstring& target) {
+    WriteText(target, "picture");
+    return true;
+  }));
+  EXPECT_EQ(ReadText(file), "picture");
+}
+
+TEST(WriteImageFile, TiffAndBmpLeaveTheImageAsItWas) {
+  test::ScratchFolder folder;
+  win::DibImage image = win::DibImage::Create(13, 7);
+  ASSERT_TRUE(image);
+  test::FillNoise(image.View());
+  const win::DibImage before = image.Clone();
+  const auto sameBytes = [&] {
+    const ImageView a = image.View(), b = before.View();
+    for (int y = 0; y < a.height; ++y) {
+      if (!std::equal(a.Row(y), a.Row(y) + 3 * a.width, b.Row(y))) return false;
+    }
+    return true;
+  };
+  EXPECT_EQ(WriteImageFile(image, (folder / "a.tif").wstring(), ExportFormat::Tif),
+            SaveOutcome::Saved);
+  EXPECT_EQ(WriteImageFile(image, (folder / "a.bmp").wstring(), ExportFormat::Bmp),
+            SaveOutcome::Saved);
+  EXPECT_EQ(image.bitsPerPixel(), 24);
+  EXPECT_TRUE(sameBytes());
+  EXPECT_EQ(WriteImageFile(image, (folder / "no folder" / "a.bmp").wstring(), ExportFormat::Bmp),
+            SaveOutcome::Failed);
+}
+
+}  // namespace
+}  // namespace orv
