@@ -296,6 +296,27 @@ class Desktop:
         subprocess.run(args + [str(path)], check=True, capture_output=True, timeout=60)
         return path
 
+    def steady_screenshot(self, path, timeout=10):
+        """A screenshot once the screen has settled: Wine's stand-alone tray window (which the
+        program's icon brings up at the top left) is shown and two shots in a row are equal."""
+        self.driver("wait", "--title", "Wine System Tray", "--visible", "--timeout", 15000)
+        path = Path(path)
+        previous = self.screenshot(path.with_suffix(".previous.png"))
+
+        def settled():
+            nonlocal previous
+            current = self.screenshot(path)
+            differing = subprocess.run(["compare", "-metric", "AE", str(current), str(previous),
+                                        "null:"], capture_output=True, text=True).stderr
+            if differing.split()[:1] == ["0"]:
+                return True
+            shutil.copy(current, previous)
+            return False
+
+        poll(settled, timeout=timeout, interval=0.1, what="the screen to settle")
+        path.with_suffix(".previous.png").unlink()
+        return path
+
     # --- teardown ------------------------------------------------------------------------------
 
     def close(self):

@@ -519,6 +519,58 @@ int ShowImage(const Args& args) {
   return 0;
 }
 
+// The explorer-style save requester: id 1136 is the pattern list, 1137 the folder list, 1148 the
+// name box (a ComboBoxEx32), 1 and 2 the Save and Cancel buttons.
+constexpr int kRequesterPatterns = 1136;
+constexpr int kRequesterFolders = 1137;
+constexpr int kRequesterName = 1148;
+
+HWND WaitRequester(const Args& args) {
+  Args query = args;
+  query.push_back(L"--class");
+  query.push_back(L"#32770");
+  return WaitWindow(query);
+}
+
+int SaveDialog(const Args& args) {
+  // Answers a save requester: picks pattern entry --filter N (0-based), types --name PATH and
+  // presses Save, or presses Cancel with --cancel.
+  const HWND dialog = WaitRequester(args);
+  const long filter = NumberOption(args, L"filter", -1);
+  if (filter >= 0) {
+    const HWND patterns = GetDlgItem(dialog, kRequesterPatterns);
+    if (!patterns) Fail(L"the requester has no pattern list%ls");
+    SendMessageW(patterns, CB_SETCURSEL, static_cast<WPARAM>(filter), 0);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kRequesterPatterns, CBN_SELENDOK),
+                 reinterpret_cast<LPARAM>(patterns));
+  }
+  if (HasFlag(args, L"cancel")) {
+    PostMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+    return 0;
+  }
+  const std::wstring name = Option(args, L"name");
+  const HWND nameBox = GetDlgItem(dialog, kRequesterName);
+  if (!nameBox) Fail(L"the requester has no name box%ls");
+  SendMessageW(nameBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+  // Posted: a message box that the save opens must not block the driver.
+  PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+  return 0;
+}
+
+int SaveDialogState(const Args& args) {
+  // What a save requester shows: the selected pattern entry, the folder and the name box.
+  const HWND dialog = WaitRequester(args);
+  const HWND patterns = GetDlgItem(dialog, kRequesterPatterns);
+  Print(L"hwnd=" + Hex(reinterpret_cast<UINT_PTR>(dialog)));
+  Print(L"owner=" + Hex(reinterpret_cast<UINT_PTR>(GetWindow(dialog, GW_OWNER))));
+  Print(L"filter=" + std::to_wstring(SendMessageW(patterns, CB_GETCURSEL, 0, 0)));
+  Print(L"filter_text=" + WindowText(patterns));
+  Print(L"filter_count=" + std::to_wstring(SendMessageW(patterns, CB_GETCOUNT, 0, 0)));
+  Print(L"folder=" + WindowText(GetDlgItem(dialog, kRequesterFolders)));
+  Print(L"name=" + WindowText(GetDlgItem(dialog, kRequesterName)));
+  return 0;
+}
+
 int TimeCommand(const Args& args) {
   // Posts WM_COMMAND --id to the window --title/--class and measures the time until a visible
   // top-level window titled --until appears, polling every millisecond.
@@ -568,6 +620,8 @@ const Command kCommands[] = {
     {L"metrics", Metrics},
     {L"show-image", ShowImage},
     {L"time-command", TimeCommand},
+    {L"save-dialog", SaveDialog},
+    {L"save-dialog-state", SaveDialogState},
 };
 
 }  // namespace
