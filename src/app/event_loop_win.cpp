@@ -53,6 +53,14 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     RestoreTrayIcon();
     return 0;
   }
+  if (message == WM_ENDSESSION && wParam) {
+    // Windows ends the process as soon as this returns, at logoff or shutdown: keep what the
+    // quit command would keep (the autostart value and the settings changed in this run).
+    // Done here, not through the queue, because the loop never gets another turn.
+    ApplyAutostart();
+    SavePreferences();
+    return 0;
+  }
   if (message == WM_CLOSE) return 0;  // the main window ends only through the quit command
   return DefWindowProcW(window, message, wParam, lParam);
 }
