@@ -35,31 +35,6 @@ TEST(ColourFilters, WorkedExamples) {
   EXPECT_EQ(PixelAt(negative.View(), 3, 0), Rgb(245, 235, 225));
 }
 
-TEST(ColourFilters, GreyMatchesTheFormulaForEverySumAtEveryPlaceInARow) {
-  // Row y holds the colours with sums y, y + 1, ... so each sum 0..765 meets sixteen different
-  // places in a block of sixteen pixels; the widths cover rows with and without a short tail.
-  for (const int width : {766, 771, 15}) {
-    Image image = NoiseImage(width, 16, static_cast<unsigned>(width));
-    for (int y = 0; y < 16; ++y) {
-      for (int x = 0; x < width; ++x) {
-        const int sum = (x + y) % 766;
-        const int r = sum > 510 ? sum - 510 : 0, g = sum > 255 ? std::min(sum - 255, 255) : 0;
-        SetPixel(image.View(), x, y, Rgb(r, g, sum - r - g));
-      }
-    }
-    const Image before = image;
-    const std::vector<std::uint8_t> padding = PaddingOf(image.View());
-    MakeGrey(image.View());
-    for (int y = 0; y < 16; ++y) {
-      for (int x = 0; x < width; ++x) {
-        ASSERT_EQ(PixelAt(image.View(), x, y), Grey(PixelAt(before.View(), x, y)))
-            << "width " << width << " at " << x << "," << y;
-      }
-    }
-    EXPECT_EQ(PaddingOf(image.View()), padding);
-  }
-}
-
 TEST(ColourFilters, RandomImagesOfOddSizes) {
   for (const auto& [w, h] : {std::pair{1, 1}, {5, 3}, {17, 9}, {33, 7}, {101, 13}}) {
     Image image = NoiseImage(w, h, static_cast<unsigned>(w * h));
