@@ -1,0 +1,165 @@
+#include "imaging/palette_mapping.h"
+
+#include <algorithm>
+#include <new>
+
+namespace orv {
+
+namespace {
+
+// Lists are made for cells of 16 x 16 x 16 colours from the whole palette, and for cells of
+// 8 x 8 x 8 colours from the list of the large cell that holds them. A search then compares a
+// colour with about three entries of a typical 256-colour palette.
+constexpr std::uint32_t kLargeCellBits = 4;
+constexpr std::uint32_t kSmallCellBits = 5;
+constexpr std::uint32_t kMemoBits = 12;
+constexpr std::uint32_t kNoColour = 0xffffffffu;
+
+int Red(std::uint32_t rgb) {
+  return static_cast<int>((rgb >> 16) & 0xff);
+}
+int Green(std::uint32_t rgb) {
+  return static_cast<int>((rgb >> 8) & 0xff);
+}
+int Blue(std::uint32_t rgb) {
+  return static_cast<int>(rgb & 0xff);
+}
+
+std::uint32_t CellOf(std::uint32_t rgb, std::uint32_t bits) {
+  const std::uint32_t shift = 8 - bits;
+  return ((static_cast<std::uint32_t>(Red(rgb)) >> shift) << (2 * bits)) |
+         ((static_cast<std::uint32_t>(Green(rgb)) >> shift) << bits) |
+         (static_cast<std::uint32_t>(Blue(rgb)) >> shift);
+}
+
+// Squared distance from `c` to the nearest and to the farthest value of [low, high].
+int NearSquared(int c, int low, int high) {
+  const int d = c < low ? low - c : (c > high ? c - high : 0);
+  return d * d;
+}
+int FarSquared(int c, int low, int high) {
+  const int d = std::max(c - low, high - c);
+  return d * d;
+}
+
+}  // namespace
+
+NearestColourFinder::Cells::Cells(std::uint32_t cellBits)
+    : bits(cellBits), first(std::size_t{1} << (3 * cellBits), 0), count(first.size(), 0) {}
+
+NearestColourFinder::NearestColourFinder(const Palette& palette)
+    : large_(kLargeCellBits),
+      small_(kSmallCellBits),
+      memoColour_(std::size_t{1} << kMemoBits, kNoColour),
+      memoIndex_(std::size_t{1} << kMemoBits, 0) {
+  // A later entry repeating an earlier colour can never win a tie, so it is left out.
+  for (int index = 0; index < 256; ++index) {
+    const std::uint32_t rgb = palette[index];
+    const auto same = [&](const Entry& e) {
+      return e.red == Red(rgb) && e.green == Green(rgb) && e.blue == Blue(rgb);
+    };
+    if (std::none_of(entries_.begin(), entries_.end(), same)) {
+      entries_.push_back({static_cast<std::int16_t>(Red(rgb)),
+                          static_cast<std::int16_t>(Green(rgb)),
+                          static_cast<std::int16_t>(Blue(rgb)), static_cast<std::uint8_t>(index)});
+    }
+  }
+}
+
+std::uint8_t NearestColourFinder::Find(std::uint32_t rgb) {
+  rgb &= 0xffffff;
+  const std::uint32_t slot = (rgb * 0x9e3779b1u) >> (32 - kMemoBits);
+  if (memoColour_[slot] != rgb) {
+    memoIndex_[slot] = Search(rgb);
+    memoColour_[slot] = rgb;
+  }
+  return memoIndex_[slot];
+}
+
+std::uint8_t NearestColourFinder::Search(std::uint32_t rgb) {
+  const std::uint32_t cell = CellOf(rgb, small_.bits);
+  std::uint32_t first = small_.first[cell];
+  if (first == 0) {
+    const std::uint32_t largeCell = CellOf(rgb, large_.bits);
+    std::uint32_t largeFirst = large_.first[largeCell];
+    if (largeFirst == 0) largeFirst = Prepare(large_, rgb, entries_.data(), entries_.size());
+    first =
+        Prepare(small_, rgb, large_.candidates.data() + largeFirst - 1, large_.count[largeCell]);
+  }
+  const Entry* candidate = small_.candidates.data() + first - 1;
+  const Entry* const end = candidate + small_.count[cell];
+  const int r = Red(rgb), g = Green(rgb), b = Blue(rgb);
+  int best = 1 << 30;
+  std::uint8_t bestIndex = 0;
+  // Candidates are in index order, so keeping the first of equal distances keeps the lowest
+  // index.
+  for (; candidate != end; ++candidate) {
+    const int dr = candidate->red - r, dg = candidate->green - g, db = candidate->blue - b;
+    const int d = dr * dr + dg * dg + db * db;
+    const bool nearer = d < best;
+    best = nearer ? d : best;
+    bestIndex = nearer ? candidate->index : bestIndex;
+  }
+  return bestIndex;
+}
+
+// Lists, in index order, the entries of `from` that can be nearest for some colour of the cell
+// holding `rgb`: those whose nearest possible distance to the cell is within the farthest
+// possible distance of the best-placed entry. Entries at a tie pass that test too. Returns the
+// cell's first candidate + 1.
+std::uint32_t NearestColourFinder::Prepare(Cells& cells, std::uint32_t rgb, const Entry* from,
+                                           std::size_t fromCount) {
+  const int mask = ~((1 << (8 - cells.bits)) - 1);
+  const int r0 = Red(rgb) & mask, g0 = Green(rgb) & mask, b0 = Blue(rgb) & mask;
+  const int side = 1 << (8 - cells.bits);
+  const int r1 = r0 + side - 1, g1 = g0 + side - 1, b1 = b0 + side - 1;
+  int bound = 1 << 30;
+  for (std::size_t i = 0; i < fromCount; ++i) {
+    const Entry& e = from[i];
+    bound = std::min(bound, FarSquared(e.red, r0, r1) + FarSquared(e.green, g0, g1) +
+                                FarSquared(e.blue, b0, b1));
+  }
+  const auto first = static_cast<std::uint32_t>(cells.candidates.size()) + 1;
+  for (std::size_t i = 0; i < fromCount; ++i) {
+    const Entry& e = from[i];
+    if (NearSquared(e.red, r0, r1) + NearSquared(e.green, g0, g1) + NearSquared(e.blue, b0, b1) <=
+        bound) {
+      cells.candidates.push_back(e);
+    }
+  }
+  const std::uint32_t cell = CellOf(rgb, cells.bits);
+  cells.count[cell] = static_cast<std::uint16_t>(cells.candidates.size() + 1 - first);
+  cells.first[cell] = first;
+  return first;
+}
+
+bool MapToPalette(const ImageView& src, const Palette& palette, MutableImageView dst) {
+  if (src.bitsPerPixel != 24 || dst.bitsPerPixel != 8 || src.width != dst.width ||
+      src.height != dst.height) {
+    return false;
+  }
+  try {
+    NearestColourFinder finder(palette);
+    for (int y = 0; y < src.height; ++y) {
+      const std::uint8_t* in = src.Row(y);
+      std::uint8_t* out = dst.Row(y);
+      // Flat areas repeat the pixel before, which skips even the memo.
+      std::uint32_t previous = kNoColour;
+      std::uint8_t index = 0;
+      for (int x = 0; x < src.width; ++x, in += 3) {
+        const std::uint32_t rgb =
+            (std::uint32_t{in[2]} << 16) | (std::uint32_t{in[1]} << 8) | in[0];
+        if (rgb != previous) {
+          index = finder.Find(rgb);
+          previous = rgb;
+        }
+        out[x] = index;
+      }
+    }
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
+}
+
+}  // namespace orv
