@@ -38,7 +38,8 @@ TEST(Rotate, CornersOfASquareMoveCounterClockwise) {
 
 TEST(Rotate, EveryPixelLandsWhereTheQuarterTurnPutsItAndPaddingIsKept) {
   // Sizes across tile edges, and widths whose rows carry padding bytes.
-  const int sizes[][2] = {{300, 200}, {1, 1}, {5, 3}, {7, 1}, {1, 7}, {37, 19}, {16, 33}};
+  const int sizes[][2] = {{300, 200}, {1, 1},   {5, 3},   {7, 1},
+                          {1, 7},     {37, 19}, {16, 33}, {129, 70}};
   for (const auto& [w, h] : sizes) {
     const Image src = NoiseImage(w, h, static_cast<unsigned>(w * 1000 + h));
     Image dst = NoiseImage(h, w, 7);
