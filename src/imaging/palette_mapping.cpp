@@ -1,7 +1,10 @@
 #include "imaging/palette_mapping.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
+
+#include "imaging/pixel_runs.h"
 
 namespace orv {
 
@@ -12,7 +15,6 @@ namespace {
 // colour with about three entries of a typical 256-colour palette.
 constexpr std::uint32_t kLargeCellBits = 4;
 constexpr std::uint32_t kSmallCellBits = 5;
-constexpr std::uint32_t kMemoBits = 12;
 constexpr std::uint32_t kNoColour = 0xffffffffu;
 
 int Red(std::uint32_t rgb) {
@@ -64,16 +66,6 @@ NearestColourFinder::NearestColourFinder(const Palette& palette)
                           static_cast<std::int16_t>(Blue(rgb)), static_cast<std::uint8_t>(index)});
     }
   }
-}
-
-std::uint8_t NearestColourFinder::Find(std::uint32_t rgb) {
-  rgb &= 0xffffff;
-  const std::uint32_t slot = (rgb * 0x9e3779b1u) >> (32 - kMemoBits);
-  if (memoColour_[slot] != rgb) {
-    memoIndex_[slot] = Search(rgb);
-    memoColour_[slot] = rgb;
-  }
-  return memoIndex_[slot];
 }
 
 std::uint8_t NearestColourFinder::Search(std::uint32_t rgb) {
@@ -141,20 +133,13 @@ bool MapToPalette(const ImageView& src, const Palette& palette, MutableImageView
   try {
     NearestColourFinder finder(palette);
     for (int y = 0; y < src.height; ++y) {
-      const std::uint8_t* in = src.Row(y);
-      std::uint8_t* out = dst.Row(y);
-      // Flat areas repeat the pixel before, which skips even the memo.
-      std::uint32_t previous = kNoColour;
-      std::uint8_t index = 0;
-      for (int x = 0; x < src.width; ++x, in += 3) {
-        const std::uint32_t rgb =
-            (std::uint32_t{in[2]} << 16) | (std::uint32_t{in[1]} << 8) | in[0];
-        if (rgb != previous) {
-          index = finder.Find(rgb);
-          previous = rgb;
-        }
-        out[x] = index;
-      }
+      std::uint8_t* const out = dst.Row(y);
+      ScanRow(
+          src.Row(y), src.width,
+          [&](int x, int length, std::uint32_t rgb) {
+            std::memset(out + x, finder.Find(rgb), static_cast<std::size_t>(length));
+          },
+          [&](int x, std::uint32_t rgb) { out[x] = finder.Find(rgb); });
     }
   } catch (const std::bad_alloc&) {
     return false;

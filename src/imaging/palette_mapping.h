@@ -19,9 +19,18 @@ class NearestColourFinder {
   explicit NearestColourFinder(const Palette& palette);
 
   // Index of the entry nearest to `rgb` (0x00RRGGBB). May throw std::bad_alloc.
-  std::uint8_t Find(std::uint32_t rgb);
+  std::uint8_t Find(std::uint32_t rgb) {
+    rgb &= 0xffffff;
+    const std::uint32_t slot = (rgb * 0x9e3779b1u) >> (32 - kMemoBits);
+    if (memoColour_[slot] != rgb) {
+      memoIndex_[slot] = Search(rgb);
+      memoColour_[slot] = rgb;
+    }
+    return memoIndex_[slot];
+  }
 
  private:
+  static constexpr std::uint32_t kMemoBits = 12;
   struct Entry {
     std::int16_t red, green, blue;
     std::uint8_t index;

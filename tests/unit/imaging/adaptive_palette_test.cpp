@@ -16,6 +16,7 @@ using imaging_test::ImageOfColours;
 using imaging_test::NoiseImage;
 using imaging_test::PixelAt;
 using imaging_test::Rgb;
+using imaging_test::RunsImage;
 using imaging_test::SetPixel;
 
 // The rule as plainly as it can be written: sort all pixels and one black, then pick.
@@ -122,8 +123,8 @@ TEST(AdaptivePalette, MatchesTheSortingRuleOnRandomPictures) {
     if (withBlack) colours.push_back(0);
     return colours;
   };
-  const int sizes[][2] = {{1, 1},    {7, 3},   {16, 16}, {17, 15}, {37, 23},
-                          {101, 67}, {300, 1}, {1, 300}, {640, 3}, {250, 250}};
+  const int sizes[][2] = {{1, 1},   {7, 3},   {16, 16}, {17, 15},   {37, 23},  {101, 67},
+                          {300, 1}, {1, 300}, {640, 3}, {250, 250}, {300, 300}};
   unsigned seed = 0;
   for (const auto& [w, h] : sizes) {
     const Image pictures[] = {
@@ -133,6 +134,7 @@ TEST(AdaptivePalette, MatchesTheSortingRuleOnRandomPictures) {
         ImageOfColours(w, h, randomColours(300, 0xffffff, false), ++seed),
         ImageOfColours(w, h, randomColours(500, 0x000fff, true), ++seed),  // one top-bits group
         ImageOfColours(w, h, randomColours(40, 0x0f0f0f, false), ++seed),  // dark, in few groups
+        RunsImage(w, h, randomColours(30, 0x010101, true), ++seed),  // flat runs, near colours
     };
     for (const Image& picture : pictures) {
       ASSERT_EQ(BuildAdaptivePalette(picture.View()), ReferencePalette(picture.View()))

@@ -14,6 +14,7 @@ using imaging_test::ImageOfColours;
 using imaging_test::NoiseImage;
 using imaging_test::PixelAt;
 using imaging_test::Rgb;
+using imaging_test::RunsImage;
 
 std::uint8_t BruteForceNearest(const Palette& palette, std::uint32_t rgb) {
   const auto channel = [](std::uint32_t c, int shift) {
@@ -65,7 +66,8 @@ TEST(PaletteMapping, MatchesABruteForceSearch) {
                               randomPalette(1, 0xffffff)};
   const Image pictures[] = {NoiseImage(97, 61, 1),
                             ImageOfColours(131, 7, randomColours(30, 0xffffff), 2),
-                            ImageOfColours(33, 45, randomColours(500, 0x1f7fff), 3)};
+                            ImageOfColours(33, 45, randomColours(500, 0x1f7fff), 3),
+                            RunsImage(301, 9, randomColours(12, 0xffffff), 4)};
   for (const Palette& palette : palettes) {
     for (const Image& picture : pictures) {
       const ImageView src = picture.View();

@@ -46,6 +46,22 @@ inline Image ImageOfColours(int width, int height, const std::vector<std::uint32
   return image;
 }
 
+// Like a screenshot: rows of runs, 1 to 60 pixels long, of colours drawn from `colours`.
+inline Image RunsImage(int width, int height, const std::vector<std::uint32_t>& colours,
+                       unsigned seed) {
+  Image image = NoiseImage(width, height, seed);
+  std::mt19937 rng(seed + 1);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width;) {
+      const std::uint32_t colour = colours[rng() % colours.size()];
+      for (int end = x + 1 + static_cast<int>(rng() % 60); x < end && x < width; ++x) {
+        SetPixel(image.View(), x, y, colour);
+      }
+    }
+  }
+  return image;
+}
+
 // The bytes after each row's last pixel.
 inline std::vector<std::uint8_t> PaddingOf(const ImageView& image) {
   std::vector<std::uint8_t> padding;
