@@ -74,9 +74,9 @@ std::uint8_t NearestColourFinder::Search(std::uint32_t rgb) {
   if (first == 0) {
     const std::uint32_t largeCell = CellOf(rgb, large_.bits);
     std::uint32_t largeFirst = large_.first[largeCell];
-    if (largeFirst == 0) largeFirst = Prepare(large_, rgb, entries_.data(), entries_.size());
+    if (largeFirst == 0) largeFirst = Prepare(large_, rgb, entries_.data(), entries_.size(), 1);
     first =
-        Prepare(small_, rgb, large_.candidates.data() + largeFirst - 1, large_.count[largeCell]);
+        Prepare(small_, rgb, large_.candidates.data() + largeFirst - 1, large_.count[largeCell], 4);
   }
   const Entry* candidate = small_.candidates.data() + first - 1;
   const Entry* const end = candidate + small_.count[cell];
@@ -84,23 +84,27 @@ std::uint8_t NearestColourFinder::Search(std::uint32_t rgb) {
   int best = 1 << 30;
   std::uint8_t bestIndex = 0;
   // Candidates are in index order, so keeping the first of equal distances keeps the lowest
-  // index.
-  for (; candidate != end; ++candidate) {
-    const int dr = candidate->red - r, dg = candidate->green - g, db = candidate->blue - b;
-    const int d = dr * dr + dg * dg + db * db;
-    const bool nearer = d < best;
-    best = nearer ? d : best;
-    bestIndex = nearer ? candidate->index : bestIndex;
+  // index. Lists come in whole groups of four, so the loop rarely runs more than once and
+  // its end is predictable.
+  for (; candidate != end; candidate += 4) {
+    for (int k = 0; k < 4; ++k) {
+      const Entry& e = candidate[k];
+      const int dr = e.red - r, dg = e.green - g, db = e.blue - b;
+      const int d = dr * dr + dg * dg + db * db;
+      const bool nearer = d < best;
+      best = nearer ? d : best;
+      bestIndex = nearer ? e.index : bestIndex;
+    }
   }
   return bestIndex;
 }
 
 // Lists, in index order, the entries of `from` that can be nearest for some colour of the cell
 // holding `rgb`: those whose nearest possible distance to the cell is within the farthest
-// possible distance of the best-placed entry. Entries at a tie pass that test too. Returns the
-// cell's first candidate + 1.
+// possible distance of the best-placed entry. Entries at a tie pass that test too. The list is
+// filled up to a multiple of `groupOf` entries. Returns the cell's first candidate + 1.
 std::uint32_t NearestColourFinder::Prepare(Cells& cells, std::uint32_t rgb, const Entry* from,
-                                           std::size_t fromCount) {
+                                           std::size_t fromCount, std::size_t groupOf) {
   const int mask = ~((1 << (8 - cells.bits)) - 1);
   const int r0 = Red(rgb) & mask, g0 = Green(rgb) & mask, b0 = Blue(rgb) & mask;
   const int side = 1 << (8 - cells.bits);
@@ -118,6 +122,10 @@ std::uint32_t NearestColourFinder::Prepare(Cells& cells, std::uint32_t rgb, cons
         bound) {
       cells.candidates.push_back(e);
     }
+  }
+  // A copy of the last candidate changes no answer.
+  while ((cells.candidates.size() + 1 - first) % groupOf != 0) {
+    cells.candidates.push_back(cells.candidates.back());
   }
   const std::uint32_t cell = CellOf(rgb, cells.bits);
   cells.count[cell] = static_cast<std::uint16_t>(cells.candidates.size() + 1 - first);

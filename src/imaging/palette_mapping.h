@@ -44,7 +44,7 @@ class NearestColourFinder {
   };
   std::uint8_t Search(std::uint32_t rgb);
   static std::uint32_t Prepare(Cells& cells, std::uint32_t rgb, const Entry* from,
-                               std::size_t fromCount);
+                               std::size_t fromCount, std::size_t groupOf);
 
   std::vector<Entry> entries_;  // the first entry of each distinct colour, by index
   Cells large_;
