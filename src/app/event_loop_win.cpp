@@ -9,6 +9,7 @@
 #include "app/text_table.h"
 #include "app/tray_win.h"
 #include "capture/screen_grab_win.h"
+#include "imaging/transforms_win.h"
 #include "output/preview_window_win.h"
 #include "settings/autostart_win.h"
 #include "settings/preferences_win.h"
@@ -165,6 +166,15 @@ bool RunStep(Step step) {
     case Step::CopyBackupToCapture:
       CopyBackupToCapture();
       break;
+    case Step::RotateCapture:
+      RotateImage(ImageId::Capture);
+      break;
+    case Step::MakeNegative:
+      MakeImageNegative(ImageId::Capture);
+      break;
+    case Step::MakeGrey:
+      MakeImageGrey(ImageId::Capture);
+      break;
     // Steps whose modules arrive later; each line names what the step will do.
     case Step::ResetWindowPick:       // window picking forgets its last window and rectangles
     case Step::OpenSelectionOverlay:  // freeze the screen, show it dimmed for selecting
@@ -176,9 +186,6 @@ bool RunStep(Step step) {
     case Step::CopyToClipboard:       // put the capture on the clipboard
     case Step::PrintWithDialog:       // print after the print dialog
     case Step::PrintToDefault:        // print on the default printer
-    case Step::RotateCapture:         // turn the capture a quarter to the left
-    case Step::MakeNegative:          // invert the capture's colours
-    case Step::MakeGrey:              // make the capture grey
     case Step::OpenInPaint:           // open the capture in the paint program
     case Step::SaveCaptureToFile:     // save the capture to an image file
     case Step::CloseAboutWindow:      // close the about window
