@@ -9,6 +9,7 @@
 #include "app/text_table.h"
 #include "app/tray_win.h"
 #include "capture/screen_grab_win.h"
+#include "imaging/transforms_win.h"
 #include "output/clipboard_win.h"
 #include "output/export_win.h"
 #include "output/paint_win.h"
@@ -54,6 +55,14 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
   if (message == taskbarCreatedMessage && taskbarCreatedMessage != 0) {
     // A restarted taskbar forgets every icon; without ours the program has no visible way in.
     RestoreTrayIcon();
+    return 0;
+  }
+  if (message == WM_ENDSESSION && wParam) {
+    // Windows ends the process as soon as this returns, at logoff or shutdown: keep what the
+    // quit command would keep (the autostart value and the settings changed in this run).
+    // Done here, not through the queue, because the loop never gets another turn.
+    ApplyAutostart();
+    SavePreferences();
     return 0;
   }
   if (message == WM_CLOSE) return 0;  // the main window ends only through the quit command
@@ -169,6 +178,15 @@ bool RunStep(Step step) {
     case Step::SaveCaptureToFile:
       SaveCaptureToFile();
       break;
+    case Step::RotateCapture:
+      RotateImage(ImageId::Capture);
+      break;
+    case Step::MakeNegative:
+      MakeImageNegative(ImageId::Capture);
+      break;
+    case Step::MakeGrey:
+      MakeImageGrey(ImageId::Capture);
+      break;
     // Steps whose modules arrive later; each line names what the step will do.
     case Step::ResetWindowPick:       // window picking forgets its last window and rectangles
     case Step::OpenSelectionOverlay:  // freeze the screen, show it dimmed for selecting
@@ -179,9 +197,6 @@ bool RunStep(Step step) {
     case Step::ShowInformation:       // information box, then the signature page
     case Step::PrintWithDialog:       // print after the print dialog
     case Step::PrintToDefault:        // print on the default printer
-    case Step::RotateCapture:         // turn the capture a quarter to the left
-    case Step::MakeNegative:          // invert the capture's colours
-    case Step::MakeGrey:              // make the capture grey
     case Step::CloseAboutWindow:      // close the about window
     case Step::OpenAboutLink:         // open the web address of the about window
     case Step::OverlayPointerMove:    // rubber band or window highlight
