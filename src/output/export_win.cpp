@@ -6,11 +6,13 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <optional>
 
 #include "app/app_state_win.h"
 #include "app/images_win.h"
 #include "app/text_table.h"
+#include "imaging/reduce_to_palette.h"
 #include "output/gdiplus_win.h"
 #include "output/save_name.h"
 #include "settings/fault_location.h"
@@ -61,9 +63,17 @@ std::optional<std::wstring> AskForFileName(const std::wstring& imagePath, int& f
   return std::wstring(name.data());
 }
 
-// The 8-bit copy a GIF file is written from; empty when it cannot be made.
-win::DibImage ReducedCopy(const win::DibImage&) {
-  return {};
+// The 8-bit copy a GIF file is written from, with the picture's adaptive palette as its colour
+// table; empty when it cannot be made.
+win::DibImage ReducedCopy(const win::DibImage& image) {
+  win::DibImage reduced = win::DibImage::Create(image.width(), image.height(), 8);
+  if (!reduced) return {};
+  std::array<std::uint32_t, 256> palette{};
+  MutableImageView target = reduced.View();
+  target.colors = palette.data();
+  if (!ReduceToPalette(image.View(), target)) return {};
+  reduced.SetColors(palette);  // into the DIB section's own table, which GDI+ reads
+  return reduced;
 }
 
 SaveOutcome FromGdiPlus(GdiPlusResult result) {

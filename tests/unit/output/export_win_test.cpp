@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "imaging/adaptive_palette.h"
 #include "output/test_files.h"
 
 namespace orv {
@@ -73,25 +76,41 @@ TEST(WriteThroughTemporary, ANewFileAppearsOnlyWhenWritten) {
   EXPECT_EQ(ReadText(file), "picture");
 }
 
+bool SameBytes(const ImageView& a, const ImageView& b) {
+  if (a.width != b.width || a.height != b.height || a.bitsPerPixel != b.bitsPerPixel) return false;
+  for (int y = 0; y < a.height; ++y) {
+    if (!std::equal(a.Row(y), a.Row(y) + 3 * a.width, b.Row(y))) return false;
+  }
+  return true;
+}
+
+TEST(WriteImageFile, GifCarriesTheAdaptivePaletteAndTheCaptureStaysTrueColour) {
+  test::ScratchFolder folder;
+  win::DibImage image = win::DibImage::Create(300, 200);
+  ASSERT_TRUE(image);
+  test::FillSmooth(image.View());
+  const win::DibImage before = image.Clone();
+
+  const fs::path file = folder / "reduced.gif";
+  ASSERT_EQ(WriteImageFile(image, file.wstring(), ExportFormat::Gif), SaveOutcome::Saved);
+  const std::optional<Palette> palette = BuildAdaptivePalette(before.View());
+  ASSERT_TRUE(palette);
+  EXPECT_EQ(test::GifColorTable(test::ReadFileBytes(file)),
+            std::vector<std::uint32_t>(palette->begin(), palette->end()));
+  EXPECT_TRUE(SameBytes(image.View(), before.View()));
+}
+
 TEST(WriteImageFile, TiffAndBmpLeaveTheImageAsItWas) {
   test::ScratchFolder folder;
   win::DibImage image = win::DibImage::Create(13, 7);
   ASSERT_TRUE(image);
   test::FillNoise(image.View());
   const win::DibImage before = image.Clone();
-  const auto sameBytes = [&] {
-    const ImageView a = image.View(), b = before.View();
-    for (int y = 0; y < a.height; ++y) {
-      if (!std::equal(a.Row(y), a.Row(y) + 3 * a.width, b.Row(y))) return false;
-    }
-    return true;
-  };
   EXPECT_EQ(WriteImageFile(image, (folder / "a.tif").wstring(), ExportFormat::Tif),
             SaveOutcome::Saved);
   EXPECT_EQ(WriteImageFile(image, (folder / "a.bmp").wstring(), ExportFormat::Bmp),
             SaveOutcome::Saved);
-  EXPECT_EQ(image.bitsPerPixel(), 24);
-  EXPECT_TRUE(sameBytes());
+  EXPECT_TRUE(SameBytes(image.View(), before.View()));
   EXPECT_EQ(WriteImageFile(image, (folder / "no folder" / "a.bmp").wstring(), ExportFormat::Bmp),
             SaveOutcome::Failed);
 }
