@@ -1,5 +1,10 @@
 #include "output/gdiplus_win.h"
 
+#include <objidl.h>
+
+#include <cstdio>
+
+#include "output/output_file.h"
 #include "settings/fault_location.h"
 #include "win/system.h"
 
@@ -23,7 +28,7 @@ static_assert(sizeof(StartupInput) == (sizeof(void*) == 8 ? 24 : 16));
 
 using StartupFn = GpStatus(WINAPI*)(ULONG_PTR* token, const StartupInput* input, void* output);
 using CreateBitmapFn = GpStatus(WINAPI*)(HBITMAP bitmap, HPALETTE palette, void** image);
-using SaveFn = GpStatus(WINAPI*)(void* image, const WCHAR* file, const CLSID* encoder,
+using SaveFn = GpStatus(WINAPI*)(void* image, IStream* stream, const CLSID* encoder,
                                  const void* parameters);
 using DisposeFn = GpStatus(WINAPI*)(void* image);
 using ShutdownFn = void(WINAPI*)(ULONG_PTR token);
@@ -75,6 +80,41 @@ class GpImage {
   void* image_;
 };
 
+// Releases a COM stream at scope end.
+class StreamHolder {
+ public:
+  StreamHolder() = default;
+  StreamHolder(const StreamHolder&) = delete;
+  StreamHolder& operator=(const StreamHolder&) = delete;
+  ~StreamHolder() {
+    if (stream_) stream_->Release();
+  }
+  IStream** out() { return &stream_; }
+  IStream* get() const { return stream_; }
+
+ private:
+  IStream* stream_ = nullptr;
+};
+
+// Writes the bytes GDI+ left in the memory stream to the file, every write checked; a failed
+// write leaves no file.
+bool WriteStreamToFile(IStream* stream, const std::wstring& file) {
+  STATSTG status{};
+  HGLOBAL memory = nullptr;
+  if (FAILED(stream->Stat(&status, STATFLAG_NONAME)) ||
+      FAILED(GetHGlobalFromStream(stream, &memory))) {
+    return false;
+  }
+  const auto size = static_cast<std::size_t>(status.cbSize.QuadPart);
+  if (size == 0 || size > GlobalSize(memory)) return false;
+  const void* bytes = GlobalLock(memory);
+  if (bytes == nullptr) return false;
+  OutputFile out(file);
+  const bool written = out.IsOpen() && std::fwrite(bytes, 1, size, out.Stream()) == size;
+  GlobalUnlock(memory);
+  return written && out.Finish();
+}
+
 }  // namespace
 
 GdiPlusResult SaveWithGdiPlus(HBITMAP bitmap, const std::wstring& file, GdiPlusFormat format) {
@@ -84,7 +124,7 @@ GdiPlusResult SaveWithGdiPlus(HBITMAP bitmap, const std::wstring& file, GdiPlusF
   const HMODULE module = library.get();
   const FlatApi api{win::GetProc<StartupFn>(module, "GdiplusStartup"),
                     win::GetProc<CreateBitmapFn>(module, "GdipCreateBitmapFromHBITMAP"),
-                    win::GetProc<SaveFn>(module, "GdipSaveImageToFile"),
+                    win::GetProc<SaveFn>(module, "GdipSaveImageToStream"),
                     win::GetProc<DisposeFn>(module, "GdipDisposeImage"),
                     win::GetProc<ShutdownFn>(module, "GdiplusShutdown")};
   if (!api.startup || !api.createBitmap || !api.save || !api.dispose || !api.shutdown) {
@@ -106,11 +146,18 @@ GdiPlusResult SaveWithGdiPlus(HBITMAP bitmap, const std::wstring& file, GdiPlusF
     return GdiPlusResult::Failed;
   }
   const GpImage image(api, created);
+
+  // GDI+ encodes into memory and the program writes the file itself: GDI+'s own file writing
+  // (under Wine at least) reports a file cut short by a full disk as saved, and can even crash
+  // when the disk is full from the start.
+  StreamHolder stream;
+  ORV_TRACE_LOCATION();
+  if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.out()))) return GdiPlusResult::Failed;
   const CLSID& encoder = format == GdiPlusFormat::Gif ? kGifEncoder : kTiffEncoder;
   ORV_TRACE_LOCATION();
-  // A refused or broken write is a failed save, not a saved file.
-  return api.save(image.get(), file.c_str(), &encoder, nullptr) == kOk ? GdiPlusResult::Saved
-                                                                       : GdiPlusResult::Failed;
+  if (api.save(image.get(), stream.get(), &encoder, nullptr) != kOk) return GdiPlusResult::Failed;
+  ORV_TRACE_LOCATION();
+  return WriteStreamToFile(stream.get(), file) ? GdiPlusResult::Saved : GdiPlusResult::Failed;
 }
 
 }  // namespace orv

@@ -12,12 +12,12 @@ enum class GdiPlusFormat { Gif, Tiff };
 
 enum class GdiPlusResult {
   Saved,
-  Failed,       // started, but the bitmap could not be made or the file not written
+  Failed,       // the bitmap could not be made or encoded, or the file not written
   Unavailable,  // gdiplus.dll (or one of its entry points) is missing
 };
 
 // Writes the bitmap (a DIB section: 8 bits with its colour table for GIF, 24 bits for TIFF) with
-// GDI+'s encoder at its defaults. A failed write may leave a partial file; the caller removes it.
+// GDI+'s encoder at its defaults. A failed save leaves no file.
 GdiPlusResult SaveWithGdiPlus(HBITMAP bitmap, const std::wstring& file, GdiPlusFormat format);
 
 }  // namespace orv

@@ -211,7 +211,13 @@ def test_failed_saves_are_reported_and_leave_no_file(e2e):
             save_as(desk, e2e, windows_path(old), 3)
             expect_message(desk, e2e, texts["#TXT00004"])
             assert old.read_bytes() == old_bytes
-            assert sorted(p.name for p in full.iterdir()) == ["old.bmp"]
+            # A disk with no room at all, under GDI+'s encoder: reported, not saved (nor a crash).
+            subprocess.run(["dd", "if=/dev/zero", f"of={full / 'filler'}", "bs=4k"],
+                           capture_output=True)
+            capture_and_press_save(desk, e2e)
+            save_as(desk, e2e, windows_path(full / "x.tif"), 4)
+            expect_message(desk, e2e, texts["#TXT00004"])
+            assert sorted(p.name for p in full.iterdir()) == ["filler", "old.bmp"]
             assert desk.quit(program) == 0
 
         # Without GDI+ a TIFF cannot be written: first the reason, then the failure.
