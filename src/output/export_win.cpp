@@ -129,7 +129,7 @@ bool WriteThroughTemporary(const std::wstring& file,
     }
   }
   ORV_TRACE_LOCATION();
-  DeleteFileW(temporary.data());  // the encoders remove their own half files; GDI+ does not
+  DeleteFileW(temporary.data());  // the empty file GetTempFileNameW made, if still there
   return false;
 }
 
