@@ -10,6 +10,7 @@
 #include "app/tray_win.h"
 #include "capture/screen_grab_win.h"
 #include "output/preview_window_win.h"
+#include "output/print_win.h"
 #include "settings/autostart_win.h"
 #include "settings/preferences_win.h"
 #include "win/system.h"
@@ -157,6 +158,12 @@ bool RunStep(Step step) {
     case Step::CopyBackupToCapture:
       CopyBackupToCapture();
       break;
+    case Step::PrintWithDialog:
+      PrintCapture(false);
+      break;
+    case Step::PrintToDefault:
+      PrintCapture(true);
+      break;
     // Steps whose modules arrive later; each line names what the step will do.
     case Step::ResetWindowPick:       // window picking forgets its last window and rectangles
     case Step::OpenSelectionOverlay:  // freeze the screen, show it dimmed for selecting
@@ -166,8 +173,6 @@ bool RunStep(Step step) {
     case Step::OpenAboutWindow:       // show the about window
     case Step::ShowInformation:       // information box, then the signature page
     case Step::CopyToClipboard:       // put the capture on the clipboard
-    case Step::PrintWithDialog:       // print after the print dialog
-    case Step::PrintToDefault:        // print on the default printer
     case Step::RotateCapture:         // turn the capture a quarter to the left
     case Step::MakeNegative:          // invert the capture's colours
     case Step::MakeGrey:              // make the capture grey
