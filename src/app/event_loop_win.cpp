@@ -9,6 +9,7 @@
 #include "app/text_table.h"
 #include "app/tray_win.h"
 #include "capture/screen_grab_win.h"
+#include "imaging/transforms_win.h"
 #include "output/preview_window_win.h"
 #include "output/print_win.h"
 #include "settings/autostart_win.h"
@@ -52,6 +53,14 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
   if (message == taskbarCreatedMessage && taskbarCreatedMessage != 0) {
     // A restarted taskbar forgets every icon; without ours the program has no visible way in.
     RestoreTrayIcon();
+    return 0;
+  }
+  if (message == WM_ENDSESSION && wParam) {
+    // Windows ends the process as soon as this returns, at logoff or shutdown: keep what the
+    // quit command would keep (the autostart value and the settings changed in this run).
+    // Done here, not through the queue, because the loop never gets another turn.
+    ApplyAutostart();
+    SavePreferences();
     return 0;
   }
   if (message == WM_CLOSE) return 0;  // the main window ends only through the quit command
@@ -164,6 +173,15 @@ bool RunStep(Step step) {
     case Step::PrintToDefault:
       PrintCapture(true);
       break;
+    case Step::RotateCapture:
+      RotateImage(ImageId::Capture);
+      break;
+    case Step::MakeNegative:
+      MakeImageNegative(ImageId::Capture);
+      break;
+    case Step::MakeGrey:
+      MakeImageGrey(ImageId::Capture);
+      break;
     // Steps whose modules arrive later; each line names what the step will do.
     case Step::ResetWindowPick:       // window picking forgets its last window and rectangles
     case Step::OpenSelectionOverlay:  // freeze the screen, show it dimmed for selecting
@@ -173,9 +191,6 @@ bool RunStep(Step step) {
     case Step::OpenAboutWindow:       // show the about window
     case Step::ShowInformation:       // information box, then the signature page
     case Step::CopyToClipboard:       // put the capture on the clipboard
-    case Step::RotateCapture:         // turn the capture a quarter to the left
-    case Step::MakeNegative:          // invert the capture's colours
-    case Step::MakeGrey:              // make the capture grey
     case Step::OpenInPaint:           // open the capture in the paint program
     case Step::SaveCaptureToFile:     // save the capture to an image file
     case Step::CloseAboutWindow:      // close the about window

@@ -42,3 +42,16 @@ def test_high_resolution_scales_the_main_window(e2e):
         poll(lambda: desk.main_window()["client"] == "450x300", timeout=5,
              what="a 450x300 main window")
         assert desk.quit(program) == 0
+
+
+def test_session_end_keeps_the_settings_changed_in_this_run(e2e):
+    with e2e.desktop(width=640, height=480) as desk:
+        folder = desk.install()
+        prefs = folder / "Orvanta.ini"
+        program = desk.start(folder)
+        desk.command(10)  # start with Windows: on, in memory only until the program ends
+        desk.driver("post", "--title", e2e.texts["#Program_Name"], "--class", "OrvantaMain",
+                    "--msg", 0x16, "--wparam", 1)  # WM_ENDSESSION: the user logs off
+        poll(lambda: prefs.exists() and b"LoadOnWindowsStart = 1\r\n" in prefs.read_bytes(),
+             timeout=10, what="the settings saved at the end of the session")
+        assert desk.quit(program) == 0
