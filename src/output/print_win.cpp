@@ -12,6 +12,7 @@
 #include "app/app_state_win.h"
 #include "app/images_win.h"
 #include "app/text_table.h"
+#include "imaging/transforms_win.h"
 #include "output/print_layout.h"
 #include "settings/fault_location.h"
 #include "win/system.h"
@@ -168,17 +169,25 @@ void ClosePrintJob() {
 }  // namespace
 
 void PrintCapture(bool useDefaultPrinter) {
-  if (!Images::Get(ImageId::Capture)) return;
+  const win::DibImage* capture = Images::Get(ImageId::Capture);
+  if (!capture) return;
   const bool fitPaperOrientation = App().settings.FitPaperOrientation != 0;
+  if (fitPaperOrientation) {
+    // Turned before the printer is known, so made whether or not the paper then asks for it.
+    Images::Free(ImageId::PrintImage);
+    Images::Put(ImageId::PrintImage, capture->Clone());
+    RotateImage(ImageId::PrintImage);
+  }
 
   if (!OpenPrintJob(Text(L"#Program_Name"), useDefaultPrinter)) return;
-  const win::DibImage* capture = Images::Get(ImageId::Capture);
+  const Size captureSize = capture->size();
+  // A copy that could not be turned (memory ran out) is no turned copy.
   const win::DibImage* turned = fitPaperOrientation ? Images::Get(ImageId::PrintImage) : nullptr;
+  if (turned && turned->size() != Size{captureSize.height, captureSize.width}) turned = nullptr;
   const std::optional<Size> turnedSize =
       turned ? std::optional<Size>(turned->size()) : std::nullopt;
   // Metrics that make no page (a driver reporting zero sizes) end the job without drawing.
-  if (const auto placement =
-          PlacePrint(job.page, capture->size(), fitPaperOrientation, turnedSize)) {
+  if (const auto placement = PlacePrint(job.page, captureSize, fitPaperOrientation, turnedSize)) {
     if (job.pageStarted) PlaceImageMm(placement->useTurned ? *turned : *capture, placement->device);
   }
   ClosePrintJob();
