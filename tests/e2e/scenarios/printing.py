@@ -147,7 +147,8 @@ def mm(pixels):
 
 def print_and_check(e2e, printer, desk, before, control, capture_size, fit):
     """Prints with the given preview button and checks the PDF against the screenshot `before`
-    (a PNG of the screen as captured); returns the job id and the rendered page."""
+    (a PNG of the screen as captured); returns the job id, the rendered page and the box of
+    what is printed on it."""
     last = printer.last_job_id()
     press(desk, e2e, control)
     if control == 40:
@@ -190,6 +191,30 @@ def test_default_printer_prints_the_capture_across_the_page_at_the_top_left(e2e)
         open_preview(desk, e2e)
         print_and_check(e2e, printer, desk, before, 41, (1920, 1080), fit=False)
         desk.driver("wait-gone", "--title", preview_title(e2e), "--timeout", 5000)
+        assert desk.quit(program) == 0
+
+
+def test_fitting_turns_a_landscape_capture_to_portrait_paper_within_the_printable_area(e2e):
+    # Turned to 1080 x 1920: 167 x 297 mm, 1981 x 3508 device pixels, the whole printable
+    # height (with the horizontal factor it would be 3523 and lose its bottom rows).
+    with printers.pdf_printer(e2e.config.work) as printer, \
+            e2e.desktop(width=1920, height=1080) as desk:
+        folder = desk.install()
+        (folder / "Orvanta.ini").write_bytes(b"FitPaperOrientation = 1\r\n")
+        picture = desk_picture(desk, e2e, 1920, 1080)
+        program = desk.start(folder)
+        before = screen_as_captured(desk, e2e, picture)
+        open_preview(desk, e2e)
+        _, page, box = print_and_check(e2e, printer, desk, before, 41, (1920, 1080), fit=True)
+        # The screen's left band is the picture's bottom: the last device rows of the page show
+        # it, so the picture ends inside the printable area, not below it. The right band is
+        # its top. (The middle of the width: the tray window covers part of the screen's edge.)
+        middle = box[2] // 2
+        rows = round(BAND * printers.VERTRES / 1920)  # about 11 device rows per band
+        for y in (printers.VERTRES - rows + 2, printers.VERTRES - 1, printers.VERTRES):
+            assert pictures.pixel(page, middle, y) == MAGENTA, f"row {y} is the picture's bottom"
+        for y in (0, rows - 2):
+            assert pictures.pixel(page, middle, y) == CYAN, f"row {y} is the picture's top"
         assert desk.quit(program) == 0
 
 
