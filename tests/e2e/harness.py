@@ -87,13 +87,10 @@ class Config:
 
 
 class Xvfb:
-    def __init__(self, width, height, screens=1, log=None):
+    def __init__(self, width, height, log=None):
         read_end, write_end = os.pipe()
-        args = ["Xvfb", "-displayfd", str(write_end), "-nolisten", "tcp", "-noreset"]
-        for index in range(screens):
-            args += ["-screen", str(index), f"{width}x{height}x24"]
-        if screens > 1:
-            args += ["+xinerama"]
+        args = ["Xvfb", "-displayfd", str(write_end), "-nolisten", "tcp", "-noreset",
+                "-screen", "0", f"{width}x{height}x24"]
         self.process = subprocess.Popen(
             args, pass_fds=[write_end], stdout=log, stderr=log, start_new_session=True
         )
@@ -167,18 +164,18 @@ class Program:
 class Desktop:
     """A virtual display plus a private copy of the Wine prefix, for one scenario."""
 
-    def __init__(self, config, artifacts, width=1920, height=1080, screens=1, dpi=None,
+    def __init__(self, config, artifacts, width=1920, height=1080, dpi=None,
                  windows_version=None):
         self.config = config
         self.artifacts = artifacts
-        self.size = (width * screens, height)
+        self.size = (width, height)
         self.programs = []
         self.helpers = []
         self.log = open(artifacts / "desktop.log", "ab")
         self.prefix = artifacts / "prefix"
         shutil.rmtree(self.prefix, ignore_errors=True)
         subprocess.run(["cp", "-a", str(config.template), str(self.prefix)], check=True)
-        self.xvfb = Xvfb(width, height, screens, self.log)
+        self.xvfb = Xvfb(width, height, self.log)
         self.env = dict(os.environ, DISPLAY=self.xvfb.display, WINEPREFIX=str(self.prefix),
                         **WINE_ENV)
         self.wineserver = subprocess.Popen(["wineserver", "-p", "-f"], env=self.env,
