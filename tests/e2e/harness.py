@@ -306,6 +306,9 @@ class Desktop:
             self.wineserver.kill()
         self.xvfb.stop()
         self.log.close()
+        # A prefix is some 700 MB; dozens of them would fill the disk. The logs, screenshots and
+        # the program folder stay behind for a look after a failure.
+        shutil.rmtree(self.prefix, ignore_errors=True)
 
 
 class Session:
