@@ -281,6 +281,15 @@ class Desktop:
         self.driver("wait", "--title", title, "--visible", "--timeout", 10000)
         return process
 
+    def hold_file(self, path):
+        """Keeps a file open without sharing (nobody else can open it) until the desk closes."""
+        process = subprocess.Popen(["wine", str(self.config.driver), "hold-file", windows_path(path)],
+                                   env=self.env, stdout=subprocess.PIPE, stderr=self.log, text=True)
+        self.helpers.append(process)
+        if "held=1" not in process.stdout.readline():
+            raise AssertionError(f"could not hold {path}")
+        return process
+
     # --- looking at the screen -------------------------------------------------------------------
 
     def screenshot(self, path, crop=None):
