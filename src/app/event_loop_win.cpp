@@ -14,6 +14,7 @@
 #include "output/export_win.h"
 #include "output/paint_win.h"
 #include "output/preview_window_win.h"
+#include "output/print_win.h"
 #include "settings/autostart_win.h"
 #include "settings/preferences_win.h"
 #include "win/system.h"
@@ -178,6 +179,12 @@ bool RunStep(Step step) {
     case Step::SaveCaptureToFile:
       SaveCaptureToFile();
       break;
+    case Step::PrintWithDialog:
+      PrintCapture(false);
+      break;
+    case Step::PrintToDefault:
+      PrintCapture(true);
+      break;
     case Step::RotateCapture:
       RotateImage(ImageId::Capture);
       break;
@@ -195,8 +202,6 @@ bool RunStep(Step step) {
     case Step::OpenMoreTools:         // open the more-tools page
     case Step::OpenAboutWindow:       // show the about window
     case Step::ShowInformation:       // information box, then the signature page
-    case Step::PrintWithDialog:       // print after the print dialog
-    case Step::PrintToDefault:        // print on the default printer
     case Step::CloseAboutWindow:      // close the about window
     case Step::OpenAboutLink:         // open the web address of the about window
     case Step::OverlayPointerMove:    // rubber band or window highlight

@@ -178,6 +178,38 @@ RECT CentredFrame(Size client) {
   return {x, y, x + width, y + height};
 }
 
+// Draws the background, the scaled capture and the outline into the canvas picture.
+void DrawCanvasPicture() {
+  const Size canvas = preview.canvasSize;
+  const win::UniqueCreatedDc target(CreateCompatibleDC(nullptr));
+  const win::SelectObjectGuard selectTarget(target.get(), preview.canvasPicture.get());
+
+  const win::UniqueBrush background(
+      CreateSolidBrush(CanvasBackground(GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_BTNFACE))));
+  const RECT all{0, 0, canvas.width, canvas.height};
+  FillRect(target.get(), &all, background.get());
+
+  if (const win::DibImage* capture = Images::Get(ImageId::Capture)) {
+    SetWindowTextW(Control(ControlId::SizeLabel), SizeLabel(capture->size()).c_str());
+    const Rect r = PreviewPictureRect(capture->size(), canvas);
+    const win::UniqueCreatedDc source(CreateCompatibleDC(nullptr));
+    const win::SelectObjectGuard selectSource(source.get(), capture->bitmap());
+    if (r.width == capture->width() && r.height == capture->height()) {
+      BitBlt(target.get(), r.x, r.y, r.width, r.height, source.get(), 0, 0, SRCCOPY);
+    } else {
+      SetStretchBltMode(target.get(), HALFTONE);
+      SetBrushOrgEx(target.get(), 0, 0, nullptr);  // required after choosing HALFTONE
+      StretchBlt(target.get(), r.x, r.y, r.width, r.height, source.get(), 0, 0, capture->width(),
+                 capture->height(), SRCCOPY);
+    }
+  }
+
+  const win::UniquePen outline(CreatePen(PS_SOLID, 1, kCanvasOutlineColour));
+  const win::SelectObjectGuard selectPen(target.get(), outline.get());
+  const win::SelectObjectGuard selectBrush(target.get(), GetStockObject(NULL_BRUSH));
+  Rectangle(target.get(), 0, 0, canvas.width, canvas.height);
+}
+
 }  // namespace
 
 void OpenPreviewWindow() {
@@ -228,35 +260,9 @@ void ClosePreviewWindow() {
 
 void RefreshPreview() {
   if (!preview.window || !preview.canvasPicture) return;
-  const Size canvas = preview.canvasSize;
-  const win::UniqueCreatedDc target(CreateCompatibleDC(nullptr));
-  const win::SelectObjectGuard selectTarget(target.get(), preview.canvasPicture.get());
-
-  const win::UniqueBrush background(
-      CreateSolidBrush(CanvasBackground(GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_BTNFACE))));
-  const RECT all{0, 0, canvas.width, canvas.height};
-  FillRect(target.get(), &all, background.get());
-
-  if (const win::DibImage* capture = Images::Get(ImageId::Capture)) {
-    SetWindowTextW(Control(ControlId::SizeLabel), SizeLabel(capture->size()).c_str());
-    const Rect r = PreviewPictureRect(capture->size(), canvas);
-    const win::UniqueCreatedDc source(CreateCompatibleDC(nullptr));
-    const win::SelectObjectGuard selectSource(source.get(), capture->bitmap());
-    if (r.width == capture->width() && r.height == capture->height()) {
-      BitBlt(target.get(), r.x, r.y, r.width, r.height, source.get(), 0, 0, SRCCOPY);
-    } else {
-      SetStretchBltMode(target.get(), HALFTONE);
-      SetBrushOrgEx(target.get(), 0, 0, nullptr);  // required after choosing HALFTONE
-      StretchBlt(target.get(), r.x, r.y, r.width, r.height, source.get(), 0, 0, capture->width(),
-                 capture->height(), SRCCOPY);
-    }
-  }
-
-  const win::UniquePen outline(CreatePen(PS_SOLID, 1, kCanvasOutlineColour));
-  const win::SelectObjectGuard selectPen(target.get(), outline.get());
-  const win::SelectObjectGuard selectBrush(target.get(), GetStockObject(NULL_BRUSH));
-  Rectangle(target.get(), 0, 0, canvas.width, canvas.height);
-
+  DrawCanvasPicture();
+  // Only now, with the picture no longer selected into the drawing context, can the canvas
+  // select it to paint.
   InvalidateRect(preview.canvas, nullptr, FALSE);
   UpdateWindow(preview.canvas);
 }

@@ -87,13 +87,10 @@ class Config:
 
 
 class Xvfb:
-    def __init__(self, width, height, screens=1, log=None):
+    def __init__(self, width, height, log=None):
         read_end, write_end = os.pipe()
-        args = ["Xvfb", "-displayfd", str(write_end), "-nolisten", "tcp", "-noreset"]
-        for index in range(screens):
-            args += ["-screen", str(index), f"{width}x{height}x24"]
-        if screens > 1:
-            args += ["+xinerama"]
+        args = ["Xvfb", "-displayfd", str(write_end), "-nolisten", "tcp", "-noreset",
+                "-screen", "0", f"{width}x{height}x24"]
         self.process = subprocess.Popen(
             args, pass_fds=[write_end], stdout=log, stderr=log, start_new_session=True
         )
@@ -167,18 +164,18 @@ class Program:
 class Desktop:
     """A virtual display plus a private copy of the Wine prefix, for one scenario."""
 
-    def __init__(self, config, artifacts, width=1920, height=1080, screens=1, dpi=None,
+    def __init__(self, config, artifacts, width=1920, height=1080, dpi=None,
                  windows_version=None):
         self.config = config
         self.artifacts = artifacts
-        self.size = (width * screens, height)
+        self.size = (width, height)
         self.programs = []
         self.helpers = []
         self.log = open(artifacts / "desktop.log", "ab")
         self.prefix = artifacts / "prefix"
         shutil.rmtree(self.prefix, ignore_errors=True)
         subprocess.run(["cp", "-a", str(config.template), str(self.prefix)], check=True)
-        self.xvfb = Xvfb(width, height, screens, self.log)
+        self.xvfb = Xvfb(width, height, self.log)
         self.env = dict(os.environ, DISPLAY=self.xvfb.display, WINEPREFIX=str(self.prefix),
                         **WINE_ENV)
         self.wineserver = subprocess.Popen(["wineserver", "-p", "-f"], env=self.env,
@@ -284,6 +281,15 @@ class Desktop:
         self.driver("wait", "--title", title, "--visible", "--timeout", 10000)
         return process
 
+    def hold_file(self, path):
+        """Keeps a file open without sharing (nobody else can open it) until the desk closes."""
+        process = subprocess.Popen(["wine", str(self.config.driver), "hold-file", windows_path(path)],
+                                   env=self.env, stdout=subprocess.PIPE, stderr=self.log, text=True)
+        self.helpers.append(process)
+        if "held=1" not in process.stdout.readline():
+            raise AssertionError(f"could not hold {path}")
+        return process
+
     # --- looking at the screen -------------------------------------------------------------------
 
     def screenshot(self, path, crop=None):
@@ -330,6 +336,9 @@ class Desktop:
             self.wineserver.kill()
         self.xvfb.stop()
         self.log.close()
+        # A prefix is some 700 MB; dozens of them would fill the disk. The logs, screenshots and
+        # the program folder stay behind for a look after a failure.
+        shutil.rmtree(self.prefix, ignore_errors=True)
 
 
 class Session:

@@ -593,6 +593,17 @@ int TimeCommand(const Args& args) {
   return 0;
 }
 
+int HoldFile(const Args& args) {
+  // Opens a file with no sharing, so that nobody else can read it, and keeps it open until the
+  // process is ended. Prints "held=1". Run it in the background.
+  const HANDLE file = CreateFileW(args.at(1).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) Fail(L"cannot open %ls", args.at(1));
+  Print(L"held=1");
+  Sleep(INFINITE);
+  return 0;
+}
+
 struct Command {
   const wchar_t* name;
   int (*run)(const Args&);
@@ -622,6 +633,7 @@ const Command kCommands[] = {
     {L"time-command", TimeCommand},
     {L"save-dialog", SaveDialog},
     {L"save-dialog-state", SaveDialogState},
+    {L"hold-file", HoldFile},
 };
 
 }  // namespace
