@@ -310,7 +310,6 @@ class Desktop:
         previous = self.screenshot(path.with_suffix(".previous.png"))
 
         def settled():
-            nonlocal previous
             current = self.screenshot(path)
             differing = subprocess.run(["compare", "-metric", "AE", str(current), str(previous),
                                         "null:"], capture_output=True, text=True).stderr
