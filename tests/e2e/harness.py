@@ -50,15 +50,17 @@ def poll(check, timeout=10.0, interval=0.02, what="condition"):
         time.sleep(interval)
 
 
-def read_texts(path):
-    """The program's texts by key, from the plain text file the build scrambles."""
+def read_texts(path, version=""):
+    """The program's texts by key, from the plain text file the build scrambles, with the
+    project version in place of @VERSION@ as the build puts it."""
     escapes = {"n": "\n", "r": "\r", "t": "\t", "\\": "\\"}
     texts = {}
     for line in Path(path).read_text(encoding="utf-8").splitlines():
         if not line or line.startswith(";") or " = " not in line:
             continue
         key, _, value = line.partition(" = ")
-        texts[key] = re.sub(r"\\(.)", lambda m: escapes[m.group(1)], value)
+        value = re.sub(r"\\(.)", lambda m: escapes[m.group(1)], value)
+        texts[key] = value.replace("@VERSION@", version) if version else value
     return texts
 
 
@@ -77,10 +79,10 @@ def parse_pairs(output):
 
 
 class Config:
-    def __init__(self, exe, driver, texts, work, docs):
+    def __init__(self, exe, driver, texts, work, docs, version=""):
         self.exe = Path(exe)
         self.driver = Path(driver)
-        self.texts = read_texts(texts)
+        self.texts = read_texts(texts, version)
         self.work = Path(work)
         self.docs = Path(docs)
         self.template = self.work / "prefix-template"
@@ -298,7 +300,9 @@ class Desktop:
 
     # --- teardown ------------------------------------------------------------------------------
 
-    def close(self):
+    def close(self, keep_prefix=True):
+        """Ends everything the desktop started; the prefix copy (some 700 MB) is removed unless
+        asked to keep it, for example to look into a failure."""
         for process in [p.process for p in self.programs] + self.helpers:
             if process.poll() is None:
                 process.kill()
@@ -309,6 +313,8 @@ class Desktop:
             self.wineserver.kill()
         self.xvfb.stop()
         self.log.close()
+        if not keep_prefix:
+            shutil.rmtree(self.prefix, ignore_errors=True)
 
 
 class Session:
@@ -326,11 +332,14 @@ class Session:
     def desktop(self, **options):
         desktop = Desktop(self.config, self.artifacts, **options)
         self._desktops.append(desktop)
+        failed = False
         try:
             yield desktop
         except BaseException:
+            failed = True
             with contextlib.suppress(Exception):
                 desktop.screenshot(self.artifacts / "failure.png")
             raise
         finally:
-            desktop.close()
+            # A passed scenario's prefix copy is of no more use; a failed one's is kept.
+            desktop.close(keep_prefix=failed)
