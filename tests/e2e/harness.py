@@ -245,10 +245,13 @@ class Desktop:
     # --- the program ---------------------------------------------------------------------------
 
     def install(self, folder="app"):
-        """Copies orvanta.exe into its own folder (where it keeps its preferences)."""
+        """Copies orvanta.exe and the help document the build puts beside it into their own
+        folder (where the program keeps its preferences)."""
         target = self.artifacts / folder
         target.mkdir(parents=True, exist_ok=True)
         shutil.copy2(self.config.exe, target / "orvanta.exe")
+        help_name = self.config.texts["#Help_PDF"]
+        shutil.copy2(self.config.exe.parent / help_name, target / help_name)
         return target
 
     def start(self, folder=None, wait_main_window=True):
