@@ -4,6 +4,7 @@
 #include <map>
 
 #include "app/app_state_win.h"
+#include "app/help_commands_win.h"
 #include "app/images_win.h"
 #include "app/scale.h"
 #include "app/text_table.h"
@@ -157,14 +158,22 @@ bool RunStep(Step step) {
     case Step::CopyBackupToCapture:
       CopyBackupToCapture();
       break;
+    case Step::OpenHelp:
+      OpenHelpDocument();
+      break;
+    case Step::OpenDonate:
+      OpenDonatePage();
+      break;
+    case Step::OpenMoreTools:
+      OpenMoreToolsPage();
+      break;
+    case Step::ShowInformation:
+      ShowInformation();
+      break;
     // Steps whose modules arrive later; each line names what the step will do.
     case Step::ResetWindowPick:       // window picking forgets its last window and rectangles
     case Step::OpenSelectionOverlay:  // freeze the screen, show it dimmed for selecting
-    case Step::OpenHelp:              // open the help document
-    case Step::OpenDonate:            // open the donation page
-    case Step::OpenMoreTools:         // open the more-tools page
     case Step::OpenAboutWindow:       // show the about window
-    case Step::ShowInformation:       // information box, then the signature page
     case Step::CopyToClipboard:       // put the capture on the clipboard
     case Step::PrintWithDialog:       // print after the print dialog
     case Step::PrintToDefault:        // print on the default printer
