@@ -11,6 +11,7 @@
 #include "app/tray_win.h"
 #include "capture/screen_grab_win.h"
 #include "output/preview_window_win.h"
+#include "settings/about_window_win.h"
 #include "settings/autostart_win.h"
 #include "settings/preferences_win.h"
 #include "win/system.h"
@@ -170,10 +171,18 @@ bool RunStep(Step step) {
     case Step::ShowInformation:
       ShowInformation();
       break;
+    case Step::OpenAboutWindow:
+      OpenAboutWindow();
+      break;
+    case Step::CloseAboutWindow:
+      CloseAboutWindow();
+      break;
+    case Step::OpenAboutLink:
+      OpenAboutLink();
+      break;
     // Steps whose modules arrive later; each line names what the step will do.
     case Step::ResetWindowPick:       // window picking forgets its last window and rectangles
     case Step::OpenSelectionOverlay:  // freeze the screen, show it dimmed for selecting
-    case Step::OpenAboutWindow:       // show the about window
     case Step::CopyToClipboard:       // put the capture on the clipboard
     case Step::PrintWithDialog:       // print after the print dialog
     case Step::PrintToDefault:        // print on the default printer
@@ -182,8 +191,6 @@ bool RunStep(Step step) {
     case Step::MakeGrey:              // make the capture grey
     case Step::OpenInPaint:           // open the capture in the paint program
     case Step::SaveCaptureToFile:     // save the capture to an image file
-    case Step::CloseAboutWindow:      // close the about window
-    case Step::OpenAboutLink:         // open the web address of the about window
     case Step::OverlayPointerMove:    // rubber band or window highlight
     case Step::OverlayLeftPress:      // start a region drag
     case Step::OverlayLeftRelease:    // cut the selection out of the frozen screen
@@ -262,6 +269,7 @@ void RunEventLoop() {
 
 void DestroyProgramWindows() {
   ClosePreviewWindow();
+  CloseAboutWindow();
   Images::FreeAll();
   RemoveTrayIcon();
   AppState& app = App();

@@ -17,7 +17,7 @@ inline constexpr std::int32_t kNoLocation = -1;
 // Source units that mark locations, by file name. Unit 0 is the main unit. A file that uses
 // ORV_TRACE_LOCATION() must be listed here, or it does not compile; new files go at the end so
 // that reports from earlier versions keep their meaning.
-inline constexpr std::array<std::string_view, 12> kSourceUnits = {
+inline constexpr std::array<std::string_view, 13> kSourceUnits = {
     "main_win.cpp",           // 0
     "startup_win.cpp",        // 1
     "event_loop_win.cpp",     // 2
@@ -30,6 +30,7 @@ inline constexpr std::array<std::string_view, 12> kSourceUnits = {
     "system.cpp",             // 9 (src/win)
     "help_commands_win.cpp",  // 10
     "shell.cpp",              // 11 (src/win)
+    "about_window_win.cpp",   // 12
 };
 // Units above 127 would make a location negative and could collide with kNoLocation.
 static_assert(kSourceUnits.size() <= 128);
