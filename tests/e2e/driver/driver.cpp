@@ -580,79 +580,80 @@ int HoldFile(const Args& args) {
   if (file == INVALID_HANDLE_VALUE) Fail(L"cannot open %ls", args.at(1));
   Print(L"held=1");
   Sleep(INFINITE);
-  int RecordArgs(const Args& args) {
-    // record-args FILE ARG... : appends the arguments as one line (joined by tabs, UTF-8) to FILE.
-    // Stands in for a browser or document viewer, so that tests see what the shell was asked to
-    // open; the line is written in one piece, so a reader never sees half of it.
-    std::wstring line;
-    for (size_t i = 2; i < args.size(); ++i) line += (i > 2 ? L"\t" : L"") + args[i];
-    line += L"\n";
-    const int size =
-        WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string utf8(size > 0 ? size - 1 : 0, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, utf8.data(), size, nullptr, nullptr);
-    const HANDLE file = CreateFileW(args.at(1).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) Fail(L"cannot open %ls", args.at(1));
-    DWORD written = 0;
-    WriteFile(file, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
-    CloseHandle(file);
-    return written == utf8.size() ? 0 : 1;
-  }
+  return 0;
+}
 
-  int FaultThread(const Args& args) {
-    // fault-thread --pid PID [--address A]: starts a thread in that process at address A (default
-    // 0), which faults at once: an unhandled access violation inside the program.
-    const auto pid = static_cast<DWORD>(NumberOption(args, L"pid", 0));
-    const HANDLE process =
-        OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION | PROCESS_VM_OPERATION |
-                        PROCESS_VM_WRITE | PROCESS_VM_READ,
-                    FALSE, pid);
-    if (!process) Fail(L"cannot open process %ls", std::to_wstring(pid));
-    const auto address =
-        static_cast<UINT_PTR>(std::wcstoull(Option(args, L"address", L"0").c_str(), nullptr, 0));
-    DWORD threadId = 0;
-    const HANDLE thread =
-        CreateRemoteThread(process, nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(address),
-                           nullptr, 0, &threadId);
-    CloseHandle(process);
-    if (!thread) Fail(L"cannot start a thread in process %ls", std::to_wstring(pid));
-    CloseHandle(thread);
-    Print(L"thread=" + std::to_wstring(threadId));
-    return 0;
-  }
+int RecordArgs(const Args& args) {
+  // record-args FILE ARG... : appends the arguments as one line (joined by tabs, UTF-8) to FILE.
+  // Stands in for a browser or document viewer, so that tests see what the shell was asked to
+  // open; the line is written in one piece, so a reader never sees half of it.
+  std::wstring line;
+  for (size_t i = 2; i < args.size(); ++i) line += (i > 2 ? L"\t" : L"") + args[i];
+  line += L"\n";
+  const int size = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string utf8(size > 0 ? size - 1 : 0, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, utf8.data(), size, nullptr, nullptr);
+  const HANDLE file = CreateFileW(args.at(1).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) Fail(L"cannot open %ls", args.at(1));
+  DWORD written = 0;
+  WriteFile(file, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+  CloseHandle(file);
+  return written == utf8.size() ? 0 : 1;
+}
 
-  struct Command {
-    const wchar_t* name;
-    int (*run)(const Args&);
-  };
-  const Command kCommands[] = {
-      {L"launch", Launch},
-      {L"windows", ListWindows},
-      {L"count", CountWindows},
-      {L"wait", Describe},
-      {L"wait-gone", WaitGone},
-      {L"post-command", PostCommand},
-      {L"post", PostMessage},
-      {L"controls", Controls},
-      {L"click", Click},
-      {L"set-text", SetText},
-      {L"message-box", MessageBoxCommand},
-      {L"keys", Keys},
-      {L"mouse", Mouse},
-      {L"cursor", CursorPos},
-      {L"clipboard-dib", ClipboardDib},
-      {L"clipboard-text", ClipboardText},
-      {L"set-clipboard-text", SetClipboardText},
-      {L"foreground", Foreground},
-      {L"set-foreground", SetForeground},
-      {L"metrics", Metrics},
-      {L"show-image", ShowImage},
-      {L"time-command", TimeCommand},
-      {L"hold-file", HoldFile},
-      {L"record-args", RecordArgs},
-      {L"fault-thread", FaultThread},
-  };
+int FaultThread(const Args& args) {
+  // fault-thread --pid PID [--address A]: starts a thread in that process at address A (default
+  // 0), which faults at once: an unhandled access violation inside the program.
+  const auto pid = static_cast<DWORD>(NumberOption(args, L"pid", 0));
+  const HANDLE process = OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION |
+                                         PROCESS_VM_OPERATION | PROCESS_VM_WRITE | PROCESS_VM_READ,
+                                     FALSE, pid);
+  if (!process) Fail(L"cannot open process %ls", std::to_wstring(pid));
+  const auto address =
+      static_cast<UINT_PTR>(std::wcstoull(Option(args, L"address", L"0").c_str(), nullptr, 0));
+  DWORD threadId = 0;
+  const HANDLE thread =
+      CreateRemoteThread(process, nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(address),
+                         nullptr, 0, &threadId);
+  CloseHandle(process);
+  if (!thread) Fail(L"cannot start a thread in process %ls", std::to_wstring(pid));
+  CloseHandle(thread);
+  Print(L"thread=" + std::to_wstring(threadId));
+  return 0;
+}
+
+struct Command {
+  const wchar_t* name;
+  int (*run)(const Args&);
+};
+const Command kCommands[] = {
+    {L"launch", Launch},
+    {L"windows", ListWindows},
+    {L"count", CountWindows},
+    {L"wait", Describe},
+    {L"wait-gone", WaitGone},
+    {L"post-command", PostCommand},
+    {L"post", PostMessage},
+    {L"controls", Controls},
+    {L"click", Click},
+    {L"set-text", SetText},
+    {L"message-box", MessageBoxCommand},
+    {L"keys", Keys},
+    {L"mouse", Mouse},
+    {L"cursor", CursorPos},
+    {L"clipboard-dib", ClipboardDib},
+    {L"clipboard-text", ClipboardText},
+    {L"set-clipboard-text", SetClipboardText},
+    {L"foreground", Foreground},
+    {L"set-foreground", SetForeground},
+    {L"metrics", Metrics},
+    {L"show-image", ShowImage},
+    {L"time-command", TimeCommand},
+    {L"hold-file", HoldFile},
+    {L"record-args", RecordArgs},
+    {L"fault-thread", FaultThread},
+};
 
 }  // namespace
 
