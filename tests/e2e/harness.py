@@ -10,6 +10,7 @@ import re
 import shutil
 import signal
 import subprocess
+import tempfile
 import time
 from pathlib import Path
 
@@ -150,19 +151,22 @@ class Program:
             env = dict(desktop.env, WINEDEBUG=wine_debug)
             self.log = desktop.artifacts / f"wine-trace-{len(desktop.programs)}.log"
             stderr = open(self.log, "wb")
+        # The launcher's report goes to a file: a program it starts may pass the handle on.
+        self._output = tempfile.TemporaryFile()
         self.process = subprocess.Popen(
             ["wine", str(desktop.config.driver), *args],
-            env=env, stdout=subprocess.PIPE, stderr=stderr, text=True,
+            env=env, stdin=subprocess.DEVNULL, stdout=self._output, stderr=stderr,
         )
         if stderr is not subprocess.DEVNULL:
             stderr.close()
-        self._output = None
 
     def wait_exit(self, timeout=15):
         try:
-            out, _ = self.process.communicate(timeout=timeout)
+            self.process.wait(timeout)
         except subprocess.TimeoutExpired as error:
             raise TimeoutError_(f"the program did not end within {timeout} s") from error
+        self._output.seek(0)
+        out = self._output.read().decode("utf-8", errors="replace")
         pairs = parse_pairs(out)
         if "exit" not in pairs:
             raise AssertionError(f"no exit code reported: {out!r}")
@@ -212,8 +216,24 @@ class Desktop:
         return result
 
     def driver_raw(self, *args, timeout=60):
-        return subprocess.run(["wine", str(self.config.driver), *map(str, args)], env=self.env,
-                              capture_output=True, timeout=timeout)
+        """Runs the driver and waits for the process itself, not for the end of its output:
+        a Wine process it happens to start (a service, the desktop) may keep inherited output
+        handles open for as long as the prefix lives. Output goes through files for that reason."""
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            process = subprocess.Popen(["wine", str(self.config.driver), *map(str, args)],
+                                       env=self.env, stdin=subprocess.DEVNULL, stdout=out,
+                                       stderr=err)
+            try:
+                returncode = process.wait(timeout)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                processes = subprocess.run(["ps", "-eo", "pid,ppid,etime,args"],
+                                           capture_output=True, text=True).stdout
+                self.log.write(f"driver {args} timed out; processes:\n{processes}".encode())
+                raise
+            out.seek(0)
+            err.seek(0)
+            return subprocess.CompletedProcess(args, returncode, out.read(), err.read())
 
     def driver(self, *args, timeout=60):
         """Runs a driver command and returns its key=value output; a failure raises."""
