@@ -14,6 +14,7 @@
 #include "output/preview_window_win.h"
 #include "output/print_win.h"
 #include "settings/about_window_win.h"
+#include "settings/autostart.h"
 #include "settings/autostart_win.h"
 #include "settings/fault_location.h"
 #include "settings/preferences_win.h"
@@ -114,7 +115,9 @@ bool RunStep(Step step) {
   switch (step) {
     case Step::SetAutostartCheckFromSetting:
       ORV_TRACE_LOCATION();
-      SetAutostartCheck(app.settings.LoadOnWindowsStart == 1);
+      // The mark shows whether the program starts with Windows, by the same rule that writes
+      // the Run value: a hand-edited 5 is on, and so is its mark.
+      SetAutostartCheck(IsAutostartOn(app.settings.LoadOnWindowsStart));
       break;
     case Step::ShowTrayMenu:
       ORV_TRACE_LOCATION();
