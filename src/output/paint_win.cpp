@@ -23,9 +23,9 @@ LocalDateTime LocalNow() {
 }
 
 void StartPaintProgram(const std::wstring& bitmapPath, const std::wstring& workingFolder) {
-  // The path follows unquoted, so a program that splits its arguments at spaces sees a folder
-  // with spaces as several words. CreateProcessW may write into the buffer.
-  std::wstring commandLine = L"\"mspaint.exe\" " + bitmapPath;
+  // The path is quoted: a temporary folder under a user name with blanks would otherwise reach
+  // the paint program as several arguments. CreateProcessW may write into the buffer.
+  std::wstring commandLine = L"\"mspaint.exe\" \"" + bitmapPath + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process{};

@@ -15,7 +15,7 @@ PAINT_BUTTON = 45
 
 def test_paint_program_gets_the_capture_in_a_temporary_bitmap_that_is_deleted_later(e2e):
     with e2e.desktop(width=640, height=480) as desk:
-        # A temporary folder with a space in its name still goes on the command line unquoted.
+        # A temporary folder with a space in its name: the path must arrive as one argument.
         temp = desk.prefix / "drive_c" / "temp files"
         temp.mkdir()
         for name in ("TEMP", "TMP"):
@@ -31,14 +31,15 @@ def test_paint_program_gets_the_capture_in_a_temporary_bitmap_that_is_deleted_la
         desk.command(8)
         wait_preview(desk, e2e)
         started = datetime.datetime.now()
+        clicked = time.monotonic()  # before the click: the deletion cannot come earlier + 2 s
         desk.driver("click", "--title", preview_title(e2e), "--id", PAINT_BUTTON)
-        clicked = time.monotonic()
 
         record_file = folder / "paint-standin.txt"
         poll(record_file.exists, timeout=15, what="the paint program to start")
         record = parse_pairs(record_file.read_text(encoding="utf-8"))
-        match = re.fullmatch(r'"mspaint\.exe" C:\\temp files\\OrvantaImage-(\d{8}-\d{6})\.bmp',
+        match = re.fullmatch(r'"mspaint\.exe" "C:\\temp files\\OrvantaImage-(\d{8}-\d{6})\.bmp"',
                              record["command_line"])
+        assert record["arguments"] == "2", record["command_line"]
         assert match, record["command_line"]
         stamp = datetime.datetime.strptime(match.group(1), "%Y%m%d-%H%M%S")
         assert abs((stamp - started).total_seconds()) < 60
@@ -50,7 +51,8 @@ def test_paint_program_gets_the_capture_in_a_temporary_bitmap_that_is_deleted_la
 
         temporary = temp / f"OrvantaImage-{match.group(1)}.bmp"
         poll(lambda: not temporary.exists(), timeout=10, what="the temporary bitmap to go")
-        assert time.monotonic() - clicked >= 2.0, "deleted only after two seconds"
+        # Sleep may end a timer tick early; anything near two seconds is the documented pause.
+        assert time.monotonic() - clicked >= 1.95, "deleted only after two seconds"
         assert list(temp.iterdir()) == []
         assert desk.driver("count", "--title", preview_title(e2e))["count"] == "0"
         assert desk.quit(program) == 0
