@@ -6,10 +6,15 @@
 #include <windows.h>
 
 #include <mmsystem.h>
+#include <psapi.h>
+#include <shellapi.h>
+#include <winternl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -17,7 +22,13 @@ namespace {
 
 using Args = std::vector<std::wstring>;
 
+// Set while a batch runs: its current line, named in a failure, and whether that line's output
+// is shown.
+std::wstring batchLine;
+bool quiet = false;
+
 [[noreturn]] void Fail(const wchar_t* format, const std::wstring& detail = L"", int code = 1) {
+  if (!batchLine.empty()) fwprintf(stderr, L"batch line: %ls\n", batchLine.c_str());
   fwprintf(stderr, format, detail.c_str());
   fwprintf(stderr, L"\n");
   fflush(stderr);
@@ -25,6 +36,7 @@ using Args = std::vector<std::wstring>;
 }
 
 void Print(const std::wstring& line) {
+  if (quiet) return;
   // Output is UTF-8 so that the Linux side reads non-ASCII texts correctly.
   const int size = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
   std::string utf8(size > 0 ? size - 1 : 0, '\0');
@@ -675,6 +687,302 @@ int FaultThread(const Args& args) {
   return 0;
 }
 
+int WaitText(const Args& args) {
+  // wait-text --title T --id N --text X [--timeout MS]: waits until control N shows text X.
+  const HWND window = ParseWindow(args);
+  const std::wstring text = Option(args, L"text");
+  std::wstring shown;
+  if (!WaitFor(NumberOption(args, L"timeout", 10000), [&] {
+        shown = WindowText(Control(window, args));
+        return shown == text;
+      })) {
+    Fail(L"the control shows '%ls'", shown, 2);
+  }
+  return 0;
+}
+
+int WaitFile(const Args& args) {
+  // wait-file PATH [--timeout MS]: waits until the file exists, then prints its size.
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!WaitFor(NumberOption(args, L"timeout", 10000), [&] {
+        return GetFileAttributesExW(args.at(1).c_str(), GetFileExInfoStandard, &data) != FALSE;
+      })) {
+    Fail(L"no file %ls", args.at(1), 2);
+  }
+  Print(L"size=" +
+        std::to_wstring((static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow));
+  return 0;
+}
+
+int WaitClipboardDib(const Args& args) {
+  // wait-clipboard-dib --width W --height H [--timeout MS]: waits until the clipboard holds a
+  // CF_DIB of that size (one that another program may have emptied in between is looked for
+  // again).
+  const long width = NumberOption(args, L"width", 0), height = NumberOption(args, L"height", 0);
+  if (!WaitFor(NumberOption(args, L"timeout", 10000), [&] {
+        if (!IsClipboardFormatAvailable(CF_DIB) || !OpenClipboard(nullptr)) return false;
+        bool matches = false;
+        if (const HANDLE data = GetClipboardData(CF_DIB)) {
+          if (const auto* header = static_cast<const BITMAPINFOHEADER*>(GlobalLock(data))) {
+            matches = header->biWidth == width && header->biHeight == height;
+            GlobalUnlock(data);
+          }
+        }
+        CloseClipboard();
+        return matches;
+      })) {
+    Fail(L"no %ls bitmap on the clipboard", std::to_wstring(width) + L"x" + std::to_wstring(height),
+         2);
+  }
+  return 0;
+}
+
+// --- what a process holds ---------------------------------------------------------------------
+
+// One entry of the GDI handle table as the graphics layer keeps it in the process's own memory
+// (the process environment block points to it): 24 bytes, a zero type marks a free entry.
+struct GdiHandleEntry {
+  UINT64 object;
+  ULONG owner;
+  USHORT unique;
+  UCHAR type;
+  UCHAR flags;
+  UINT64 userPointer;
+};
+static_assert(sizeof(GdiHandleEntry) == 24);
+constexpr size_t kGdiHandleCount = 0x10000;
+constexpr size_t kPebGdiTableOffset = sizeof(void*) == 8 ? 0xF8 : 0x94;
+
+// The live GDI objects of a process (stock objects included), counted in its handle table;
+// -1 when the table cannot be read. Wine's GetGuiResources reports nothing for this. With
+// byType, the count of each object type (the table's type code) as well.
+long CountGdiObjects(HANDLE process, std::map<int, long>* byType = nullptr) {
+  PROCESS_BASIC_INFORMATION basic{};
+  if (NtQueryInformationProcess(process, ProcessBasicInformation, &basic, sizeof(basic), nullptr) !=
+          0 ||
+      !basic.PebBaseAddress) {
+    return -1;
+  }
+  UINT_PTR table = 0;
+  SIZE_T read = 0;
+  if (!ReadProcessMemory(process,
+                         reinterpret_cast<const BYTE*>(basic.PebBaseAddress) + kPebGdiTableOffset,
+                         &table, sizeof(table), &read) ||
+      !table) {
+    return -1;
+  }
+  std::vector<GdiHandleEntry> entries(kGdiHandleCount);
+  if (!ReadProcessMemory(process, reinterpret_cast<const void*>(table), entries.data(),
+                         entries.size() * sizeof(GdiHandleEntry), &read)) {
+    return -1;
+  }
+  long live = 0;
+  for (const GdiHandleEntry& entry : entries) {
+    if (entry.type == 0) continue;
+    ++live;
+    if (byType) ++(*byType)[entry.type];
+  }
+  return live;
+}
+
+// One entry of the system's handle list (SYSTEM_HANDLE_TABLE_ENTRY_INFO).
+struct SystemHandle {
+  ULONG ownerPid;
+  BYTE objectType;
+  BYTE flags;
+  USHORT handle;
+  PVOID object;
+  ACCESS_MASK access;
+};
+
+// Every kernel object handle of every process, as the system lists them; empty when it does not.
+std::vector<SystemHandle> SystemHandles() {
+  constexpr auto kSystemHandleInformation = static_cast<SYSTEM_INFORMATION_CLASS>(16);
+  constexpr auto kInfoLengthMismatch = static_cast<NTSTATUS>(0xC0000004L);
+  std::vector<BYTE> buffer(1 << 20);
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    ULONG needed = 0;
+    const NTSTATUS status = NtQuerySystemInformation(kSystemHandleInformation, buffer.data(),
+                                                     static_cast<ULONG>(buffer.size()), &needed);
+    if (status == kInfoLengthMismatch) {
+      buffer.resize(std::max<size_t>(buffer.size() * 2, needed + 4096));
+      continue;
+    }
+    if (status != 0) break;
+    const ULONG count = *reinterpret_cast<const ULONG*>(buffer.data());
+    const auto* first = reinterpret_cast<const SystemHandle*>(buffer.data() + sizeof(void*));
+    return {first, first + count};
+  }
+  return {};
+}
+
+// The object type number the system gives registry keys, found from a key this process opens.
+int RegistryKeyType() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_READ, &key) != ERROR_SUCCESS) return -1;
+  int type = -1;
+  for (const SystemHandle& entry : SystemHandles()) {
+    if (entry.ownerPid == GetCurrentProcessId() &&
+        entry.handle == static_cast<USHORT>(reinterpret_cast<UINT_PTR>(key))) {
+      type = entry.objectType;
+    }
+  }
+  RegCloseKey(key);
+  return type;
+}
+
+// The kernel object handles a process holds; -1 when the system gives no list. With byType,
+// the count of each object type as well.
+long CountKernelHandles(DWORD pid, std::map<int, long>* byType = nullptr) {
+  const std::vector<SystemHandle> handles = SystemHandles();
+  if (handles.empty()) return -1;
+  long owned = 0;
+  for (const SystemHandle& entry : handles) {
+    if (entry.ownerPid != pid) continue;
+    ++owned;
+    if (byType) ++(*byType)[entry.objectType];
+  }
+  return owned;
+}
+
+// The windows of a process: top-level, message-only and all their descendants.
+long CountWindows(DWORD pid) {
+  struct Context {
+    DWORD pid;
+    long count;
+  } context{pid, 0};
+  const WNDENUMPROC countChild = [](HWND, LPARAM param) -> BOOL {
+    ++reinterpret_cast<Context*>(param)->count;
+    return TRUE;
+  };
+  auto countTree = [&](HWND window) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != pid) return;
+    ++context.count;
+    EnumChildWindows(window, countChild, reinterpret_cast<LPARAM>(&context));
+  };
+  std::vector<HWND> roots;
+  EnumWindows(
+      [](HWND window, LPARAM param) -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&roots));
+  for (HWND window = nullptr; (window = FindWindowExW(HWND_MESSAGE, window, nullptr, nullptr));) {
+    roots.push_back(window);
+  }
+  for (HWND window : roots) countTree(window);
+  return context.count;
+}
+
+int ProcessStats(const Args& args) {
+  // process-stats --pid PID: what the process holds, one key a line; -1 where the system does
+  // not say. With --self-test the driver checks its own counting on itself first.
+  const auto pid = static_cast<DWORD>(NumberOption(args, L"pid", GetCurrentProcessId()));
+  if (HasFlag(args, L"self-test")) {
+    const long before = CountGdiObjects(GetCurrentProcess());
+    std::vector<HBRUSH> brushes;
+    for (int i = 0; i < 10; ++i) brushes.push_back(CreateSolidBrush(RGB(i, 2 * i, 3 * i)));
+    const long during = CountGdiObjects(GetCurrentProcess());
+    for (HBRUSH brush : brushes) DeleteObject(brush);
+    const long after = CountGdiObjects(GetCurrentProcess());
+    const HANDLE events[3] = {CreateEventW(nullptr, FALSE, FALSE, nullptr),
+                              CreateEventW(nullptr, FALSE, FALSE, nullptr),
+                              CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+    const long handlesDuring = CountKernelHandles(GetCurrentProcessId());
+    for (HANDLE event : events) CloseHandle(event);
+    const long handlesAfter = CountKernelHandles(GetCurrentProcessId());
+    Print(L"self_gdi=" + std::to_wstring(before) + L"," + std::to_wstring(during) + L"," +
+          std::to_wstring(after));
+    Print(L"self_handles=" + std::to_wstring(handlesDuring) + L"," + std::to_wstring(handlesAfter));
+  }
+  const HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+  if (!process) Fail(L"cannot open process %ls", std::to_wstring(pid));
+  PROCESS_MEMORY_COUNTERS_EX memory{};
+  memory.cb = sizeof(memory);
+  if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                            sizeof(memory))) {
+    memory = {};
+  }
+  DWORD handleCount = 0;
+  const bool haveHandleCount = GetProcessHandleCount(process, &handleCount) != FALSE;
+  Print(L"pagefile=" + std::to_wstring(memory.PagefileUsage));
+  Print(L"peak_pagefile=" + std::to_wstring(memory.PeakPagefileUsage));
+  Print(L"working_set=" + std::to_wstring(memory.WorkingSetSize));
+  Print(L"peak_working_set=" + std::to_wstring(memory.PeakWorkingSetSize));
+  Print(L"private=" + std::to_wstring(memory.PrivateUsage));
+  Print(L"gui_gdi=" + std::to_wstring(GetGuiResources(process, GR_GDIOBJECTS)));
+  Print(L"gui_user=" + std::to_wstring(GetGuiResources(process, GR_USEROBJECTS)));
+  Print(L"handle_count=" + (haveHandleCount ? std::to_wstring(handleCount) : L"-1"));
+  const auto listed = [](const std::map<int, long>& byType) {
+    std::wstring list;
+    for (const auto& [type, count] : byType) {
+      list += (list.empty() ? L"" : L",") + Hex(type) + L":" + std::to_wstring(count);
+    }
+    return list;
+  };
+  std::map<int, long> gdiTypes, handleTypes;
+  Print(L"gdi_objects=" + std::to_wstring(CountGdiObjects(process, &gdiTypes)));
+  Print(L"gdi_types=" + listed(gdiTypes));
+  Print(L"kernel_handles=" + std::to_wstring(CountKernelHandles(pid, &handleTypes)));
+  Print(L"kernel_handle_types=" + listed(handleTypes));
+  const int keyType = RegistryKeyType();
+  Print(L"registry_keys=" + std::to_wstring(keyType < 0 ? -1 : handleTypes[keyType]));
+  Print(L"windows=" + std::to_wstring(CountWindows(pid)));
+  CloseHandle(process);
+  return 0;
+}
+
+int RunCommand(const Args& args);
+
+int Batch(const Args& args) {
+  // batch FILE: runs the commands in FILE (UTF-8, one command with its arguments a line, quoted
+  // as on a command line) one after the other in this process, which saves starting the driver
+  // for each. Only lines starting with @ show their output; the first failure ends the batch.
+  // Prints "lines=N" and the time the batch took at the end.
+  const HANDLE file = CreateFileW(args.at(1).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) Fail(L"cannot open %ls", args.at(1));
+  std::string bytes(GetFileSize(file, nullptr), '\0');
+  DWORD read = 0;
+  ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+  CloseHandle(file);
+  std::wstring text(bytes.size(), L'\0');
+  text.resize(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(read), text.data(),
+                                  static_cast<int>(text.size())));
+  const ULONGLONG start = GetTickCount64();
+  long lines = 0;
+  for (size_t at = 0; at < text.size();) {
+    size_t end = text.find(L'\n', at);
+    if (end == std::wstring::npos) end = text.size();
+    std::wstring line = text.substr(at, end - at);
+    at = end + 1;
+    if (!line.empty() && line.back() == L'\r') line.pop_back();
+    if (line.empty()) continue;
+    const bool show = line[0] == L'@';
+    if (show) line.erase(0, 1);
+    int count = 0;
+    // The program name CommandLineToArgvW expects first, then the command.
+    LPWSTR* parts = CommandLineToArgvW((L"driver " + line).c_str(), &count);
+    if (!parts) Fail(L"cannot split %ls", line);
+    const Args lineArgs(parts + 1, parts + count);
+    LocalFree(parts);
+    batchLine = line;
+    quiet = !show;
+    if (lineArgs.empty() || lineArgs[0] == L"batch" || RunCommand(lineArgs) != 0) {
+      quiet = false;
+      Fail(L"failed: %ls", line);
+    }
+    ++lines;
+  }
+  batchLine.clear();
+  quiet = false;
+  Print(L"lines=" + std::to_wstring(lines));
+  Print(L"elapsed_ms=" + std::to_wstring(GetTickCount64() - start));
+  return 0;
+}
+
 struct Command {
   const wchar_t* name;
   int (*run)(const Args&);
@@ -707,15 +1015,24 @@ const Command kCommands[] = {
     {L"hold-file", HoldFile},
     {L"record-args", RecordArgs},
     {L"fault-thread", FaultThread},
+    {L"process-stats", ProcessStats},
+    {L"wait-text", WaitText},
+    {L"wait-file", WaitFile},
+    {L"wait-clipboard-dib", WaitClipboardDib},
+    {L"batch", Batch},
 };
+
+int RunCommand(const Args& args) {
+  for (const Command& command : kCommands) {
+    if (args[0] == command.name) return command.run(args);
+  }
+  Fail(L"unknown command %ls", args[0]);
+}
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   Args args(argv + 1, argv + argc);
   if (args.empty()) Fail(L"usage: orvanta-driver COMMAND [options]%ls");
-  for (const Command& command : kCommands) {
-    if (args[0] == command.name) return command.run(args);
-  }
-  Fail(L"unknown command %ls", args[0]);
+  return RunCommand(args);
 }
