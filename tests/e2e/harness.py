@@ -242,7 +242,8 @@ class Desktop:
         out = result.stdout.decode("utf-8", errors="replace")
         if result.returncode != 0:
             err = result.stderr.decode("utf-8", errors="replace").strip()
-            raise AssertionError(f"driver {' '.join(map(str, args))}: {err}")
+            raise AssertionError(f"driver {' '.join(map(str, args))} (exit code "
+                                 f"{result.returncode:#x}): {err}")
         return parse_pairs(out) if "=" in out else out
 
     def batch(self, commands, timeout=200):

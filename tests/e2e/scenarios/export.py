@@ -1,6 +1,7 @@
 """Saving the capture to an image file: the five formats, the remembered folder and type, and
 the failures the user is told about."""
 import contextlib
+import os
 import subprocess
 
 import pictures
@@ -232,3 +233,48 @@ def test_failed_saves_are_reported_and_leave_no_file(e2e):
         expect_message(desk, e2e, texts["#TXT00004"])
         assert list(out.iterdir()) == []
         assert desk.quit(program) == 0
+
+
+def test_a_disk_that_fills_up_during_a_save_is_reported_and_the_next_save_works(e2e):
+    # A noisy picture makes JPEG and PNG files of megabytes, written through a 1 MiB buffer:
+    # with some 1.3 MB free the first write lands and a later one finds the disk full.
+    width, height = 1920, 1080
+    with e2e.desktop(width=width, height=height) as desk:
+        picture = e2e.artifacts / "noise.bmp"
+        subprocess.run(["convert", "-size", f"{width}x{height}", "xc:", "+noise", "Random",
+                        "-type", "TrueColor", f"BMP3:{picture}"], check=True)
+        desk.show_image(picture)
+        small = e2e.artifacts / "small"
+        roomy = e2e.artifacts / "roomy"
+        roomy.mkdir()
+        program = desk.start()
+
+        def save_whole(name, index):
+            capture_and_press_save(desk, e2e)
+            save_as(desk, e2e, windows_path(roomy / name), index)
+            poll((roomy / name).exists, timeout=20, what=f"{name} in the roomy folder")
+            return (roomy / name).stat().st_size
+
+        sizes = [save_whole("first.jpg", 0), save_whole("first.png", 2)]
+        with mounted(small, "-t", "tmpfs", "-o", "size=4m", "tmpfs"):
+            subprocess.run(["dd", "if=/dev/zero", f"of={small / 'filler'}", "bs=64k",
+                            "count=44"], check=True, capture_output=True)
+            disk = os.statvfs(small)
+            free = disk.f_bavail * disk.f_frsize
+            assert 1024 * 1024 < free < min(sizes), (free, sizes)
+            for name, index in (("x.jpg", 0), ("x.png", 2)):
+                capture_and_press_save(desk, e2e)
+                save_as(desk, e2e, windows_path(small / name), index)
+                expect_message(desk, e2e, e2e.texts["#TXT00004"])
+                # Neither the file nor its temporary stand-in is left, not even cut short.
+                assert [p.name for p in small.iterdir()] == ["filler"], name
+
+            # The program goes on: the same saves to a folder with room work, whole.
+            before = desk.steady_screenshot(e2e.artifacts / "before.png")
+            save_whole("after.png", 2)
+            save_whole("after.jpg", 0)
+            assert pictures.identical(roomy / "after.png", before)
+            # Noise is the worst case for JPEG: held against the JPEG of the same screen.
+            assert pictures.size(roomy / "after.jpg") == (width, height)
+            assert pictures.mean_error(roomy / "after.jpg", roomy / "first.jpg") < 0.01
+            assert desk.quit(program) == 0
