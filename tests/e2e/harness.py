@@ -77,12 +77,13 @@ def parse_pairs(output):
 
 
 class Config:
-    def __init__(self, exe, driver, texts, work, docs):
+    def __init__(self, exe, driver, texts, work, docs, packages=None):
         self.exe = Path(exe)
         self.driver = Path(driver)
         self.texts = read_texts(texts)
         self.work = Path(work)
         self.docs = Path(docs)
+        self.packages = Path(packages) if packages else None
         self.template = self.work / "prefix-template"
 
 
@@ -200,6 +201,14 @@ class Desktop:
                                  f"{result.stderr.decode(errors='replace')}")
         return result
 
+    def wine_background(self, *args):
+        """Starts a Windows program without waiting for it; it ends with the desktop at the
+        latest."""
+        process = subprocess.Popen(["wine", *map(str, args)], env=self.env, stdout=self.log,
+                                   stderr=self.log)
+        self.helpers.append(process)
+        return process
+
     def driver_raw(self, *args, timeout=60):
         return subprocess.run(["wine", str(self.config.driver), *map(str, args)], env=self.env,
                               capture_output=True, timeout=timeout)
@@ -246,9 +255,12 @@ class Desktop:
         shutil.copy2(self.config.exe, target / "orvanta.exe")
         return target
 
-    def start(self, folder=None, wait_main_window=True):
-        folder = folder or self.install()
-        program = Program(self, windows_path(Path(folder) / "orvanta.exe"))
+    def start(self, folder=None, wait_main_window=True, exe=None):
+        """Starts orvanta.exe in folder (a copy installed by install() unless given), or the
+        program file exe given as a Windows path."""
+        if exe is None:
+            exe = windows_path(Path(folder or self.install()) / "orvanta.exe")
+        program = Program(self, exe)
         self.programs.append(program)
         if wait_main_window:
             self.main_window(program)
