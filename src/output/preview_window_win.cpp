@@ -164,20 +164,6 @@ void ApplyOutputPolicy() {
   }
 }
 
-// The window's outer size for the client size, centred on the primary monitor's work area.
-RECT CentredFrame(Size client) {
-  RECT frame{0, 0, client.width, client.height};
-  AdjustWindowRectEx(&frame, kWindowStyle, FALSE, WS_EX_TOPMOST);
-  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-  RECT work{};
-  if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) {
-    work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  }
-  const int x = work.left + (work.right - work.left - width) / 2;
-  const int y = work.top + (work.bottom - work.top - height) / 2;
-  return {x, y, x + width, y + height};
-}
-
 // Draws the background, the scaled capture and the outline into the canvas picture.
 void DrawCanvasPicture() {
   const Size canvas = preview.canvasSize;
@@ -216,7 +202,8 @@ void OpenPreviewWindow() {
   ClosePreviewWindow();
   RegisterClasses();
   AppState& app = App();
-  const RECT frame = CentredFrame(ScaledSize(kPreviewClientSize, app.DpiScale));
+  const Size client = ScaledSize(kPreviewClientSize, app.DpiScale);
+  const RECT frame = win::CentredFrame(client.width, client.height, kWindowStyle, WS_EX_TOPMOST);
   preview.window.reset(CreateWindowExW(WS_EX_TOPMOST, kWindowClass, Text(L"#TXT00046").c_str(),
                                        kWindowStyle, frame.left, frame.top,
                                        frame.right - frame.left, frame.bottom - frame.top, nullptr,

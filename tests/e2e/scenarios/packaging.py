@@ -12,13 +12,8 @@ INSTALLED_EXE = r"C:\Program Files\Orvanta\orvanta.exe"
 OUTPUT_BUTTONS = {40, 41, 39, 45, 44}  # print..., default printer, clipboard, Paint, file
 
 
-def version(e2e):
-    cmake = (e2e.config.docs.parent / "CMakeLists.txt").read_text()
-    return re.search(r"project\(Orvanta VERSION ([0-9.]+)", cmake).group(1)
-
-
 def package(e2e, kind):
-    path = e2e.config.packages / f"orvanta-{version(e2e)}-{kind}"
+    path = e2e.config.packages / f"orvanta-{e2e.config.version}-{kind}"
     assert path.is_file(), f"{path} is missing (scripts/package makes it)"
     return path
 
@@ -83,7 +78,7 @@ def test_silent_install_starts_from_the_shortcut_and_keeps_settings_in_the_user_
 
         # Registered with Windows for all users: an administrator's silent install.
         assert desk.reg_query(UNINSTALL_KEY, "DisplayName") == "Orvanta"
-        assert desk.reg_query(UNINSTALL_KEY, "DisplayVersion") == version(e2e)
+        assert desk.reg_query(UNINSTALL_KEY, "DisplayVersion") == e2e.config.version
         assert desk.reg_query(UNINSTALL_KEY, "Publisher") == "The Orvanta developers"
         assert desk.reg_query(UNINSTALL_KEY, "DisplayIcon") == INSTALLED_EXE + ",0"
         size_kb = int(desk.reg_query(UNINSTALL_KEY, "EstimatedSize"), 16)
@@ -105,8 +100,10 @@ def test_silent_install_starts_from_the_shortcut_and_keeps_settings_in_the_user_
             assert desk.quit(program) == 0
         assert b"LoadOnWindowsStart = 1\r\n" in prefs.read_bytes()
         assert not (folder / e2e.texts["#Pref_FileName"]).exists()
+        assert desk.reg_query(RUN_KEY, "Orvanta") == f'"{INSTALLED_EXE}"'
 
         uninstall(desk, "/RemoveSettings")
+        assert desk.reg_query(RUN_KEY, "Orvanta") is None
         assert not start_menu_shortcut(desk).exists()
         assert desk.reg_query(UNINSTALL_KEY, "DisplayName") is None
         assert not prefs.parent.exists()
@@ -126,10 +123,10 @@ def test_setup_and_uninstaller_close_a_running_copy_and_the_uninstaller_keeps_it
         assert program.wait_exit() == 0
         assert b"LoadOnWindowsStart = 1\r\n" in (folder / prefs_name).read_bytes()
 
+        # The program rewrites its autostart value when it quits with the setting on: the
+        # uninstaller removes the value only after the program has gone.
         program = desk.start(exe=INSTALLED_EXE)
-        # The value the program writes for itself (and rewrites when it quits with the
-        # setting on); a portable copy's value would name another file and stay.
-        desk.reg_add(RUN_KEY, "Orvanta", "REG_SZ", f'"{INSTALLED_EXE}"')
+        assert desk.reg_query(RUN_KEY, "Orvanta") == f'"{INSTALLED_EXE}"'
         uninstall(desk)
         assert program.wait_exit() == 0
         assert desk.reg_query(RUN_KEY, "Orvanta") is None
