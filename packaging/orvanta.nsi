@@ -9,7 +9,7 @@
 ; %LOCALAPPDATA%\Programs; /AllUsers or /CurrentUser choose. The uninstaller keeps the user's
 ; settings when it runs silently, unless it is given /RemoveSettings.
 
-Target amd64-unicode ; there is no 32-bit Wine to test a 32-bit setup with, and the program is 64-bit
+Target amd64-unicode ; 64-bit like the program; a 32-bit setup would need a 32-bit Wine to test
 SetCompressor /SOLID lzma
 SetDateSave off ; installed files get the time of installation; the setup file stays reproducible
 ManifestDPIAware true
@@ -25,6 +25,10 @@ ManifestDPIAware true
 !define PREFS_NAME "Orvanta.ini"
 !define POLICY_NAME "OrvantaPolicy.ini"
 !define HELP_NAME "Orvanta-Help.html"
+
+!define TEXT_RUNNING "${PRODUCT} is running. Choose OK to close it and continue, or Cancel to stop."
+!define TEXT_NOT_CLOSED "${PRODUCT} did not close. Quit it from its tray menu and try again."
+!define TEXT_KEEP_SETTINGS "Keep your ${PRODUCT} settings for a later installation?"
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -77,7 +81,7 @@ Function ${PREFIX}CloseRunningCopy
   System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "${MUTEX_NAME}") p .r0'
   ${If} $0 P<> 0
     System::Call 'kernel32::CloseHandle(p r0)'
-    MessageBox MB_OKCANCEL|MB_ICONEXCLAMATION "${PRODUCT} is running. Choose OK to close it and continue, or Cancel to stop." /SD IDOK IDOK close
+    MessageBox MB_OKCANCEL|MB_ICONEXCLAMATION "${TEXT_RUNNING}" /SD IDOK IDOK close
     DetailPrint "${PRODUCT} is still running; nothing was changed."
     SetErrorLevel 3
     Abort
@@ -97,7 +101,7 @@ Function ${PREFIX}CloseRunningCopy
       ${EndIf}
       System::Call 'kernel32::CloseHandle(p r0)'
       ${If} $1 >= 150
-        MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} did not close. Quit it from its tray menu and try again." /SD IDOK
+        MessageBox MB_OK|MB_ICONSTOP "${TEXT_NOT_CLOSED}" /SD IDOK
         DetailPrint "${PRODUCT} did not close; nothing was changed."
         SetErrorLevel 3
         Abort
@@ -179,8 +183,7 @@ Function un.KeepOrRemoveSettings
     ${IfNot} ${Errors}
       StrCpy $R3 remove
     ${Else}
-      MessageBox MB_YESNO|MB_ICONQUESTION "Keep your ${PRODUCT} settings for a later installation?" \
-          /SD IDYES IDYES +2
+      MessageBox MB_YESNO|MB_ICONQUESTION "${TEXT_KEEP_SETTINGS}" /SD IDYES IDYES +2
       StrCpy $R3 remove
     ${EndIf}
 

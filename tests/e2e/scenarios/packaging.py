@@ -145,7 +145,8 @@ def test_portable_zip_runs_where_it_is_unpacked_and_its_policy_sample_names_ever
                 "Orvanta-Help.html", "OrvantaPolicy.ini", "README.txt", "orvanta.exe"]
             archive.extractall(folder)
         help_name = e2e.texts["#Help_PDF"]
-        assert (folder / help_name).read_bytes() == (e2e.config.docs / "help" / help_name).read_bytes()
+        source_help = e2e.config.docs / "help" / help_name
+        assert (folder / help_name).read_bytes() == source_help.read_bytes()
 
         policy = folder / e2e.texts["#Spez_FileName"]
         program = desk.start(folder)
