@@ -68,7 +68,7 @@ def close_wizard(desk, title, button=(1, "&Close")):
 
 def test_silent_install_starts_from_the_shortcut_and_keeps_settings_in_the_user_folder(e2e):
     with e2e.desktop(width=800, height=600) as desk:
-        assert run_setup(desk, e2e) == 0
+        assert (code := run_setup(desk, e2e)) == 0, f"setup ended with {code}"
         folder = install_folder(desk)
         assert sorted(p.name for p in folder.iterdir()) == [
             "Orvanta-Help.html", "orvanta.exe", "uninstall.exe"]
@@ -111,7 +111,7 @@ def test_silent_install_starts_from_the_shortcut_and_keeps_settings_in_the_user_
 
 def test_setup_and_uninstaller_close_a_running_copy_and_the_uninstaller_keeps_its_settings(e2e):
     with e2e.desktop(width=800, height=600) as desk:
-        assert run_setup(desk, e2e) == 0
+        assert (code := run_setup(desk, e2e)) == 0, f"setup ended with {code}"
         folder = install_folder(desk)
         prefs_name = e2e.texts["#Pref_FileName"]
         program = desk.start(exe=INSTALLED_EXE)
@@ -119,7 +119,7 @@ def test_setup_and_uninstaller_close_a_running_copy_and_the_uninstaller_keeps_it
 
         # Installing again over the running copy asks it to quit as its tray menu does: it
         # saves its settings (beside itself: Wine as root may write to Program Files).
-        assert run_setup(desk, e2e) == 0
+        assert (code := run_setup(desk, e2e)) == 0, f"setup ended with {code}"
         assert program.wait_exit() == 0
         assert b"LoadOnWindowsStart = 1\r\n" in (folder / prefs_name).read_bytes()
 
@@ -171,7 +171,7 @@ def test_interactive_uninstall_asks_before_closing_the_program_and_about_the_set
     wizard = "Orvanta Uninstall "  # the pages add a blank subcaption to the title
     question = "Orvanta Uninstall"
     with e2e.desktop(width=800, height=600) as desk:
-        assert run_setup(desk, e2e) == 0
+        assert (code := run_setup(desk, e2e)) == 0, f"setup ended with {code}"
         folder = install_folder(desk)
         prefs = folder / e2e.texts["#Pref_FileName"]
         run_once = desk.start(exe=INSTALLED_EXE)
