@@ -396,10 +396,11 @@ class Desktop:
 
     def steady_screenshot(self, path, timeout=10):
         """A screenshot once the screen has settled: Wine's stand-alone tray window (which the
-        program's icon brings up at the top left) is shown and two shots in a row are equal."""
+        program's icon brings up at the top left) is shown and two shots in a row are equal.
+        The file's type follows its name (BMP is much quicker to write for a large screen)."""
         self.driver("wait", "--title", "Wine System Tray", "--visible", "--timeout", 15000)
         path = Path(path)
-        previous = self.screenshot(path.with_suffix(".previous.png"))
+        previous = self.screenshot(path.with_name(path.stem + ".previous" + path.suffix))
 
         def settled():
             current = self.screenshot(path)
@@ -411,7 +412,7 @@ class Desktop:
             return False
 
         poll(settled, timeout=timeout, interval=0.1, what="the screen to settle")
-        path.with_suffix(".previous.png").unlink()
+        previous.unlink()
         return path
 
     # --- teardown ------------------------------------------------------------------------------

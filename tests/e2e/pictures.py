@@ -49,6 +49,8 @@ def mean_error(a, b):
     result = subprocess.run(["compare", "-metric", "MAE", str(a), str(b), "null:"],
                             capture_output=True, text=True)
     # compare prints "absolute (normalised)" on stderr and exits 1 when the pictures differ.
+    if "(" not in result.stderr:
+        raise AssertionError(f"cannot compare {a} with {b}: {result.stderr.strip()}")
     return float(result.stderr.split("(")[1].split(")")[0])
 
 
