@@ -13,10 +13,16 @@ namespace orv {
 void RotateImage(ImageId id) {
   const win::DibImage* image = Images::Get(id);
   if (!image) return;
-  win::DibImage turned = win::DibImage::Create(image->height(), image->width());
-  if (!turned) return;  // out of memory: the picture stays as it was
-  GdiFlush();           // pending drawing into the section must land before its bits are read
-  if (RotateQuarterTurnLeft(image->View(), turned.View())) Images::Put(id, std::move(turned));
+  // Out of memory: the picture stays as it was (Put keeps the old image for an empty one).
+  Images::Put(id, TurnedCopy(*image));
+}
+
+win::DibImage TurnedCopy(const win::DibImage& image) {
+  win::DibImage turned = win::DibImage::Create(image.height(), image.width());
+  if (!turned) return {};
+  GdiFlush();  // pending drawing into the section must land before its bits are read
+  if (!RotateQuarterTurnLeft(image.View(), turned.View())) return {};
+  return turned;
 }
 
 void MakeImageGrey(ImageId id) {

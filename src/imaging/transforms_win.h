@@ -3,11 +3,15 @@
 #pragma once
 
 #include "app/object_ids.h"
+#include "win/dib_image.h"
 
 namespace orv {
 
-// A quarter turn counter-clockwise (the rotate button, and printing's turned copy).
+// A quarter turn counter-clockwise (the rotate button).
 void RotateImage(ImageId id);
+// The image turned a quarter counter-clockwise into a new image (printing's turned copy, made
+// straight from the capture); empty when memory runs out.
+win::DibImage TurnedCopy(const win::DibImage& image);
 void MakeImageGrey(ImageId id);
 void MakeImageNegative(ImageId id);
 

@@ -174,9 +174,10 @@ void PrintCapture(bool useDefaultPrinter) {
   const bool fitPaperOrientation = App().settings.FitPaperOrientation != 0;
   if (fitPaperOrientation) {
     // Turned before the printer is known, so made whether or not the paper then asks for it.
+    // Turned straight from the capture rather than copied and then turned: a large capture then
+    // needs one picture more while printing, never two.
     Images::Free(ImageId::PrintImage);
-    Images::Put(ImageId::PrintImage, capture->Clone());
-    RotateImage(ImageId::PrintImage);
+    Images::Put(ImageId::PrintImage, TurnedCopy(*capture));
   }
 
   if (!OpenPrintJob(Text(L"#Program_Name"), useDefaultPrinter)) return;

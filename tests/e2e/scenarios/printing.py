@@ -275,3 +275,56 @@ def test_without_a_printer_the_default_printer_button_falls_back_to_the_print_di
         open_preview(desk, e2e)  # the program goes on; a new capture works
         desk.driver("keys", "press:escape")
         assert desk.quit(program) == 0
+
+
+def test_the_largest_and_the_smallest_screen_print(e2e):
+    from scenarios.extreme_screens import (PeakMemory, big_files, capture_into_preview,
+                                           preview_gone)
+    # 7680 x 4320 with the paper orientation fitted: the turned copy is one picture more, made
+    # before the print dialog shows; while printing, Wine's PostScript driver needs about three
+    # pictures of its own.
+    width, height = 7680, 4320
+    with printers.pdf_printer(e2e.config.work) as printer, \
+            e2e.desktop(width=width, height=height) as desk, big_files(e2e) as big:
+        folder = desk.install()
+        (folder / "Orvanta.ini").write_bytes(b"FitPaperOrientation = 1\r\n")
+        program = desk.start(folder)
+        desk.show_image(pictures.make_test_picture(big("screen.bmp"), width, height))
+        memory = PeakMemory(e2e, desk, width, height)
+        desk.batch(capture_into_preview(e2e, width, height))
+        memory.step("turned copy for printing", [
+            ["click", "--title", preview_title(e2e), "--id", 40], preview_gone(e2e),
+            ["wait", "--title", "Print", "--class", "#32770", "--visible", "--timeout", 60000]],
+            own=1)
+        last = printer.last_job_id()
+
+        def print_it():
+            dialog = print_dialog(desk)
+            desk.driver("click", "--hwnd", dialog["hwnd"], "--id", 1)  # OK
+            return printer.wait_pdf(last, timeout=120)
+        _, pdf = memory.step("printing", print_it, own=0, wine=3.25)
+        assert "Pages:           1" in subprocess.run(["pdfinfo", str(pdf)], check=True,
+                                                      capture_output=True, text=True).stdout
+        (image_width, image_height), = embedded_images(pdf)
+        assert image_height > image_width, "turned to the portrait paper"
+        memory.report()
+        assert desk.quit(program) == 0
+
+    # One pixel prints as a square at a quarter of the printable width, in its colour.
+    with printers.pdf_printer(e2e.config.work) as printer, \
+            e2e.desktop(width=1, height=1) as desk:
+        program = desk.start()
+        dot = e2e.artifacts / "dot.bmp"
+        subprocess.run(["convert", "-size", "1x1", "xc:#c04020", "-type", "TrueColor",
+                        f"BMP3:{dot}"], check=True)
+        desk.show_image(dot)
+        open_preview(desk, e2e)
+        last = printer.last_job_id()
+        press(desk, e2e, 41)
+        _, pdf = printer.wait_pdf(last)
+        assert embedded_images(pdf) == [(1, 1)]
+        page, box = render(pdf, e2e.artifacts)
+        _, _, device = expected_print(1, 1, fit=False)
+        check_placement(box, device, "one pixel")
+        assert pictures.pixel(page, box[2] // 2, box[3] // 2) == (192, 64, 32)
+        assert desk.quit(program) == 0
