@@ -32,20 +32,25 @@ bool IsExistingFolder(const std::wstring& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+// Whether the save requester can start in the folder: one that exists, with a path that fits
+// the requester's name buffer, where it is handed over. A longer one (a deep folder, or a
+// hand-edited preferences file) cannot be shown there, and Wine's requester even faults when
+// given one as its initial folder.
+bool CanStartRequesterIn(const std::wstring& folder) {
+  return !folder.empty() && folder.size() < kRequesterNameLength && IsExistingFolder(folder);
+}
+
 // The name the user chose, or nothing when the requester was cancelled. formatIndex goes in as
 // the pre-selected pattern entry and comes back as the one the user left selected.
 std::optional<std::wstring> AskForFileName(const std::wstring& imagePath, int& formatIndex) {
   const std::wstring title = Text(L"#Program_Name") + L" - " + Text(L"#TXT00045");
   const std::wstring filter = ToRequesterFilter(kSavePatterns);
   // The requester splits the default name at its last backslash: the folder becomes the initial
-  // folder and the name box stays empty, as ImagePath ends with a separator.
+  // folder and the name box stays empty, as ImagePath ends with a separator. A path too long
+  // for the buffer (only a pictures folder could be) is left out: the requester then starts
+  // where it likes.
   std::array<wchar_t, kRequesterNameLength> name{};
-  std::wstring initialFolder;
-  if (imagePath.size() < name.size()) {
-    std::copy(imagePath.begin(), imagePath.end(), name.begin());
-  } else {
-    initialFolder = imagePath;  // too long for the name box; still start there
-  }
+  if (imagePath.size() < name.size()) std::copy(imagePath.begin(), imagePath.end(), name.begin());
 
   OPENFILENAMEW request{};
   request.lStructSize = sizeof(request);
@@ -54,7 +59,6 @@ std::optional<std::wstring> AskForFileName(const std::wstring& imagePath, int& f
   request.nFilterIndex = static_cast<DWORD>(formatIndex + 1);
   request.lpstrFile = name.data();
   request.nMaxFile = static_cast<DWORD>(name.size());
-  request.lpstrInitialDir = initialFolder.empty() ? nullptr : initialFolder.c_str();
   request.lpstrTitle = title.c_str();
   request.Flags = kRequesterFlags;
   ORV_TRACE_LOCATION();
@@ -139,9 +143,7 @@ void SaveCaptureToFile() {
   const win::DibImage* capture = Images::Get(ImageId::Capture);
   if (capture == nullptr) return;  // nothing to save; only a capture opens the preview
 
-  if (settings.ImagePath.empty() || !IsExistingFolder(settings.ImagePath)) {
-    settings.ImagePath = app.PicturesDir;
-  }
+  if (!CanStartRequesterIn(settings.ImagePath)) settings.ImagePath = app.PicturesDir;
   int formatIndex = FormatIndexOf(settings.ImageType);
   settings.ImageType = ImageTypeOf(formatIndex);  // an unknown type ("JPG" too) becomes "jpg"
 

@@ -2,6 +2,9 @@
 uses the documented defaults, keeps working, and a normal file comes out at the next save."""
 import os
 
+from harness import poll, windows_path
+from scenarios.export import capture_and_press_save, read_preferences, save_as
+
 DEFAULTS = (b"\xef\xbb\xbf\r\nImagePath = \r\nImageType = \r\nDelayTime = 0\r\n"
             b"LoadOnWindowsStart = 0\r\nFitPaperOrientation = 0\r\n")
 
@@ -66,3 +69,28 @@ def test_preferences_and_policy_that_are_folders_or_locked(e2e):
         program = desk.start(folder)
         assert capture_works_with_all_outputs(desk, e2e)
         assert desk.quit(program) == 0
+
+
+def test_a_remembered_folder_the_save_requester_cannot_start_in_gives_the_pictures_folder(e2e):
+    with e2e.desktop(width=640, height=480) as desk:
+        deep = e2e.artifacts / "deep"
+        while len(windows_path(deep)) < 300:  # past the requester's 260-character name buffer
+            deep = deep / ("d" * 40)
+        deep.mkdir(parents=True)
+        cases = {"deep": windows_path(deep) + "\\",  # Wine's requester faulted on this one
+                 "long": "C:\\" + "x" * 4000 + "\\",
+                 "file": windows_path(e2e.config.exe)}
+        users = desk.prefix / "drive_c" / "users"
+        for name, image_path in cases.items():
+            folder = desk.install(name)
+            (folder / "Orvanta.ini").write_bytes(
+                f"\ufeffImagePath = {image_path}\r\nImageType = png\r\n".encode("utf-8"))
+            program = desk.start(folder)
+            state = capture_and_press_save(desk, e2e)
+            assert state["folder"] == "Pictures" and state["name"] == "", (name, state)
+            save_as(desk, e2e, f"from-{name}", 2)  # a bare name lands in the starting folder
+            saved = poll(lambda: next(users.glob(f"*/Pictures/from-{name}.png"), None),
+                         timeout=20, what=f"from-{name}.png in the pictures folder")
+            assert desk.quit(program) == 0, name
+            assert read_preferences(folder)["ImagePath"] == (
+                "C:\\users\\" + saved.parent.parent.name + "\\Pictures\\"), name

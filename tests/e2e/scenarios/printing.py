@@ -8,6 +8,7 @@ import subprocess
 import pictures
 import printers
 from harness import poll
+from scenarios.extreme_screens import PeakMemory, big_files, capture_into_preview, preview_gone
 
 MAGENTA, CYAN = (255, 0, 255), (0, 255, 255)
 BAND = 6  # screen pixels
@@ -278,8 +279,6 @@ def test_without_a_printer_the_default_printer_button_falls_back_to_the_print_di
 
 
 def test_the_largest_and_the_smallest_screen_print(e2e):
-    from scenarios.extreme_screens import (PeakMemory, big_files, capture_into_preview,
-                                           preview_gone)
     # 7680 x 4320 with the paper orientation fitted: the turned copy is one picture more, made
     # before the print dialog shows; while printing, Wine's PostScript driver needs about three
     # pictures of its own.
