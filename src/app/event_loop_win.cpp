@@ -9,6 +9,8 @@
 #include "app/text_table.h"
 #include "app/tray_win.h"
 #include "capture/screen_grab_win.h"
+#include "capture/selection_overlay_win.h"
+#include "capture/selection_win.h"
 #include "imaging/transforms_win.h"
 #include "output/preview_window_win.h"
 #include "settings/autostart_win.h"
@@ -100,8 +102,21 @@ bool WaitForEvent(Event& event) {
   return true;
 }
 
-// Runs one step; returns false for the step that ends the loop.
-bool RunStep(Step step) {
+enum class StepOutcome {
+  Next,     // go on with the row's next step
+  EndRow,   // the rest of the row does not apply
+  EndLoop,  // the quit command
+};
+
+// A capture starts by setting the mode. While a selection is on screen a new request is
+// ignored: it would grab our own overlay and change the mode under the selection in progress.
+StepOutcome StartCapture(CaptureMode mode) {
+  if (IsSelectionOverlayOpen()) return StepOutcome::EndRow;
+  App().captureMode = mode;
+  return StepOutcome::Next;
+}
+
+StepOutcome RunStep(Step step) {
   AppState& app = App();
   switch (step) {
     case Step::SetAutostartCheckFromSetting:
@@ -111,14 +126,11 @@ bool RunStep(Step step) {
       ShowTrayMenu();
       break;
     case Step::SetModeRegion:
-      app.captureMode = CaptureMode::ModeRegion;
-      break;
+      return StartCapture(CaptureMode::ModeRegion);
     case Step::SetModeScreen:
-      app.captureMode = CaptureMode::ModeScreen;
-      break;
+      return StartCapture(CaptureMode::ModeScreen);
     case Step::SetModeWindow:
-      app.captureMode = CaptureMode::ModeWindow;
-      break;
+      return StartCapture(CaptureMode::ModeWindow);
     case Step::PauseBeforeCapture:
       win::Pause(300);
       break;
@@ -135,7 +147,7 @@ bool RunStep(Step step) {
       SavePreferences();
       break;
     case Step::Quit:
-      return false;
+      return StepOutcome::EndLoop;
     case Step::CaptureFullScreen:
       CaptureFullScreen();
       break;
@@ -175,27 +187,37 @@ bool RunStep(Step step) {
     case Step::MakeGrey:
       MakeImageGrey(ImageId::Capture);
       break;
+    case Step::ResetWindowPick:
+      ResetWindowPick();
+      break;
+    case Step::OpenSelectionOverlay:
+      OpenSelectionOverlay();
+      break;
+    case Step::OverlayPointerMove:
+      OnOverlayPointerMove();
+      break;
+    case Step::OverlayLeftPress:
+      OnOverlayLeftPress();
+      break;
+    case Step::OverlayLeftRelease:
+      // Only a release that made a capture goes on to the preview.
+      return OnOverlayLeftRelease() ? StepOutcome::Next : StepOutcome::EndRow;
     // Steps whose modules arrive later; each line names what the step will do.
-    case Step::ResetWindowPick:       // window picking forgets its last window and rectangles
-    case Step::OpenSelectionOverlay:  // freeze the screen, show it dimmed for selecting
-    case Step::OpenHelp:              // open the help document
-    case Step::OpenDonate:            // open the donation page
-    case Step::OpenMoreTools:         // open the more-tools page
-    case Step::OpenAboutWindow:       // show the about window
-    case Step::ShowInformation:       // information box, then the signature page
-    case Step::CopyToClipboard:       // put the capture on the clipboard
-    case Step::PrintWithDialog:       // print after the print dialog
-    case Step::PrintToDefault:        // print on the default printer
-    case Step::OpenInPaint:           // open the capture in the paint program
-    case Step::SaveCaptureToFile:     // save the capture to an image file
-    case Step::CloseAboutWindow:      // close the about window
-    case Step::OpenAboutLink:         // open the web address of the about window
-    case Step::OverlayPointerMove:    // rubber band or window highlight
-    case Step::OverlayLeftPress:      // start a region drag
-    case Step::OverlayLeftRelease:    // cut the selection out of the frozen screen
+    case Step::OpenHelp:           // open the help document
+    case Step::OpenDonate:         // open the donation page
+    case Step::OpenMoreTools:      // open the more-tools page
+    case Step::OpenAboutWindow:    // show the about window
+    case Step::ShowInformation:    // information box, then the signature page
+    case Step::CopyToClipboard:    // put the capture on the clipboard
+    case Step::PrintWithDialog:    // print after the print dialog
+    case Step::PrintToDefault:     // print on the default printer
+    case Step::OpenInPaint:        // open the capture in the paint program
+    case Step::SaveCaptureToFile:  // save the capture to an image file
+    case Step::CloseAboutWindow:   // close the about window
+    case Step::OpenAboutLink:      // open the web address of the about window
       break;
   }
-  return true;
+  return StepOutcome::Next;
 }
 
 void ApplyPointerShape(const Event& event) {
@@ -261,12 +283,15 @@ void RunEventLoop() {
   while (WaitForEvent(event)) {
     ApplyPointerShape(event);
     for (const Step step : Route(event)) {
-      if (!RunStep(step)) return;
+      const StepOutcome outcome = RunStep(step);
+      if (outcome == StepOutcome::EndLoop) return;
+      if (outcome == StepOutcome::EndRow) break;
     }
   }
 }
 
 void DestroyProgramWindows() {
+  CloseSelectionOverlay();
   ClosePreviewWindow();
   Images::FreeAll();
   RemoveTrayIcon();
