@@ -332,6 +332,7 @@ int Keys(const Args& args) {
 
 int Mouse(const Args& args) {
   // mouse move X Y | mouse down|up left|right | mouse click X Y [left|right]
+  // | mouse drag X1 Y1 X2 Y2 [STEPS]
   const std::wstring action = args.at(1);
   const int screenW = GetSystemMetrics(SM_CXVIRTUALSCREEN),
             screenH = GetSystemMetrics(SM_CYVIRTUALSCREEN);
@@ -357,6 +358,22 @@ int Mouse(const Args& args) {
     move(Number(args.at(2)), Number(args.at(3)));
   } else if (action == L"down" || action == L"up") {
     button(args.size() > 2 ? args[2] : L"left", action == L"up");
+  } else if (action == L"drag") {
+    // drag X1 Y1 X2 Y2 [STEPS]: press at the first point, move there in steps, release. Pauses
+    // between the inputs give the receiver time to take each one at its own pointer position.
+    const long x1 = Number(args.at(2)), y1 = Number(args.at(3));
+    const long x2 = Number(args.at(4)), y2 = Number(args.at(5));
+    const long steps = args.size() > 6 ? Number(args[6]) : 8;
+    move(x1, y1);
+    Sleep(50);
+    button(L"left", false);
+    Sleep(100);
+    for (long i = 1; i <= steps; ++i) {
+      move(x1 + (x2 - x1) * i / steps, y1 + (y2 - y1) * i / steps);
+      Sleep(30);
+    }
+    Sleep(100);
+    button(L"left", true);
   } else if (action == L"click") {
     move(Number(args.at(2)), Number(args.at(3)));
     Sleep(20);
@@ -470,9 +487,10 @@ int Metrics(const Args&) {
 }
 
 int ShowImage(const Args& args) {
-  // Shows a BMP file in a borderless window at --x/--y (default 0,0) at its own size, titled
-  // --title (default "Orvanta test picture"), until the window is closed or the process ends.
-  // Prints "shown=1" once the window is on screen. Run it in the background.
+  // Shows a BMP file in a borderless window (--framed: a normal captioned window) at --x/--y
+  // (default 0,0) at its own size, titled --title (default "Orvanta test picture"), until the
+  // window is closed or the process ends. Prints "shown=1" once the window is on screen. Run it
+  // in the background.
   const std::wstring file = Option(args, L"file");
   const HBITMAP picture = static_cast<HBITMAP>(
       LoadImageW(nullptr, file.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
@@ -503,10 +521,14 @@ int ShowImage(const Args& args) {
   windowClass.lpszClassName = L"OrvantaTestPicture";
   RegisterClassW(&windowClass);
   const std::wstring title = Option(args, L"title", L"Orvanta test picture");
-  const HWND window =
-      CreateWindowExW(0, windowClass.lpszClassName, title.c_str(), WS_POPUP | WS_VISIBLE,
-                      NumberOption(args, L"x", 0), NumberOption(args, L"y", 0), info.bmWidth,
-                      info.bmHeight, nullptr, nullptr, windowClass.hInstance, nullptr);
+  // --framed: an ordinary captioned, resizable window whose client area is the picture.
+  const DWORD style = HasFlag(args, L"framed") ? WS_OVERLAPPEDWINDOW : WS_POPUP;
+  RECT frame{0, 0, info.bmWidth, info.bmHeight};
+  AdjustWindowRectEx(&frame, style, FALSE, 0);
+  const HWND window = CreateWindowExW(
+      0, windowClass.lpszClassName, title.c_str(), style | WS_VISIBLE, NumberOption(args, L"x", 0),
+      NumberOption(args, L"y", 0), frame.right - frame.left, frame.bottom - frame.top, nullptr,
+      nullptr, windowClass.hInstance, nullptr);
   if (!window) Fail(L"cannot create the picture window%ls");
   UpdateWindow(window);
   GdiFlush();
@@ -519,6 +541,10 @@ int ShowImage(const Args& args) {
   return 0;
 }
 
+COLORREF ColourRef(long rgb) {
+  return RGB(rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF);
+}
+
 int TimeCommand(const Args& args) {
   // Posts WM_COMMAND --id to the window --title/--class and measures the time until a visible
   // top-level window titled --until appears, polling every millisecond.
@@ -529,16 +555,81 @@ int TimeCommand(const Args& args) {
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&start);
   PostMessageW(window, WM_COMMAND, static_cast<WPARAM>(NumberOption(args, L"id", 0)), 0);
+  // --pixel X,Y --colour 0xRRGGBB: also wait until the screen shows that colour there.
+  const std::wstring pixel = Option(args, L"pixel");
+  const COLORREF colour = ColourRef(NumberOption(args, L"colour", 0));
+  POINT at{};
+  if (!pixel.empty()) swscanf(pixel.c_str(), L"%ld,%ld", &at.x, &at.y);
+  const HDC screen = GetDC(nullptr);
   const bool seen = WaitFor(NumberOption(args, L"timeout", 30000), [&] {
     if (FindTopLevel(until).empty()) return false;
-    return true;
+    return pixel.empty() || GetPixel(screen, at.x, at.y) == colour;
   });
+  ReleaseDC(nullptr, screen);
   QueryPerformanceCounter(&now);
   timeEndPeriod(1);
   if (!seen) Fail(L"'%ls' did not appear", until.title, 2);
   Print(L"elapsed_ms=" +
         std::to_wstring((now.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart));
   return 0;
+}
+
+int Pixel(const Args& args) {
+  // pixel X Y: the colour the screen shows at (X, Y).
+  const HDC screen = GetDC(nullptr);
+  const COLORREF colour = GetPixel(screen, Number(args.at(1)), Number(args.at(2)));
+  ReleaseDC(nullptr, screen);
+  if (colour == CLR_INVALID) Fail(L"no pixel there%ls");
+  Print(L"rgb=" + std::to_wstring(GetRValue(colour)) + L"," + std::to_wstring(GetGValue(colour)) +
+        L"," + std::to_wstring(GetBValue(colour)));
+  return 0;
+}
+
+int KeyLog(const Args& args) {
+  // Shows a captioned window titled --title, brings it to the front and prints every key
+  // message it receives ("key=down:0x2c", "key=up:0x10", "key=sysup:..."), until the process
+  // ends. Prints "ready=1" once it has the focus. Run it in the background.
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+    const wchar_t* kind = message == WM_KEYDOWN      ? L"down"
+                          : message == WM_KEYUP      ? L"up"
+                          : message == WM_SYSKEYDOWN ? L"sysdown"
+                          : message == WM_SYSKEYUP   ? L"sysup"
+                                                     : nullptr;
+    if (kind) Print(L"key=" + std::wstring(kind) + L":" + Hex(wParam));
+    if (message == WM_DESTROY) PostQuitMessage(0);
+    return DefWindowProcW(window, message, wParam, lParam);
+  };
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  windowClass.lpszClassName = L"OrvantaKeyLog";
+  RegisterClassW(&windowClass);
+  const std::wstring title = Option(args, L"title", L"Orvanta key log");
+  const HWND window =
+      CreateWindowExW(0, windowClass.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                      NumberOption(args, L"x", 200), NumberOption(args, L"y", 200), 320, 200,
+                      nullptr, nullptr, windowClass.hInstance, nullptr);
+  if (!window) Fail(L"cannot create the key log window%ls");
+  SetForegroundWindow(window);
+  SetFocus(window);
+  MSG message;
+  bool ready = false;
+  for (;;) {
+    if (!ready && GetForegroundWindow() == window && GetFocus() == window) {
+      Print(L"ready=1");
+      ready = true;
+    }
+    if (MsgWaitForMultipleObjects(0, nullptr, FALSE, ready ? INFINITE : 10, QS_ALLINPUT) ==
+        WAIT_TIMEOUT) {
+      continue;
+    }
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) return 0;
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
 }
 
 struct Command {
@@ -568,6 +659,8 @@ const Command kCommands[] = {
     {L"metrics", Metrics},
     {L"show-image", ShowImage},
     {L"time-command", TimeCommand},
+    {L"pixel", Pixel},
+    {L"key-log", KeyLog},
 };
 
 }  // namespace
