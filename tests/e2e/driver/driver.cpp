@@ -330,22 +330,24 @@ int Keys(const Args& args) {
   return 0;
 }
 
-int Mouse(const Args& args) {
-  // mouse move X Y | mouse down|up left|right | mouse click X Y [left|right]
-  // | mouse drag X1 Y1 X2 Y2 [STEPS]
-  const std::wstring action = args.at(1);
+void MovePointer(long x, long y) {
   const int screenW = GetSystemMetrics(SM_CXVIRTUALSCREEN),
             screenH = GetSystemMetrics(SM_CYVIRTUALSCREEN);
   const int originX = GetSystemMetrics(SM_XVIRTUALSCREEN),
             originY = GetSystemMetrics(SM_YVIRTUALSCREEN);
-  auto move = [&](long x, long y) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = ((x - originX) * 65536 + screenW - 1) / screenW;
-    input.mi.dy = ((y - originY) * 65536 + screenH - 1) / screenH;
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
-    SendInput(1, &input, sizeof(INPUT));
-  };
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = ((x - originX) * 65536 + screenW - 1) / screenW;
+  input.mi.dy = ((y - originY) * 65536 + screenH - 1) / screenH;
+  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+  SendInput(1, &input, sizeof(INPUT));
+}
+
+int Mouse(const Args& args) {
+  // mouse move X Y | mouse down|up left|right | mouse click X Y [left|right]
+  // | mouse drag X1 Y1 X2 Y2 [STEPS]
+  const std::wstring action = args.at(1);
+  const auto move = MovePointer;
   auto button = [&](const std::wstring& which, bool up) {
     INPUT input{};
     input.type = INPUT_MOUSE;
@@ -541,37 +543,82 @@ int ShowImage(const Args& args) {
   return 0;
 }
 
-COLORREF ColourRef(long rgb) {
-  return RGB(rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF);
+// Screen conditions for the timing commands: each "--expect X,Y,=0xRRGGBB" asks that the screen
+// show that colour at (X, Y); "X,Y,!0xRRGGBB" that it show any other.
+struct PixelExpectation {
+  POINT at;
+  COLORREF colour;
+  bool equal;
+};
+
+std::vector<PixelExpectation> Expectations(const Args& args) {
+  std::vector<PixelExpectation> expectations;
+  for (size_t i = 0; i + 1 < args.size(); ++i) {
+    if (args[i] != L"--expect") continue;
+    long x = 0, y = 0;
+    wchar_t relation = L'=';
+    unsigned long rgb = 0;
+    if (swscanf(args[i + 1].c_str(), L"%ld,%ld,%lc%lx", &x, &y, &relation, &rgb) != 4) {
+      Fail(L"bad expectation %ls", args[i + 1]);
+    }
+    expectations.push_back(
+        {{x, y}, RGB(rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF), relation == L'='});
+  }
+  return expectations;
+}
+
+bool ScreenShows(HDC screen, const std::vector<PixelExpectation>& expectations) {
+  for (const PixelExpectation& e : expectations) {
+    if ((GetPixel(screen, e.at.x, e.at.y) == e.colour) != e.equal) return false;
+  }
+  return true;
+}
+
+// Runs start() and measures the time until done() holds, polling every millisecond; prints
+// elapsed_ms, or fails with 2 after --timeout ms.
+int TimeUntil(const Args& args, const std::function<void()>& start,
+              const std::function<bool()>& done) {
+  timeBeginPeriod(1);
+  LARGE_INTEGER frequency, begin, now;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&begin);
+  start();
+  const bool seen = WaitFor(NumberOption(args, L"timeout", 30000), done);
+  QueryPerformanceCounter(&now);
+  timeEndPeriod(1);
+  if (!seen) Fail(L"the expected screen did not appear%ls", L"", 2);
+  Print(L"elapsed_ms=" +
+        std::to_wstring((now.QuadPart - begin.QuadPart) * 1000.0 / frequency.QuadPart));
+  return 0;
 }
 
 int TimeCommand(const Args& args) {
   // Posts WM_COMMAND --id to the window --title/--class and measures the time until a visible
-  // top-level window titled --until appears, polling every millisecond.
+  // top-level window titled --until appears (and the screen meets every --expect).
   const HWND window = WaitWindow(args);
   const WindowQuery until{Option(args, L"until"), L"", true};
-  timeBeginPeriod(1);
-  LARGE_INTEGER frequency, start, now;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&start);
-  PostMessageW(window, WM_COMMAND, static_cast<WPARAM>(NumberOption(args, L"id", 0)), 0);
-  // --pixel X,Y --colour 0xRRGGBB: also wait until the screen shows that colour there.
-  const std::wstring pixel = Option(args, L"pixel");
-  const COLORREF colour = ColourRef(NumberOption(args, L"colour", 0));
-  POINT at{};
-  if (!pixel.empty()) swscanf(pixel.c_str(), L"%ld,%ld", &at.x, &at.y);
+  const auto expectations = Expectations(args);
   const HDC screen = GetDC(nullptr);
-  const bool seen = WaitFor(NumberOption(args, L"timeout", 30000), [&] {
-    if (FindTopLevel(until).empty()) return false;
-    return pixel.empty() || GetPixel(screen, at.x, at.y) == colour;
-  });
+  const int result = TimeUntil(
+      args,
+      [&] {
+        PostMessageW(window, WM_COMMAND, static_cast<WPARAM>(NumberOption(args, L"id", 0)), 0);
+      },
+      [&] { return !FindTopLevel(until).empty() && ScreenShows(screen, expectations); });
   ReleaseDC(nullptr, screen);
-  QueryPerformanceCounter(&now);
-  timeEndPeriod(1);
-  if (!seen) Fail(L"'%ls' did not appear", until.title, 2);
-  Print(L"elapsed_ms=" +
-        std::to_wstring((now.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart));
-  return 0;
+  return result;
+}
+
+int TimeMove(const Args& args) {
+  // time-move X Y --expect ...: moves the pointer to (X, Y) and measures the time until the
+  // screen meets every --expect.
+  const auto expectations = Expectations(args);
+  const HDC screen = GetDC(nullptr);
+  const int result = TimeUntil(
+      args, [&] { MovePointer(Number(args.at(1)), Number(args.at(2))); },
+      [&] { return ScreenShows(screen, expectations); });
+  ReleaseDC(nullptr, screen);
+  return result;
 }
 
 int Pixel(const Args& args) {
@@ -659,6 +706,7 @@ const Command kCommands[] = {
     {L"metrics", Metrics},
     {L"show-image", ShowImage},
     {L"time-command", TimeCommand},
+    {L"time-move", TimeMove},
     {L"pixel", Pixel},
     {L"key-log", KeyLog},
 };
