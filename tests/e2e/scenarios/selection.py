@@ -241,6 +241,24 @@ def test_click_takes_the_whole_screen_and_drags_in_any_direction_agree(e2e):
         assert desk.quit(program) == 0
 
 
+def test_release_of_a_button_held_before_the_overlay_opened_is_ignored(e2e):
+    with e2e.desktop(width=WIDTH, height=HEIGHT) as desk:
+        program = start_on_picture(e2e, desk)
+        desk.driver("mouse", "move", 700, 500)
+        desk.driver("mouse", "down")
+        desk.command(7)
+        wait_overlay(desk)
+        desk.driver("mouse", "up")
+        # Had that release been taken, the overlay would be gone and the drag below would land
+        # on the desktop: its rectangle in the preview shows the release was ignored.
+        desk.driver("mouse", "drag", 300, 200, 480, 320)
+        wait_preview(desk, e2e)
+        assert size_label(desk, e2e) == "180 x 120"
+        assert overlay_count(desk) == 0
+        close_preview(desk, e2e)
+        assert desk.quit(program) == 0
+
+
 def test_capture_requests_during_a_selection_are_ignored(e2e):
     with e2e.desktop(width=WIDTH, height=HEIGHT) as desk:
         program = start_on_picture(e2e, desk)
