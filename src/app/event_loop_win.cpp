@@ -4,6 +4,7 @@
 #include <map>
 
 #include "app/app_state_win.h"
+#include "app/help_commands_win.h"
 #include "app/images_win.h"
 #include "app/scale.h"
 #include "app/text_table.h"
@@ -12,8 +13,15 @@
 #include "capture/selection_overlay_win.h"
 #include "capture/selection_win.h"
 #include "imaging/transforms_win.h"
+#include "output/clipboard_win.h"
+#include "output/export_win.h"
+#include "output/paint_win.h"
 #include "output/preview_window_win.h"
+#include "output/print_win.h"
+#include "settings/about_window_win.h"
+#include "settings/autostart.h"
 #include "settings/autostart_win.h"
+#include "settings/fault_location.h"
 #include "settings/preferences_win.h"
 #include "win/system.h"
 
@@ -84,11 +92,14 @@ bool TranslateEscapeKey(const MSG& message) {
 // Blocks until an event is queued; false when the message queue was told to quit.
 bool WaitForEvent(Event& event) {
   while (events.empty()) {
+    // A fault while waiting is not one of the steps that ran before.
+    ORV_TRACE_LOCATION();
     MSG message;
     if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
       if (message.message == WM_QUIT) return false;
       if (TranslateEscapeKey(message)) continue;
       TranslateMessage(&message);
+      ORV_TRACE_LOCATION();
       DispatchMessageW(&message);
       continue;
     }
@@ -116,106 +127,172 @@ StepOutcome StartCapture(CaptureMode mode) {
   return StepOutcome::Next;
 }
 
+// Runs one step. Each step marks its own line as the current location, so a fatal-error report
+// names the action that was running.
 StepOutcome RunStep(Step step) {
   AppState& app = App();
   switch (step) {
     case Step::SetAutostartCheckFromSetting:
-      SetAutostartCheck(app.settings.LoadOnWindowsStart == 1);
+      ORV_TRACE_LOCATION();
+      // The mark shows whether the program starts with Windows, by the same rule that writes
+      // the Run value: a hand-edited 5 is on, and so is its mark.
+      SetAutostartCheck(IsAutostartOn(app.settings.LoadOnWindowsStart));
       break;
     case Step::ShowTrayMenu:
+      ORV_TRACE_LOCATION();
       ShowTrayMenu();
       break;
     case Step::SetModeRegion:
+      ORV_TRACE_LOCATION();
       return StartCapture(CaptureMode::ModeRegion);
     case Step::SetModeScreen:
+      ORV_TRACE_LOCATION();
       return StartCapture(CaptureMode::ModeScreen);
     case Step::SetModeWindow:
+      ORV_TRACE_LOCATION();
       return StartCapture(CaptureMode::ModeWindow);
     case Step::PauseBeforeCapture:
+      ORV_TRACE_LOCATION();
       win::Pause(300);
       break;
     case Step::ToggleAutostartCheck: {
+      ORV_TRACE_LOCATION();
       const bool checked = IsAutostartChecked();
       app.settings.LoadOnWindowsStart = checked ? 0 : 1;
       SetAutostartCheck(!checked);
       break;
     }
     case Step::ApplyAutostart:
+      ORV_TRACE_LOCATION();
       ApplyAutostart();
       break;
     case Step::SavePreferences:
+      ORV_TRACE_LOCATION();
       SavePreferences();
       break;
     case Step::Quit:
+      ORV_TRACE_LOCATION();
       return StepOutcome::EndLoop;
     case Step::CaptureFullScreen:
+      ORV_TRACE_LOCATION();
       CaptureFullScreen();
       break;
     case Step::OpenPreviewWindow:
+      ORV_TRACE_LOCATION();
       OpenPreviewWindow();
       break;
     case Step::ClosePreviewWindow:
+      ORV_TRACE_LOCATION();
       ClosePreviewWindow();
       break;
     case Step::RefreshPreview:
+      ORV_TRACE_LOCATION();
       RefreshPreview();
       break;
     case Step::FreeCapture:
+      ORV_TRACE_LOCATION();
       Images::Free(ImageId::Capture);
       break;
     case Step::FreePrintImage:
+      ORV_TRACE_LOCATION();
       Images::Free(ImageId::PrintImage);
       break;
     case Step::FreeBackupImage:
+      ORV_TRACE_LOCATION();
       Images::Free(ImageId::BackupImage);
       break;
     case Step::ToggleFitToPaper:
+      ORV_TRACE_LOCATION();
       FollowFitToPaperToggle();
       break;
     case Step::OpenPrintersFolder:
+      ORV_TRACE_LOCATION();
       OpenPrintersFolder();
       break;
     case Step::CopyBackupToCapture:
+      ORV_TRACE_LOCATION();
       CopyBackupToCapture();
       break;
+    case Step::CopyToClipboard:
+      ORV_TRACE_LOCATION();
+      CopyToClipboard();
+      break;
+    case Step::OpenInPaint:
+      ORV_TRACE_LOCATION();
+      OpenInPaint();
+      break;
+    case Step::SaveCaptureToFile:
+      ORV_TRACE_LOCATION();
+      SaveCaptureToFile();
+      break;
+    case Step::PrintWithDialog:
+      ORV_TRACE_LOCATION();
+      PrintCapture(false);
+      break;
+    case Step::PrintToDefault:
+      ORV_TRACE_LOCATION();
+      PrintCapture(true);
+      break;
     case Step::RotateCapture:
+      ORV_TRACE_LOCATION();
       RotateImage(ImageId::Capture);
       break;
     case Step::MakeNegative:
+      ORV_TRACE_LOCATION();
       MakeImageNegative(ImageId::Capture);
       break;
     case Step::MakeGrey:
+      ORV_TRACE_LOCATION();
       MakeImageGrey(ImageId::Capture);
       break;
+    case Step::OpenHelp:
+      ORV_TRACE_LOCATION();
+      OpenHelpDocument();
+      break;
+    case Step::OpenDonate:
+      ORV_TRACE_LOCATION();
+      OpenDonatePage();
+      break;
+    case Step::OpenMoreTools:
+      ORV_TRACE_LOCATION();
+      OpenMoreToolsPage();
+      break;
+    case Step::ShowInformation:
+      ORV_TRACE_LOCATION();
+      ShowInformation();
+      break;
+    case Step::OpenAboutWindow:
+      ORV_TRACE_LOCATION();
+      OpenAboutWindow();
+      break;
+    case Step::CloseAboutWindow:
+      ORV_TRACE_LOCATION();
+      CloseAboutWindow();
+      break;
+    case Step::OpenAboutLink:
+      ORV_TRACE_LOCATION();
+      OpenAboutLink();
+      break;
     case Step::ResetWindowPick:
+      ORV_TRACE_LOCATION();
       ResetWindowPick();
       break;
     case Step::OpenSelectionOverlay:
+      ORV_TRACE_LOCATION();
       OpenSelectionOverlay();
       break;
     case Step::OverlayPointerMove:
+      ORV_TRACE_LOCATION();
       OnOverlayPointerMove();
       break;
     case Step::OverlayLeftPress:
+      ORV_TRACE_LOCATION();
       OnOverlayLeftPress();
       break;
     case Step::OverlayLeftRelease:
+      ORV_TRACE_LOCATION();
       // Only a release that made a capture goes on to the preview.
       return OnOverlayLeftRelease() ? StepOutcome::Next : StepOutcome::EndRow;
-    // Steps whose modules arrive later; each line names what the step will do.
-    case Step::OpenHelp:           // open the help document
-    case Step::OpenDonate:         // open the donation page
-    case Step::OpenMoreTools:      // open the more-tools page
-    case Step::OpenAboutWindow:    // show the about window
-    case Step::ShowInformation:    // information box, then the signature page
-    case Step::CopyToClipboard:    // put the capture on the clipboard
-    case Step::PrintWithDialog:    // print after the print dialog
-    case Step::PrintToDefault:     // print on the default printer
-    case Step::OpenInPaint:        // open the capture in the paint program
-    case Step::SaveCaptureToFile:  // save the capture to an image file
-    case Step::CloseAboutWindow:   // close the about window
-    case Step::OpenAboutLink:      // open the web address of the about window
-      break;
   }
   return StepOutcome::Next;
 }
@@ -293,6 +370,7 @@ void RunEventLoop() {
 void DestroyProgramWindows() {
   CloseSelectionOverlay();
   ClosePreviewWindow();
+  CloseAboutWindow();
   Images::FreeAll();
   RemoveTrayIcon();
   AppState& app = App();

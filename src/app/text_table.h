@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -41,5 +42,9 @@ const std::wstring& LookupText(const TextTable& table, std::wstring_view key);
 // The program's own table, filled and unscrambled by LoadTexts at start-up.
 void LoadTexts();
 const std::wstring& Text(std::wstring_view key);
+
+// Looks up a text by key (#TXT00020, #Program_Name, ...). Code that composes texts takes one of
+// these, so that its tests can pass a small table of their own.
+using TextLookup = std::function<std::wstring_view(std::wstring_view key)>;
 
 }  // namespace orv

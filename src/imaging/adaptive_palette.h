@@ -15,8 +15,8 @@ namespace orv {
 using Palette = std::array<std::uint32_t, 256>;
 
 // The adaptive palette of a 24-bit image; entry 0 is always black. An empty image gives an
-// all-black palette. Empty when the view is not 24-bit or the working memory (two bytes a
-// pixel) could not be had.
+// all-black palette. Empty when the view is not 24-bit or the working memory (at most two
+// bytes a pixel) could not be had.
 std::optional<Palette> BuildAdaptivePalette(const ImageView& src);
 
 }  // namespace orv

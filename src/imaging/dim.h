@@ -9,8 +9,8 @@ namespace orv {
 // Dims a 24-bit image in place. Does nothing unless the view is 24-bit.
 void DimHalfwayToGrey(MutableImageView image);
 
-// Writes the dimmed `src` into `dst` of the same size (both 24-bit; they may be the same
-// pixels). Returns false, writing nothing, when the views do not fit.
+// Writes the dimmed `src` into `dst` of the same size (both 24-bit; the same pixels or apart,
+// not partly overlapping). Returns false, writing nothing, when the views do not fit.
 bool DimHalfwayToGrey(const ImageView& src, MutableImageView dst);
 
 }  // namespace orv

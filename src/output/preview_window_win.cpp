@@ -164,18 +164,36 @@ void ApplyOutputPolicy() {
   }
 }
 
-// The window's outer size for the client size, centred on the primary monitor's work area.
-RECT CentredFrame(Size client) {
-  RECT frame{0, 0, client.width, client.height};
-  AdjustWindowRectEx(&frame, kWindowStyle, FALSE, WS_EX_TOPMOST);
-  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-  RECT work{};
-  if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) {
-    work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+// Draws the background, the scaled capture and the outline into the canvas picture.
+void DrawCanvasPicture() {
+  const Size canvas = preview.canvasSize;
+  const win::UniqueCreatedDc target(CreateCompatibleDC(nullptr));
+  const win::SelectObjectGuard selectTarget(target.get(), preview.canvasPicture.get());
+
+  const win::UniqueBrush background(
+      CreateSolidBrush(CanvasBackground(GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_BTNFACE))));
+  const RECT all{0, 0, canvas.width, canvas.height};
+  FillRect(target.get(), &all, background.get());
+
+  if (const win::DibImage* capture = Images::Get(ImageId::Capture)) {
+    SetWindowTextW(Control(ControlId::SizeLabel), SizeLabel(capture->size()).c_str());
+    const Rect r = PreviewPictureRect(capture->size(), canvas);
+    const win::UniqueCreatedDc source(CreateCompatibleDC(nullptr));
+    const win::SelectObjectGuard selectSource(source.get(), capture->bitmap());
+    if (r.width == capture->width() && r.height == capture->height()) {
+      BitBlt(target.get(), r.x, r.y, r.width, r.height, source.get(), 0, 0, SRCCOPY);
+    } else {
+      SetStretchBltMode(target.get(), HALFTONE);
+      SetBrushOrgEx(target.get(), 0, 0, nullptr);  // required after choosing HALFTONE
+      StretchBlt(target.get(), r.x, r.y, r.width, r.height, source.get(), 0, 0, capture->width(),
+                 capture->height(), SRCCOPY);
+    }
   }
-  const int x = work.left + (work.right - work.left - width) / 2;
-  const int y = work.top + (work.bottom - work.top - height) / 2;
-  return {x, y, x + width, y + height};
+
+  const win::UniquePen outline(CreatePen(PS_SOLID, 1, kCanvasOutlineColour));
+  const win::SelectObjectGuard selectPen(target.get(), outline.get());
+  const win::SelectObjectGuard selectBrush(target.get(), GetStockObject(NULL_BRUSH));
+  Rectangle(target.get(), 0, 0, canvas.width, canvas.height);
 }
 
 }  // namespace
@@ -184,7 +202,8 @@ void OpenPreviewWindow() {
   ClosePreviewWindow();
   RegisterClasses();
   AppState& app = App();
-  const RECT frame = CentredFrame(ScaledSize(kPreviewClientSize, app.DpiScale));
+  const Size client = ScaledSize(kPreviewClientSize, app.DpiScale);
+  const RECT frame = win::CentredFrame(client.width, client.height, kWindowStyle, WS_EX_TOPMOST);
   preview.window.reset(CreateWindowExW(WS_EX_TOPMOST, kWindowClass, Text(L"#TXT00046").c_str(),
                                        kWindowStyle, frame.left, frame.top,
                                        frame.right - frame.left, frame.bottom - frame.top, nullptr,
@@ -228,35 +247,9 @@ void ClosePreviewWindow() {
 
 void RefreshPreview() {
   if (!preview.window || !preview.canvasPicture) return;
-  const Size canvas = preview.canvasSize;
-  const win::UniqueCreatedDc target(CreateCompatibleDC(nullptr));
-  const win::SelectObjectGuard selectTarget(target.get(), preview.canvasPicture.get());
-
-  const win::UniqueBrush background(
-      CreateSolidBrush(CanvasBackground(GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_BTNFACE))));
-  const RECT all{0, 0, canvas.width, canvas.height};
-  FillRect(target.get(), &all, background.get());
-
-  if (const win::DibImage* capture = Images::Get(ImageId::Capture)) {
-    SetWindowTextW(Control(ControlId::SizeLabel), SizeLabel(capture->size()).c_str());
-    const Rect r = PreviewPictureRect(capture->size(), canvas);
-    const win::UniqueCreatedDc source(CreateCompatibleDC(nullptr));
-    const win::SelectObjectGuard selectSource(source.get(), capture->bitmap());
-    if (r.width == capture->width() && r.height == capture->height()) {
-      BitBlt(target.get(), r.x, r.y, r.width, r.height, source.get(), 0, 0, SRCCOPY);
-    } else {
-      SetStretchBltMode(target.get(), HALFTONE);
-      SetBrushOrgEx(target.get(), 0, 0, nullptr);  // required after choosing HALFTONE
-      StretchBlt(target.get(), r.x, r.y, r.width, r.height, source.get(), 0, 0, capture->width(),
-                 capture->height(), SRCCOPY);
-    }
-  }
-
-  const win::UniquePen outline(CreatePen(PS_SOLID, 1, kCanvasOutlineColour));
-  const win::SelectObjectGuard selectPen(target.get(), outline.get());
-  const win::SelectObjectGuard selectBrush(target.get(), GetStockObject(NULL_BRUSH));
-  Rectangle(target.get(), 0, 0, canvas.width, canvas.height);
-
+  DrawCanvasPicture();
+  // Only now, with the picture no longer selected into the drawing context, can the canvas
+  // select it to paint.
   InvalidateRect(preview.canvas, nullptr, FALSE);
   UpdateWindow(preview.canvas);
 }

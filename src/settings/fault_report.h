@@ -4,10 +4,10 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 
+#include "app/text_table.h"
 #include "settings/fault_location.h"
 
 namespace orv {
@@ -59,9 +59,6 @@ std::wstring FaultCodeText(std::uint32_t code);
 
 // The unit's file name, or the no-line-information notice when no location is recorded.
 std::wstring FaultUnitName(std::int32_t location);
-
-// Looks up a text of the program's text table by key (#TXT00020, #Program_Name, ...).
-using TextLookup = std::function<std::wstring_view(std::wstring_view key)>;
 
 // The report, every line ending in CR LF, without the question that follows it in the box.
 std::wstring BuildFaultReport(const FaultRecord& fault, const TextLookup& text);

@@ -1,14 +1,148 @@
 #include "settings/fault_report_win.h"
 
+#include <windows.h>
+
+#include <array>
+#include <atomic>
+#include <cstring>
+#include <string>
+
+#include "app/app_state_win.h"
+#include "app/text_table.h"
+#include "settings/fault_report.h"
+#include "win/system.h"
+#include "win/unique_handle.h"
+
 namespace orv {
+namespace {
+
+// Yes and No, the warning icon, No as the default answer.
+constexpr UINT kReportBoxType = MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2;
+static_assert(kReportBoxType == 0x134);
+
+// Stack the user-interface thread keeps back for the report: after a stack overflow the filter,
+// the report text and the message box run on what is left.
+constexpr ULONG kReportStackBytes = 128 * 1024;
+
+LPTOP_LEVEL_EXCEPTION_FILTER previousFilter = nullptr;
+bool installed = false;
+FaultRecord fault;
+// The thread that is showing the report, 0 while none is.
+std::atomic<DWORD> reportingThread{0};
+
+// While the report shows, the program's other windows can neither be used nor cover it: visible
+// windows are disabled and topmost ones (the preview window) leave the topmost band. The
+// destructor puts both back. A fixed table: the heap may be what the fault broke.
+class ProgramWindowsSetAside {
+ public:
+  ProgramWindowsSetAside() {
+    EnumWindows(
+        [](HWND window, LPARAM self) -> BOOL {
+          reinterpret_cast<ProgramWindowsSetAside*>(self)->SetAside(window);
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(this));
+  }
+  ProgramWindowsSetAside(const ProgramWindowsSetAside&) = delete;
+  ProgramWindowsSetAside& operator=(const ProgramWindowsSetAside&) = delete;
+  ~ProgramWindowsSetAside() {
+    for (std::size_t i = 0; i < count_; ++i) {
+      const Entry& entry = entries_[i];
+      if (entry.wasEnabled) EnableWindow(entry.window, TRUE);
+      if (entry.wasTopmost) {
+        SetWindowPos(entry.window, HWND_TOPMOST, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+      }
+    }
+  }
+
+ private:
+  struct Entry {
+    HWND window;
+    bool wasEnabled;
+    bool wasTopmost;
+  };
+
+  void SetAside(HWND window) {
+    if (count_ == entries_.size() || !IsWindowVisible(window)) return;
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    if (processId != GetCurrentProcessId()) return;
+    Entry& entry = entries_[count_++];
+    entry.window = window;
+    entry.wasTopmost = (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    if (entry.wasTopmost) {
+      SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    entry.wasEnabled = !EnableWindow(window, FALSE);  // returns whether it was disabled before
+  }
+
+  std::array<Entry, 64> entries_{};
+  std::size_t count_ = 0;
+};
+
+// The report as Unicode text on the clipboard, with no clipboard owner; silent when the clipboard
+// cannot be opened.
+void CopyReportToClipboard(const std::wstring& report) {
+  const std::size_t bytes = (report.size() + 1) * sizeof(wchar_t);
+  win::UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE, bytes));
+  if (!memory) return;
+  void* target = GlobalLock(memory.get());
+  if (!target) return;
+  std::memcpy(target, report.c_str(), bytes);
+  GlobalUnlock(memory.get());
+  if (!OpenClipboard(nullptr)) return;
+  EmptyClipboard();
+  if (SetClipboardData(CF_UNICODETEXT, memory.get())) memory.release();  // the clipboard's now
+  CloseClipboard();
+}
+
+LONG WINAPI FaultFilter(EXCEPTION_POINTERS* pointers) {
+  const DWORD thread = GetCurrentThreadId();
+  DWORD none = 0;
+  if (!reportingThread.compare_exchange_strong(none, thread)) {
+    // A fault inside the report itself ends the process at once; a fault on another thread
+    // waits for the report that is showing, which ends the process.
+    if (none == thread) ExitProcess(0);
+    for (;;) Sleep(INFINITE);
+  }
+  fault.code = pointers && pointers->ExceptionRecord ? pointers->ExceptionRecord->ExceptionCode : 0;
+  fault.location = CurrentFaultLocation();
+  ReportFatalError();
+  ExitProcess(0);  // not reached: the report ends the process itself
+}
+
+}  // namespace
 
 void InstallFaultHandler() {
-  // Registers the report as the unhandled-exception filter once the report exists; until then a
-  // fault ends the process the system's way.
+  if (installed) return;
+  ULONG reserve = kReportStackBytes;
+  SetThreadStackGuarantee(&reserve);  // without it the report is lost after a stack overflow
+  previousFilter = SetUnhandledExceptionFilter(FaultFilter);
+  installed = true;
 }
 
 void ReleaseFaultHandler() {
-  // Restores the earlier filter once InstallFaultHandler replaces it.
+  if (!installed) return;
+  SetUnhandledExceptionFilter(previousFilter);
+  previousFilter = nullptr;
+  installed = false;
+}
+
+void ReportFatalError() {
+  const std::wstring report =
+      BuildFaultReport(fault, [](std::wstring_view key) { return std::wstring_view(Text(key)); });
+  const std::wstring question = report + Text(L"#TXT00024");
+  const std::wstring& caption = Text(L"#TXT00025");
+  int answer = 0;
+  {
+    const HWND owner = win::MessageBoxOwner();
+    const ProgramWindowsSetAside setAside;
+    answer = MessageBoxW(owner, question.c_str(), caption.c_str(), kReportBoxType);
+  }
+  if (answer == IDYES) CopyReportToClipboard(report);
+  ReleaseProgramObjects();  // also puts the earlier fault filter back
+  ExitProcess(0);
 }
 
 }  // namespace orv

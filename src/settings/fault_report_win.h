@@ -3,8 +3,15 @@
 
 namespace orv {
 
+// Makes the report the process's unhandled-exception filter and keeps stack in reserve on the
+// calling (user-interface) thread so that the report can still run after a stack overflow.
 void InstallFaultHandler();
 // Puts back the unhandled-exception filter that was in place before InstallFaultHandler.
 void ReleaseFaultHandler();
+
+// Shows the report of the recorded fault, copies it to the clipboard when the user says yes,
+// releases the program's objects and ends the process with exit code 0. Nothing is saved: the
+// keyboard hook stays, autostart is not applied and the preferences are not written.
+[[noreturn]] void ReportFatalError();
 
 }  // namespace orv

@@ -65,6 +65,19 @@ int ShowMessageBox(std::wstring_view text, std::wstring_view caption, UINT type)
   return MessageBoxW(MessageBoxOwner(), textZ.c_str(), captionZ.c_str(), type);
 }
 
+RECT CentredFrame(int clientWidth, int clientHeight, DWORD style, DWORD exStyle) {
+  RECT frame{0, 0, clientWidth, clientHeight};
+  AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  RECT work{};
+  if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) {
+    work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  }
+  const int x = work.left + (work.right - work.left - width) / 2;
+  const int y = work.top + (work.bottom - work.top - height) / 2;
+  return {x, y, x + width, y + height};
+}
+
 std::wstring ModuleFileName() {
   // Start with the customary 1000 characters and grow when the path is longer.
   std::vector<wchar_t> buffer(1000);

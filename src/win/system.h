@@ -36,6 +36,10 @@ void Pause(DWORD milliseconds);
 HWND MessageBoxOwner();
 int ShowMessageBox(std::wstring_view text, std::wstring_view caption, UINT type);
 
+// The outer rectangle of a window with this client size, style and extended style, centred on
+// the primary monitor's work area (the whole primary screen when the work area is unknown).
+RECT CentredFrame(int clientWidth, int clientHeight, DWORD style, DWORD exStyle);
+
 // Full path of the running program file, whatever its length.
 std::wstring ModuleFileName();
 // The system folder with a trailing backslash.

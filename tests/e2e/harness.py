@@ -10,6 +10,7 @@ import re
 import shutil
 import signal
 import subprocess
+import tempfile
 import time
 from pathlib import Path
 
@@ -50,15 +51,17 @@ def poll(check, timeout=10.0, interval=0.02, what="condition"):
         time.sleep(interval)
 
 
-def read_texts(path):
-    """The program's texts by key, from the plain text file the build scrambles."""
+def read_texts(path, version=""):
+    """The program's texts by key, from the plain text file the build scrambles, with the
+    project version in place of @VERSION@ as the build puts it."""
     escapes = {"n": "\n", "r": "\r", "t": "\t", "\\": "\\"}
     texts = {}
     for line in Path(path).read_text(encoding="utf-8").splitlines():
         if not line or line.startswith(";") or " = " not in line:
             continue
         key, _, value = line.partition(" = ")
-        texts[key] = re.sub(r"\\(.)", lambda m: escapes[m.group(1)], value)
+        value = re.sub(r"\\(.)", lambda m: escapes[m.group(1)], value)
+        texts[key] = value.replace("@VERSION@", version) if version else value
     return texts
 
 
@@ -77,23 +80,20 @@ def parse_pairs(output):
 
 
 class Config:
-    def __init__(self, exe, driver, texts, work, docs):
+    def __init__(self, exe, driver, texts, work, docs, version=""):
         self.exe = Path(exe)
         self.driver = Path(driver)
-        self.texts = read_texts(texts)
+        self.texts = read_texts(texts, version)
         self.work = Path(work)
         self.docs = Path(docs)
         self.template = self.work / "prefix-template"
 
 
 class Xvfb:
-    def __init__(self, width, height, screens=1, log=None):
+    def __init__(self, width, height, log=None):
         read_end, write_end = os.pipe()
-        args = ["Xvfb", "-displayfd", str(write_end), "-nolisten", "tcp", "-noreset"]
-        for index in range(screens):
-            args += ["-screen", str(index), f"{width}x{height}x24"]
-        if screens > 1:
-            args += ["+xinerama"]
+        args = ["Xvfb", "-displayfd", str(write_end), "-nolisten", "tcp", "-noreset",
+                "-screen", "0", f"{width}x{height}x24"]
         self.process = subprocess.Popen(
             args, pass_fds=[write_end], stdout=log, stderr=log, start_new_session=True
         )
@@ -141,20 +141,32 @@ def prepare_template(config):
 class Program:
     """One run of orvanta.exe, started through the driver so that its full exit code is known."""
 
-    def __init__(self, desktop, exe_windows_path, cwd=None):
+    def __init__(self, desktop, exe_windows_path, cwd=None, wine_debug=None):
         self.desktop = desktop
         args = ["launch", exe_windows_path] + (["--cwd", cwd] if cwd else [])
+        # With wine_debug (a WINEDEBUG value such as "trace+exec"), Wine's trace of the program
+        # goes to self.log, where a test can see what the program asked Wine to do.
+        env, stderr, self.log = desktop.env, subprocess.DEVNULL, None
+        if wine_debug:
+            env = dict(desktop.env, WINEDEBUG=wine_debug)
+            self.log = desktop.artifacts / f"wine-trace-{len(desktop.programs)}.log"
+            stderr = open(self.log, "wb")
+        # The launcher's report goes to a file: a program it starts may pass the handle on.
+        self._output = tempfile.TemporaryFile()
         self.process = subprocess.Popen(
             ["wine", str(desktop.config.driver), *args],
-            env=desktop.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
+            env=env, stdin=subprocess.DEVNULL, stdout=self._output, stderr=stderr,
         )
-        self._output = None
+        if stderr is not subprocess.DEVNULL:
+            stderr.close()
 
     def wait_exit(self, timeout=15):
         try:
-            out, _ = self.process.communicate(timeout=timeout)
+            self.process.wait(timeout)
         except subprocess.TimeoutExpired as error:
             raise TimeoutError_(f"the program did not end within {timeout} s") from error
+        self._output.seek(0)
+        out = self._output.read().decode("utf-8", errors="replace")
         pairs = parse_pairs(out)
         if "exit" not in pairs:
             raise AssertionError(f"no exit code reported: {out!r}")
@@ -167,18 +179,18 @@ class Program:
 class Desktop:
     """A virtual display plus a private copy of the Wine prefix, for one scenario."""
 
-    def __init__(self, config, artifacts, width=1920, height=1080, screens=1, dpi=None,
+    def __init__(self, config, artifacts, width=1920, height=1080, dpi=None,
                  windows_version=None):
         self.config = config
         self.artifacts = artifacts
-        self.size = (width * screens, height)
+        self.size = (width, height)
         self.programs = []
         self.helpers = []
         self.log = open(artifacts / "desktop.log", "ab")
         self.prefix = artifacts / "prefix"
         shutil.rmtree(self.prefix, ignore_errors=True)
         subprocess.run(["cp", "-a", str(config.template), str(self.prefix)], check=True)
-        self.xvfb = Xvfb(width, height, screens, self.log)
+        self.xvfb = Xvfb(width, height, self.log)
         self.env = dict(os.environ, DISPLAY=self.xvfb.display, WINEPREFIX=str(self.prefix),
                         **WINE_ENV)
         self.wineserver = subprocess.Popen(["wineserver", "-p", "-f"], env=self.env,
@@ -204,8 +216,24 @@ class Desktop:
         return result
 
     def driver_raw(self, *args, timeout=60):
-        return subprocess.run(["wine", str(self.config.driver), *map(str, args)], env=self.env,
-                              capture_output=True, timeout=timeout)
+        """Runs the driver and waits for the process itself, not for the end of its output:
+        a Wine process it happens to start (a service, the desktop) may keep inherited output
+        handles open for as long as the prefix lives. Output goes through files for that reason."""
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            process = subprocess.Popen(["wine", str(self.config.driver), *map(str, args)],
+                                       env=self.env, stdin=subprocess.DEVNULL, stdout=out,
+                                       stderr=err)
+            try:
+                returncode = process.wait(timeout)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                processes = subprocess.run(["ps", "-eo", "pid,ppid,etime,args"],
+                                           capture_output=True, text=True).stdout
+                self.log.write(f"driver {args} timed out; processes:\n{processes}".encode())
+                raise
+            out.seek(0)
+            err.seek(0)
+            return subprocess.CompletedProcess(args, returncode, out.read(), err.read())
 
     def driver(self, *args, timeout=60):
         """Runs a driver command and returns its key=value output; a failure raises."""
@@ -236,6 +264,35 @@ class Desktop:
                 return parts[2] if len(parts) == 3 else ""
         return None
 
+    def reg_import(self, text):
+        """Imports registry text in .reg format (after the "Windows Registry Editor" line)."""
+        reg_file = self.artifacts / "import.reg"
+        reg_file.write_text("Windows Registry Editor Version 5.00\n\n" + text, encoding="utf-16")
+        self.wine("regedit", "/S", windows_path(reg_file))
+
+    def record_shell_opens(self, record_file, classes=("http", "https", "htmlfile"),
+                           extensions=(("html", "htmlfile"),)):
+        """Points the shell's "open" of the given classes (protocols such as https, document
+        types such as htmlfile) at the driver's record-args command, which appends what it was
+        asked to open as one line of record_file; extensions are (extension, class) pairs to
+        associate first (a fresh prefix knows no .html). Returns a function that reads the
+        lines written so far."""
+        record_file = Path(record_file)
+        command = (f'"{windows_path(self.config.driver)}" record-args '
+                   f'"{windows_path(record_file)}" "%1"')
+        escaped = command.replace("\\", "\\\\").replace('"', '\\"')
+        self.reg_import("".join(
+            [f'[HKEY_CLASSES_ROOT\\.{ext}]\n@="{name}"\n\n' for ext, name in extensions] +
+            [f'[HKEY_CLASSES_ROOT\\{name}\\shell\\open\\command]\n@="{escaped}"\n\n'
+             for name in classes]))
+
+        def lines():
+            if not record_file.exists():
+                return []
+            text = record_file.read_text(encoding="utf-8")
+            return text.splitlines() if text.endswith("\n") else text.splitlines()[:-1]
+        return lines
+
     def set_dpi(self, dpi):
         self.reg_add(r"HKCU\Control Panel\Desktop", "LogPixels", "REG_DWORD", dpi)
         self.reg_add(r"HKCC\Software\Fonts", "LogPixels", "REG_DWORD", dpi)
@@ -243,15 +300,21 @@ class Desktop:
     # --- the program ---------------------------------------------------------------------------
 
     def install(self, folder="app"):
-        """Copies orvanta.exe into its own folder (where it keeps its preferences)."""
+        """Copies orvanta.exe and the help document the build puts beside it into their own
+        folder (where the program keeps its preferences)."""
         target = self.artifacts / folder
         target.mkdir(parents=True, exist_ok=True)
         shutil.copy2(self.config.exe, target / "orvanta.exe")
+        help_name = self.config.texts["#Help_PDF"]
+        shutil.copy2(self.config.exe.parent / help_name, target / help_name)
         return target
 
-    def start(self, folder=None, wait_main_window=True):
+    def start(self, folder=None, wait_main_window=True, cwd=None, wine_debug=None):
+        """Starts orvanta.exe from folder (a fresh install when none), in the working folder cwd
+        (a Linux path; the driver's own by default), optionally with a Wine trace (Program)."""
         folder = folder or self.install()
-        program = Program(self, windows_path(Path(folder) / "orvanta.exe"))
+        program = Program(self, windows_path(Path(folder) / "orvanta.exe"),
+                          windows_path(cwd) if cwd else None, wine_debug)
         self.programs.append(program)
         if wait_main_window:
             self.main_window(program)
@@ -285,6 +348,15 @@ class Desktop:
         self.driver("wait", "--title", title, "--visible", "--timeout", 10000)
         return process
 
+    def hold_file(self, path):
+        """Keeps a file open without sharing (nobody else can open it) until the desk closes."""
+        process = subprocess.Popen(["wine", str(self.config.driver), "hold-file", windows_path(path)],
+                                   env=self.env, stdout=subprocess.PIPE, stderr=self.log, text=True)
+        self.helpers.append(process)
+        if "held=1" not in process.stdout.readline():
+            raise AssertionError(f"could not hold {path}")
+        return process
+
     # --- looking at the screen -------------------------------------------------------------------
 
     def screenshot(self, path, crop=None):
@@ -297,9 +369,31 @@ class Desktop:
         subprocess.run(args + [str(path)], check=True, capture_output=True, timeout=60)
         return path
 
+    def steady_screenshot(self, path, timeout=10):
+        """A screenshot once the screen has settled: Wine's stand-alone tray window (which the
+        program's icon brings up at the top left) is shown and two shots in a row are equal."""
+        self.driver("wait", "--title", "Wine System Tray", "--visible", "--timeout", 15000)
+        path = Path(path)
+        previous = self.screenshot(path.with_suffix(".previous.png"))
+
+        def settled():
+            current = self.screenshot(path)
+            differing = subprocess.run(["compare", "-metric", "AE", str(current), str(previous),
+                                        "null:"], capture_output=True, text=True).stderr
+            if differing.split()[:1] == ["0"]:
+                return True
+            shutil.copy(current, previous)
+            return False
+
+        poll(settled, timeout=timeout, interval=0.1, what="the screen to settle")
+        path.with_suffix(".previous.png").unlink()
+        return path
+
     # --- teardown ------------------------------------------------------------------------------
 
-    def close(self):
+    def close(self, keep_prefix=True):
+        """Ends everything the desktop started; the prefix copy (some 700 MB) is removed unless
+        asked to keep it, for example to look into a failure."""
         for process in [p.process for p in self.programs] + self.helpers:
             if process.poll() is None:
                 process.kill()
@@ -310,6 +404,8 @@ class Desktop:
             self.wineserver.kill()
         self.xvfb.stop()
         self.log.close()
+        if not keep_prefix:
+            shutil.rmtree(self.prefix, ignore_errors=True)
 
 
 class Session:
@@ -327,11 +423,14 @@ class Session:
     def desktop(self, **options):
         desktop = Desktop(self.config, self.artifacts, **options)
         self._desktops.append(desktop)
+        failed = False
         try:
             yield desktop
         except BaseException:
+            failed = True
             with contextlib.suppress(Exception):
                 desktop.screenshot(self.artifacts / "failure.png")
             raise
         finally:
-            desktop.close()
+            # A passed scenario's prefix copy is of no more use; a failed one's is kept.
+            desktop.close(keep_prefix=failed)

@@ -81,3 +81,44 @@ def raw_rgb(path, crop=None):
         args += ["-crop", f"{w}x{h}+{x}+{y}", "+repage"]
     return subprocess.run(args + ["-depth", "8", "rgb:-"], check=True,
                           capture_output=True).stdout
+
+
+def rgb_pixels(path):
+    """The pixels as 0xRRGGBB values, row by row from the top, and the size, decoded by
+    ImageMagick."""
+    width, height = size(path)
+    raw = subprocess.run(["convert", str(path), "-depth", "8", "rgb:-"], check=True,
+                         capture_output=True).stdout
+    assert len(raw) == width * height * 3, f"{path}: {len(raw)} bytes of RGB"
+    return [raw[i] << 16 | raw[i + 1] << 8 | raw[i + 2] for i in range(0, len(raw), 3)], (
+        width, height)
+
+
+def gif_color_table(path):
+    """The colour table of a GIF file's first image (its local table, else the global one) as
+    0xRRGGBB values, read from the file's own bytes."""
+    data = Path(path).read_bytes()
+    assert data[:6] in (b"GIF87a", b"GIF89a"), f"{path} is not a GIF"
+
+    def table(at, flags):
+        count = 2 << (flags & 7)
+        raw = data[at:at + 3 * count]
+        return [raw[i] << 16 | raw[i + 1] << 8 | raw[i + 2] for i in range(0, len(raw), 3)], \
+            at + 3 * count
+
+    flags = data[10]
+    position = 13
+    global_table = None
+    if flags & 0x80:
+        global_table, position = table(position, flags)
+    while data[position] == 0x21:  # extension blocks: label, then sub-blocks up to a 0 length
+        position += 2
+        while data[position]:
+            position += data[position] + 1
+        position += 1
+    assert data[position] == 0x2C, "no image descriptor"
+    image_flags = data[position + 9]
+    if image_flags & 0x80:
+        return table(position + 10, image_flags)[0]
+    assert global_table is not None, "the image has no colour table"
+    return global_table

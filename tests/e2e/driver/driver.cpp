@@ -60,6 +60,30 @@ std::wstring Hex(UINT_PTR value) {
   return buffer;
 }
 
+// A text on one line: backslash, CR, LF and TAB written as \\, \r, \n and \t.
+std::wstring Escaped(const std::wstring& text) {
+  std::wstring out;
+  for (const wchar_t c : text) {
+    switch (c) {
+      case L'\\':
+        out += L"\\\\";
+        break;
+      case L'\r':
+        out += L"\\r";
+        break;
+      case L'\n':
+        out += L"\\n";
+        break;
+      case L'\t':
+        out += L"\\t";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
 std::wstring WindowText(HWND window) {
   wchar_t buffer[4096] = {};
   // WM_GETTEXT is marshalled across processes, unlike GetWindowTextW on a foreign control.
@@ -265,8 +289,8 @@ int SetText(const Args& args) {
 }
 
 int MessageBoxCommand(const Args& args) {
-  // Waits for a message box (dialog class #32770) with the given caption, prints its text and
-  // buttons, and presses one when asked (--press ID).
+  // Waits for a message box (dialog class #32770) with the given caption, prints its text (also
+  // escaped onto one line) and its buttons, and presses one when asked (--press ID).
   Args query = args;
   query.push_back(L"--class");
   query.push_back(L"#32770");
@@ -278,7 +302,10 @@ int MessageBoxCommand(const Args& args) {
   for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     const int id = GetDlgCtrlID(child);
     const std::wstring cls = ClassName(child);
-    if (cls == L"Static" && !WindowText(child).empty()) Print(L"text=" + WindowText(child));
+    if (cls == L"Static" && !WindowText(child).empty()) {
+      Print(L"text=" + WindowText(child));
+      Print(L"text_escaped=" + Escaped(WindowText(child)));
+    }
     if (cls == L"Button" && IsWindowVisible(child)) {
       Print(L"button=" + std::to_wstring(id) + L":" + WindowText(child));
     }
@@ -394,6 +421,9 @@ int CursorPos(const Args&) {
   GetCursorPos(&p);
   Print(L"x=" + std::to_wstring(p.x));
   Print(L"y=" + std::to_wstring(p.y));
+  CURSORINFO info{};
+  info.cbSize = sizeof(info);
+  if (GetCursorInfo(&info)) Print(L"handle=" + Hex(reinterpret_cast<UINT_PTR>(info.hCursor)));
   return 0;
 }
 
@@ -446,6 +476,7 @@ int ClipboardText(const Args&) {
   GlobalUnlock(data);
   CloseClipboard();
   Print(L"text=" + text);
+  Print(L"escaped=" + Escaped(text));
   return 0;
 }
 
@@ -540,6 +571,58 @@ int ShowImage(const Args& args) {
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
+  return 0;
+}
+
+// The explorer-style save requester: id 1136 is the pattern list, 1137 the folder list, 1148 the
+// name box (a ComboBoxEx32), 1 and 2 the Save and Cancel buttons.
+constexpr int kRequesterPatterns = 1136;
+constexpr int kRequesterFolders = 1137;
+constexpr int kRequesterName = 1148;
+
+HWND WaitRequester(const Args& args) {
+  Args query = args;
+  query.push_back(L"--class");
+  query.push_back(L"#32770");
+  return WaitWindow(query);
+}
+
+int SaveDialog(const Args& args) {
+  // Answers a save requester: picks pattern entry --filter N (0-based), types --name PATH and
+  // presses Save, or presses Cancel with --cancel.
+  const HWND dialog = WaitRequester(args);
+  const long filter = NumberOption(args, L"filter", -1);
+  if (filter >= 0) {
+    const HWND patterns = GetDlgItem(dialog, kRequesterPatterns);
+    if (!patterns) Fail(L"the requester has no pattern list%ls");
+    SendMessageW(patterns, CB_SETCURSEL, static_cast<WPARAM>(filter), 0);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kRequesterPatterns, CBN_SELENDOK),
+                 reinterpret_cast<LPARAM>(patterns));
+  }
+  if (HasFlag(args, L"cancel")) {
+    PostMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+    return 0;
+  }
+  const std::wstring name = Option(args, L"name");
+  const HWND nameBox = GetDlgItem(dialog, kRequesterName);
+  if (!nameBox) Fail(L"the requester has no name box%ls");
+  SendMessageW(nameBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+  // Posted: a message box that the save opens must not block the driver.
+  PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+  return 0;
+}
+
+int SaveDialogState(const Args& args) {
+  // What a save requester shows: the selected pattern entry, the folder and the name box.
+  const HWND dialog = WaitRequester(args);
+  const HWND patterns = GetDlgItem(dialog, kRequesterPatterns);
+  Print(L"hwnd=" + Hex(reinterpret_cast<UINT_PTR>(dialog)));
+  Print(L"owner=" + Hex(reinterpret_cast<UINT_PTR>(GetWindow(dialog, GW_OWNER))));
+  Print(L"filter=" + std::to_wstring(SendMessageW(patterns, CB_GETCURSEL, 0, 0)));
+  Print(L"filter_text=" + WindowText(patterns));
+  Print(L"filter_count=" + std::to_wstring(SendMessageW(patterns, CB_GETCOUNT, 0, 0)));
+  Print(L"folder=" + WindowText(GetDlgItem(dialog, kRequesterFolders)));
+  Print(L"name=" + WindowText(GetDlgItem(dialog, kRequesterName)));
   return 0;
 }
 
@@ -679,6 +762,57 @@ int KeyLog(const Args& args) {
   }
 }
 
+int HoldFile(const Args& args) {
+  // Opens a file with no sharing, so that nobody else can read it, and keeps it open until the
+  // process is ended. Prints "held=1". Run it in the background.
+  const HANDLE file = CreateFileW(args.at(1).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) Fail(L"cannot open %ls", args.at(1));
+  Print(L"held=1");
+  Sleep(INFINITE);
+  return 0;
+}
+
+int RecordArgs(const Args& args) {
+  // record-args FILE ARG... : appends the arguments as one line (joined by tabs, UTF-8) to FILE.
+  // Stands in for a browser or document viewer, so that tests see what the shell was asked to
+  // open; the line is written in one piece, so a reader never sees half of it.
+  std::wstring line;
+  for (size_t i = 2; i < args.size(); ++i) line += (i > 2 ? L"\t" : L"") + args[i];
+  line += L"\n";
+  const int size = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string utf8(size > 0 ? size - 1 : 0, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, utf8.data(), size, nullptr, nullptr);
+  const HANDLE file = CreateFileW(args.at(1).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) Fail(L"cannot open %ls", args.at(1));
+  DWORD written = 0;
+  WriteFile(file, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+  CloseHandle(file);
+  return written == utf8.size() ? 0 : 1;
+}
+
+int FaultThread(const Args& args) {
+  // fault-thread --pid PID [--address A]: starts a thread in that process at address A (default
+  // 0), which faults at once: an unhandled access violation inside the program.
+  const auto pid = static_cast<DWORD>(NumberOption(args, L"pid", 0));
+  const HANDLE process = OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION |
+                                         PROCESS_VM_OPERATION | PROCESS_VM_WRITE | PROCESS_VM_READ,
+                                     FALSE, pid);
+  if (!process) Fail(L"cannot open process %ls", std::to_wstring(pid));
+  const auto address =
+      static_cast<UINT_PTR>(std::wcstoull(Option(args, L"address", L"0").c_str(), nullptr, 0));
+  DWORD threadId = 0;
+  const HANDLE thread =
+      CreateRemoteThread(process, nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(address),
+                         nullptr, 0, &threadId);
+  CloseHandle(process);
+  if (!thread) Fail(L"cannot start a thread in process %ls", std::to_wstring(pid));
+  CloseHandle(thread);
+  Print(L"thread=" + std::to_wstring(threadId));
+  return 0;
+}
+
 struct Command {
   const wchar_t* name;
   int (*run)(const Args&);
@@ -709,6 +843,11 @@ const Command kCommands[] = {
     {L"time-move", TimeMove},
     {L"pixel", Pixel},
     {L"key-log", KeyLog},
+    {L"save-dialog", SaveDialog},
+    {L"save-dialog-state", SaveDialogState},
+    {L"hold-file", HoldFile},
+    {L"record-args", RecordArgs},
+    {L"fault-thread", FaultThread},
 };
 
 }  // namespace

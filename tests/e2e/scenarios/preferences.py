@@ -114,7 +114,8 @@ def test_a_full_disk_keeps_the_old_file_and_saves_to_the_user_folder(e2e):
     with e2e.desktop(width=640, height=480) as desk:
         folder = e2e.artifacts / "small-disk"
         folder.mkdir()
-        with mounted("-t", "tmpfs", "-o", "size=8m", "tmpfs", str(folder)):
+        room = e2e.config.exe.stat().st_size // 1024 + 4096  # the program and some, in KiB
+        with mounted("-t", "tmpfs", "-o", f"size={room}k", "tmpfs", str(folder)):
             desk.install("small-disk")
             prefs = folder / "Orvanta.ini"
             prefs.write_bytes(prefs_file(3))

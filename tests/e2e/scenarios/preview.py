@@ -174,13 +174,3 @@ def test_preview_scales_at_144_dots_per_inch(e2e):
         assert dict(controls(desk, e2e))[50]["rect"] == "15,45,270,270"
         desk.driver("keys", "press:escape")
         assert desk.quit(program) == 0
-
-
-def test_three_screens_are_captured_as_one_virtual_screen(e2e):
-    with e2e.desktop(width=800, height=600, screens=3) as desk:
-        program = desk.start()
-        desk.command(8)
-        wait_preview(desk, e2e)
-        assert dict(controls(desk, e2e))[48]["text"] == "2400 x 600"
-        desk.driver("keys", "press:escape")
-        assert desk.quit(program) == 0

@@ -68,7 +68,8 @@ def test_menu_rows_mark_and_keyboard_choices(e2e):
     with e2e.desktop(width=1024, height=768) as desk:
         folder = desk.install()
         prefs = folder / "Orvanta.ini"
-        prefs.write_bytes(b"\xef\xbb\xbf\r\nLoadOnWindowsStart = 1\r\n")
+        # Any value above 0 starts the program with Windows, so it shows the mark too.
+        prefs.write_bytes(b"\xef\xbb\xbf\r\nLoadOnWindowsStart = 5\r\n")
         program = desk.start(folder)
 
         menu = open_menu(desk)

@@ -52,13 +52,5 @@ TEST(Dim, EveryValueFollowsTheBlendAndPaddingIsKept) {
   }
 }
 
-TEST(Dim, RefusesViewsOfDifferentSizes) {
-  const Image src = NoiseImage(4, 3, 1);
-  Image dst = NoiseImage(3, 4, 2);
-  const std::vector<std::uint8_t> before = dst.bytes();
-  EXPECT_FALSE(DimHalfwayToGrey(src.View(), dst.View()));
-  EXPECT_EQ(dst.bytes(), before);
-}
-
 }  // namespace
 }  // namespace orv

@@ -83,12 +83,5 @@ TEST(PaletteMapping, MatchesABruteForceSearch) {
   }
 }
 
-TEST(PaletteMapping, RefusesViewsThatDoNotFit) {
-  const Image src = NoiseImage(5, 4, 1);
-  Image wrongSize(4, 5, 8), wrongDepth(5, 4, 24);
-  EXPECT_FALSE(MapToPalette(src.View(), Palette{}, wrongSize.View()));
-  EXPECT_FALSE(MapToPalette(src.View(), Palette{}, wrongDepth.View()));
-}
-
 }  // namespace
 }  // namespace orv

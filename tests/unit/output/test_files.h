@@ -103,4 +103,30 @@ class TopDownImage {
   MutableImageView view_;
 };
 
+// The colour table that applies to a GIF's first image: its local one, else the global one.
+inline std::vector<std::uint32_t> GifColorTable(const std::vector<std::uint8_t>& gif) {
+  auto table = [&](std::size_t at, std::uint8_t flags) {
+    std::vector<std::uint32_t> colors(std::size_t{2} << (flags & 7));
+    for (std::size_t i = 0; i < colors.size(); ++i) {
+      const std::size_t p = at + 3 * i;
+      colors[i] = static_cast<std::uint32_t>(gif.at(p)) << 16 | gif.at(p + 1) << 8 | gif.at(p + 2);
+    }
+    return colors;
+  };
+  std::vector<std::uint32_t> global;
+  std::size_t at = 13;
+  if (gif.at(10) & 0x80) {
+    global = table(at, gif[10]);
+    at += 3 * global.size();
+  }
+  while (gif.at(at) == 0x21) {  // extensions: introducer, label, sub-blocks up to a zero length
+    at += 2;
+    while (gif.at(at) != 0) at += gif[at] + 1;
+    ++at;
+  }
+  if (gif.at(at) != 0x2C) return {};  // no image descriptor
+  const std::uint8_t flags = gif.at(at + 9);
+  return flags & 0x80 ? table(at + 10, flags) : global;
+}
+
 }  // namespace orv::test

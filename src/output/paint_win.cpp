@@ -1,0 +1,67 @@
+#include "output/paint_win.h"
+
+#include <windows.h>
+
+#include "app/app_state_win.h"
+#include "app/images_win.h"
+#include "output/bmp_writer.h"
+#include "output/temp_image_name.h"
+#include "settings/fault_location.h"
+#include "win/system.h"
+#include "win/unique_handle.h"
+
+namespace orv {
+namespace {
+
+// How long the paint program has to open the file before it is deleted.
+constexpr DWORD kPaintReadTime = 2000;
+
+LocalDateTime LocalNow() {
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+}
+
+void StartPaintProgram(const std::wstring& bitmapPath, const std::wstring& workingFolder) {
+  // The path is quoted: a temporary folder under a user name with blanks would otherwise reach
+  // the paint program as several arguments. CreateProcessW may write into the buffer.
+  std::wstring commandLine = L"\"mspaint.exe\" \"" + bitmapPath + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  ORV_TRACE_LOCATION();
+  // No application name: the system looks for the program the usual way, starting with our
+  // own folder. A paint program that cannot be started is not reported.
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      workingFolder.c_str(), &startup, &process)) {
+    return;
+  }
+  // Nothing waits for the program; its handles are let go at once.
+  const win::UniqueKernelHandle processHandle(process.hProcess);
+  const win::UniqueKernelHandle threadHandle(process.hThread);
+}
+
+}  // namespace
+
+void OpenInPaint() {
+  const std::wstring tempDir = App().TempDir;
+  // Without a temporary folder there is no safe place for the bitmap (never the current one).
+  const std::wstring bitmapPath =
+      tempDir.empty() ? std::wstring() : TemporaryImagePath(tempDir, LocalNow());
+  const win::DibImage* capture = Images::Get(ImageId::Capture);
+  if (capture != nullptr && !bitmapPath.empty()) {
+    ORV_TRACE_LOCATION();
+    WriteBmpFile(capture->View(), bitmapPath);  // unchecked: the paint program reports a bad file
+  }
+  Images::Free(ImageId::Capture);
+  Images::Free(ImageId::BackupImage);
+  if (bitmapPath.empty()) return;
+
+  StartPaintProgram(bitmapPath, tempDir);
+  win::Pause(kPaintReadTime);
+  ORV_TRACE_LOCATION();
+  SetFileAttributesW(bitmapPath.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileW(bitmapPath.c_str());  // a file left behind is not worth a message
+}
+
+}  // namespace orv

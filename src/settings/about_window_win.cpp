@@ -1,0 +1,190 @@
+#include "settings/about_window_win.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <string>
+
+#include "app/app_state_win.h"
+#include "app/event_loop_win.h"
+#include "app/text_table.h"
+#include "settings/about_layout.h"
+#include "settings/fault_location.h"
+#include "win/shell.h"
+#include "win/system.h"
+#include "win/unique_handle.h"
+
+namespace orv {
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"OrvantaAbout";
+// Title bar only: no system menu (so no close box), not resizable, no minimise or maximise.
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION;
+constexpr COLORREF kLinkHotColour = RGB(0, 0, 255);
+constexpr COLORREF kLinkColour = RGB(0, 0, 0);
+constexpr UINT_PTR kLinkSubclassId = 1;
+
+struct AboutState {
+  win::UniqueWindow window;
+  win::UniqueFont linkFont;  // the control font, underlined
+  bool linkHot = false;      // the pointer is over the link
+};
+AboutState about;
+
+void SetLinkHot(HWND link, bool hot) {
+  if (about.linkHot == hot) return;
+  about.linkHot = hot;
+  InvalidateRect(link, nullptr, TRUE);
+}
+
+// Blue exactly while the pointer is over the link, judged by where the pointer is now rather
+// than by the message at hand: a mouse message that arrives late must not leave the link blue
+// once the pointer has gone. rearm: the leave notice was used up and is asked for again.
+void FollowPointer(HWND link, bool rearm) {
+  POINT pointer{};
+  const bool over = GetCursorPos(&pointer) && WindowFromPoint(pointer) == link;
+  if (over && (rearm || !about.linkHot)) {
+    TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, link, 0};
+    TrackMouseEvent(&track);  // WM_MOUSELEAVE when the pointer leaves the link
+  }
+  SetLinkHot(link, over);
+}
+
+// The link's own messages: the hand pointer, and the colour that follows the pointer.
+LRESULT CALLBACK LinkProc(HWND link, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                          DWORD_PTR) {
+  switch (message) {
+    case WM_SETCURSOR:
+      SetCursor(App().handCursor);
+      return TRUE;
+    case WM_MOUSEMOVE:
+      FollowPointer(link, false);
+      break;
+    case WM_MOUSELEAVE:
+      FollowPointer(link, true);
+      break;
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(link, LinkProc, kLinkSubclassId);
+      break;
+  }
+  return DefSubclassProc(link, message, wParam, lParam);
+}
+
+LRESULT CALLBACK AboutWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      // The button's BN_CLICKED and the link's STN_CLICKED share the code 0.
+      if (lParam != 0 && HIWORD(wParam) == BN_CLICKED) {
+        QueueEvent({EventKind::Control, static_cast<int>(WindowId::About), LOWORD(wParam)});
+        return 0;
+      }
+      break;
+    case WM_CTLCOLORSTATIC:
+      if (reinterpret_cast<HWND>(lParam) ==
+          GetDlgItem(window, static_cast<int>(ControlId::AboutLink))) {
+        const HDC dc = reinterpret_cast<HDC>(wParam);
+        SetTextColor(dc, about.linkHot ? kLinkHotColour : kLinkColour);
+        SetBkMode(dc, TRANSPARENT);
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+      }
+      break;
+    case WM_CLOSE:
+      return 0;  // the about window closes only through its button or its link
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void RegisterWindowClass() {
+  static bool registered = false;
+  if (registered) return;
+  registered = true;
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.lpfnWndProc = AboutWindowProc;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.hIcon = Icon(ImageId::AppIcon);
+  windowClass.hCursor = App().arrowCursor;
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = kWindowClass;
+  RegisterClassExW(&windowClass);
+}
+
+win::UniqueFont CreateUnderlinedFont(HFONT base) {
+  LOGFONTW font{};
+  if (!base || !GetObjectW(base, sizeof(font), &font)) {
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
+  }
+  font.lfUnderline = TRUE;
+  return win::UniqueFont(CreateFontIndirectW(&font));
+}
+
+HFONT FontFor(const AboutControl& control) {
+  if (control.titleFont) return App().TitleFont.get();
+  if (control.kind == AboutControlKind::Link && about.linkFont) return about.linkFont.get();
+  return App().ControlFont.get();
+}
+
+void CreateControl(const AboutControl& control) {
+  const wchar_t* className = L"Static";
+  DWORD style = WS_CHILD | WS_VISIBLE;
+  switch (control.kind) {
+    case AboutControlKind::CentredLabel:
+      // The text as it stands: an "&" in a name or notice is not a mnemonic.
+      style |= SS_CENTER | SS_NOPREFIX;
+      break;
+    case AboutControlKind::Link:
+      style |= SS_CENTER | SS_NOPREFIX | SS_NOTIFY;  // SS_NOTIFY: it gets the pointer and clicks
+      break;
+    case AboutControlKind::Button:
+      className = L"Button";
+      style |= WS_TABSTOP | BS_PUSHBUTTON;
+      break;
+  }
+  const Rect& r = control.bounds;
+  ORV_TRACE_LOCATION();
+  const HWND handle = CreateWindowExW(0, className, Text(control.textKey).c_str(), style, r.x, r.y,
+                                      r.width, r.height, about.window.get(),
+                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
+                                      GetModuleHandleW(nullptr), nullptr);
+  if (!handle) return;
+  SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(control)), FALSE);
+  if (control.kind == AboutControlKind::Link) {
+    SetWindowSubclass(handle, LinkProc, kLinkSubclassId, 0);
+  }
+}
+
+}  // namespace
+
+void OpenAboutWindow() {
+  CloseAboutWindow();
+  RegisterWindowClass();
+  const AppState& app = App();
+  const Size client = AboutClientSize(app.DpiScale);
+  const RECT frame = win::CentredFrame(client.width, client.height, kWindowStyle, 0);
+  const std::wstring title = Text(L"#GAD00032") + L" " + Text(L"#Program_Name");
+  ORV_TRACE_LOCATION();
+  about.window.reset(CreateWindowExW(0, kWindowClass, title.c_str(), kWindowStyle, frame.left,
+                                     frame.top, frame.right - frame.left, frame.bottom - frame.top,
+                                     nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+  if (!about.window) return;  // nothing is shown
+  RegisterWindow(WindowId::About, about.window.get());
+  about.linkFont = CreateUnderlinedFont(app.ControlFont.get());
+  for (const AboutControl& control : AboutControlsAt(app.DpiScale)) CreateControl(control);
+  ShowWindow(about.window.get(), SW_SHOW);
+  SetForegroundWindow(about.window.get());
+}
+
+void CloseAboutWindow() {
+  if (!about.window) return;
+  UnregisterWindow(WindowId::About);
+  about.window.reset();  // destroys its controls, which no longer need the link font
+  about.linkFont.reset();
+  about.linkHot = false;
+}
+
+void OpenAboutLink() {
+  win::OpenWithShell(Text(L"#Online_Adresse"));
+}
+
+}  // namespace orv

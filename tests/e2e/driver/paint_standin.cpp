@@ -1,0 +1,55 @@
+// A stand-in for the system's paint program, for the end-to-end tests: copied into the program
+// folder as mspaint.exe (the folder the system searches first), it records how it was started
+// and copies the file it was given (its one argument), then ends. The record, paint-standin.txt
+// beside it, is written last and in one step, so a test that sees it sees the copy too.
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <string>
+
+namespace {
+
+std::wstring OwnFolder() {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder(path);
+  return folder.substr(0, folder.find_last_of(L'\\') + 1);
+}
+
+std::string Utf8(const std::wstring& text) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string utf8(size > 0 ? size - 1 : 0, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, utf8.data(), size, nullptr, nullptr);
+  return utf8;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  const std::wstring folder = OwnFolder();
+  const std::wstring commandLine = GetCommandLineW();
+  wchar_t workingFolder[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, workingFolder);
+  // Splits its arguments the way most programs do, so a path with blanks arrives whole only
+  // when it is quoted.
+  int count = 0;
+  wchar_t** arguments = CommandLineToArgvW(commandLine.c_str(), &count);
+  const std::wstring file = arguments && count == 2 ? arguments[1] : L"";
+  LocalFree(arguments);
+  const bool copied = CopyFileW(file.c_str(), (folder + L"paint-copy.bmp").c_str(), FALSE) != 0;
+
+  const std::string record =
+      "command_line=" + Utf8(commandLine) + "\narguments=" + std::to_string(count) +
+      "\ncwd=" + Utf8(workingFolder) + "\ncopied=" + (copied ? "1" : "0") + "\n";
+  const std::wstring temporary = folder + L"paint-standin.tmp";
+  const HANDLE out = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (out == INVALID_HANDLE_VALUE) return 1;
+  DWORD written = 0;
+  WriteFile(out, record.data(), static_cast<DWORD>(record.size()), &written, nullptr);
+  CloseHandle(out);
+  MoveFileExW(temporary.c_str(), (folder + L"paint-standin.txt").c_str(),
+              MOVEFILE_REPLACE_EXISTING);
+  return copied ? 0 : 1;
+}

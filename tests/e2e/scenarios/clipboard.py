@@ -1,0 +1,67 @@
+"""The capture on the clipboard, as a device-independent bitmap."""
+import pictures
+from harness import poll
+from scenarios.preview import preview_title, wait_preview
+
+CLIPBOARD_BUTTON = 39
+ROTATE_BUTTON = 34
+GREY_BUTTON = 36
+
+
+def copy_from_clipboard(desk, path):
+    """The clipboard's CF_DIB as a BMP file, once there is one, and its header fields."""
+    poll(lambda: desk.driver_raw("clipboard-dib", path).returncode == 0, timeout=10,
+         what="a bitmap on the clipboard")
+    return desk.driver("clipboard-dib", path)
+
+
+def dib_header(width, height):
+    row = (width * 3 + 3) // 4 * 4
+    return {"size": str(40 + row * height), "header_size": "40", "width": str(width),
+            "height": str(height), "planes": "1", "bits": "24", "compression": "0",
+            "image_size": str(row * height)}
+
+
+def turned_and_grey(pixels, width, height):
+    """A quarter turn to the left (the new top row is the old right column, read downwards),
+    then every pixel grey at (R + G + B) div 3."""
+    out = []
+    for y in range(width):
+        for x in range(height):
+            p = pixels[x * width + (width - 1 - y)]
+            g = ((p >> 16) + (p >> 8 & 255) + (p & 255)) // 3
+            out.append(g << 16 | g << 8 | g)
+    return out
+
+
+def test_clipboard_holds_the_capture_as_a_24_bit_bottom_up_bitmap(e2e):
+    with e2e.desktop(width=640, height=480) as desk:
+        picture = pictures.make_test_picture(e2e.artifacts / "screen.bmp", 640, 480)
+        desk.show_image(picture)
+        program = desk.start()
+        desk.driver("set-clipboard-text", "not a picture")
+        before = desk.steady_screenshot(e2e.artifacts / "before.png")
+        desk.command(8)
+        wait_preview(desk, e2e)
+        desk.driver("click", "--title", preview_title(e2e), "--id", CLIPBOARD_BUTTON)
+        desk.driver("wait-gone", "--title", preview_title(e2e), "--timeout", 5000)
+
+        copied = e2e.artifacts / "clipboard.bmp"
+        assert copy_from_clipboard(desk, copied) == dib_header(640, 480)
+        assert pictures.identical(copied, before)
+        # The text that was there before is gone: the clipboard was emptied, not added to.
+        assert desk.driver("clipboard-text") == {"none": "1"}
+
+        # What the preview's buttons did to the capture is what goes on the clipboard.
+        desk.driver("set-clipboard-text", "not a picture")
+        before = desk.steady_screenshot(e2e.artifacts / "before-turned.png")
+        desk.command(8)
+        wait_preview(desk, e2e)
+        for button in (ROTATE_BUTTON, GREY_BUTTON, CLIPBOARD_BUTTON):
+            desk.driver("click", "--title", preview_title(e2e), "--id", button)
+        desk.driver("wait-gone", "--title", preview_title(e2e), "--timeout", 5000)
+        turned = e2e.artifacts / "clipboard-turned.bmp"
+        assert copy_from_clipboard(desk, turned) == dib_header(480, 640)
+        screen, _ = pictures.rgb_pixels(before)
+        assert pictures.rgb_pixels(turned) == (turned_and_grey(screen, 640, 480), (480, 640))
+        assert desk.quit(program) == 0
