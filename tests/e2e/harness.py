@@ -241,7 +241,7 @@ class Desktop:
         out = result.stdout.decode("utf-8", errors="replace")
         if result.returncode != 0:
             err = result.stderr.decode("utf-8", errors="replace").strip()
-            raise AssertionError(f"driver {' '.join(map(str, args))}: {err}")
+            raise AssertionError(f"driver {' '.join(map(str, args))} (exit {result.returncode}): {err}")
         return parse_pairs(out) if "=" in out else out
 
     def driver_lines(self, *args, timeout=60):

@@ -357,7 +357,7 @@ int Keys(const Args& args) {
   return 0;
 }
 
-void MovePointer(long x, long y) {
+void SendPointerMove(long x, long y) {
   const int screenW = GetSystemMetrics(SM_CXVIRTUALSCREEN),
             screenH = GetSystemMetrics(SM_CYVIRTUALSCREEN);
   const int originX = GetSystemMetrics(SM_XVIRTUALSCREEN),
@@ -368,6 +368,19 @@ void MovePointer(long x, long y) {
   input.mi.dy = ((y - originY) * 65536 + screenH - 1) / screenH;
   input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
   SendInput(1, &input, sizeof(INPUT));
+}
+
+// Moves the pointer as the mouse would. Under Wine an injected move can be undone by a motion
+// event of the X pointer, which stays where it was (for example when a window appears under
+// it): then the X pointer is warped there too and the move is sent again.
+void MovePointer(long x, long y) {
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    SendPointerMove(x, y);
+    POINT at{};
+    if (WaitFor(50, [&] { return GetCursorPos(&at) && at.x == x && at.y == y; })) return;
+    SetCursorPos(x, y);
+  }
+  Fail(L"the pointer did not move%ls");
 }
 
 int Mouse(const Args& args) {
