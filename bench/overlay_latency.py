@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """The selection overlay under Wine: the time from the region command to the dimmed overlay on
-screen, less the program's fixed 300 ms pause, at full HD and 4K; and at 4K the time from a
-pointer move to the redrawn rubber band on screen, for a band that grows (about 1000 x 600
-pixels) and one that shrinks (the whole dimmed screen is drawn again). Run after the Windows
-build:
+screen, less the program's fixed 300 ms pause, at full HD and 4K, next to the whole-screen
+command's time to its preview (the same grab, without the overlay), measured in turns; and at
+4K the time from a pointer move to the redrawn rubber band on screen, for a band that grows
+(about 1000 x 600 pixels) and one that shrinks (the whole dimmed screen is drawn again). Run
+after the Windows build:
 
     python3 bench/overlay_latency.py [--runs N]
 """
@@ -34,6 +35,16 @@ def open_overlay(desk, config, width, height):
                          "--class", "OrvantaMain", "--id", 7, "--until", OVERLAY,
                          "--expect", f"10,{height - 10},=0xbfbfbf",
                          "--expect", f"{width // 2 + 10},{height - 10},=0x727272")
+    return elapsed(result) - PAUSE_MS
+
+
+def whole_screen(desk, config):
+    """Milliseconds from the whole-screen command to its preview window, for comparison."""
+    title = config.texts["#TXT00046"]
+    result = desk.driver("time-command", "--title", config.texts["#Program_Name"],
+                         "--class", "OrvantaMain", "--id", 8, "--until", title)
+    desk.driver("keys", "press:escape")
+    desk.driver("wait-gone", "--title", title, "--timeout", 5000)
     return elapsed(result) - PAUSE_MS
 
 
@@ -84,12 +95,15 @@ def main():
             desk.show_image(pictures.make_tone_picture(session.artifacts / "screen.bmp",
                                                        width, height))
             program = desk.start()
-            opening = []
+            opening, screen = [], []
             for _ in range(args.runs):
                 opening.append(open_overlay(desk, config, width, height))
                 close_overlay(desk, config)
+                screen.append(whole_screen(desk, config))
             print(f"{width}x{height} open: median {statistics.median(opening):.1f} ms  runs:",
                   " ".join(f"{v:.0f}" for v in opening))
+            print(f"{width}x{height} whole-screen preview: median "
+                  f"{statistics.median(screen):.1f} ms  runs:", " ".join(f"{v:.0f}" for v in screen))
             if width == 3840:
                 open_overlay(desk, config, width, height)
                 grow, shrink = band_moves(desk, args.runs)
