@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <utility>
+
 #include "app/app_state_win.h"
 #include "app/images_win.h"
 #include "capture/overlay_drawing.h"
