@@ -80,12 +80,14 @@ def parse_pairs(output):
 
 
 class Config:
-    def __init__(self, exe, driver, texts, work, docs, version=""):
+    def __init__(self, exe, driver, texts, work, docs, version="", packages=None):
         self.exe = Path(exe)
         self.driver = Path(driver)
+        self.version = version
         self.texts = read_texts(texts, version)
         self.work = Path(work)
         self.docs = Path(docs)
+        self.packages = Path(packages) if packages else None
         self.template = self.work / "prefix-template"
 
 
@@ -215,6 +217,14 @@ class Desktop:
                                  f"{result.stderr.decode(errors='replace')}")
         return result
 
+    def wine_background(self, *args):
+        """Starts a Windows program without waiting for it; it ends with the desktop at the
+        latest."""
+        process = subprocess.Popen(["wine", *map(str, args)], env=self.env, stdout=self.log,
+                                   stderr=self.log)
+        self.helpers.append(process)
+        return process
+
     def driver_raw(self, *args, timeout=60):
         """Runs the driver and waits for the process itself, not for the end of its output:
         a Wine process it happens to start (a service, the desktop) may keep inherited output
@@ -309,12 +319,13 @@ class Desktop:
         shutil.copy2(self.config.exe.parent / help_name, target / help_name)
         return target
 
-    def start(self, folder=None, wait_main_window=True, cwd=None, wine_debug=None):
-        """Starts orvanta.exe from folder (a fresh install when none), in the working folder cwd
-        (a Linux path; the driver's own by default), optionally with a Wine trace (Program)."""
-        folder = folder or self.install()
-        program = Program(self, windows_path(Path(folder) / "orvanta.exe"),
-                          windows_path(cwd) if cwd else None, wine_debug)
+    def start(self, folder=None, wait_main_window=True, cwd=None, wine_debug=None, exe=None):
+        """Starts orvanta.exe from folder (a fresh install when none), or the program file exe
+        given as a Windows path, in the working folder cwd (a Linux path; the driver's own by
+        default), optionally with a Wine trace (Program)."""
+        if exe is None:
+            exe = windows_path(Path(folder or self.install()) / "orvanta.exe")
+        program = Program(self, exe, windows_path(cwd) if cwd else None, wine_debug)
         self.programs.append(program)
         if wait_main_window:
             self.main_window(program)

@@ -15,10 +15,12 @@ def main():
     for option in ("exe", "driver", "texts", "work", "docs"):
         parser.add_argument(f"--{option}", required=True)
     parser.add_argument("--version", default="", help="the project version the texts name")
+    parser.add_argument("--packages", help="folder of the release packages (scripts/package)")
     parser.add_argument("--prepare", action="store_true")
     parser.add_argument("--scenario")
     args = parser.parse_args()
-    config = harness.Config(args.exe, args.driver, args.texts, args.work, args.docs, args.version)
+    config = harness.Config(args.exe, args.driver, args.texts, args.work, args.docs, args.version,
+                            args.packages)
     if args.prepare:
         harness.prepare_template(config)
         print("Wine prefix ready:", config.template)

@@ -1,11 +1,13 @@
 // orvanta-driver: a small Windows console program that the end-to-end tests run under Wine to
 // act on orvanta.exe the way a user or the system would: find windows, read texts, click
-// controls, post commands, inject keys and mouse input, read the clipboard and the registry.
+// controls, post commands, inject keys and mouse input, read the clipboard, the registry and
+// shortcut files.
 // Every command prints "key=value" lines on success and exits 0; failures print a reason on
 // stderr and exit 1 (2 for a time-out). Waiting commands poll with a time limit.
 #include <windows.h>
 
 #include <mmsystem.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -826,6 +828,41 @@ int FaultThread(const Args& args) {
   return 0;
 }
 
+int Shortcut(const Args& args) {
+  // Reads the shortcut file --file the way the shell does (IShellLinkW) and prints what it
+  // starts: target, arguments, working folder, icon and description.
+  const std::wstring file = Option(args, L"file");
+  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) Fail(L"no COM%ls");
+  IShellLinkW* link = nullptr;
+  IPersistFile* persist = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                              reinterpret_cast<void**>(&link))) ||
+      FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist))) ||
+      FAILED(persist->Load(file.c_str(), STGM_READ))) {
+    Fail(L"cannot read the shortcut %ls", file);
+  }
+  wchar_t text[MAX_PATH] = {};
+  int icon = 0;
+  link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH);
+  Print(L"target=" + std::wstring(text));
+  text[0] = 0;
+  link->GetArguments(text, MAX_PATH);
+  Print(L"arguments=" + std::wstring(text));
+  text[0] = 0;
+  link->GetWorkingDirectory(text, MAX_PATH);
+  Print(L"workdir=" + std::wstring(text));
+  text[0] = 0;
+  link->GetIconLocation(text, MAX_PATH, &icon);
+  Print(L"icon=" + std::wstring(text) + L"," + std::to_wstring(icon));
+  text[0] = 0;
+  link->GetDescription(text, MAX_PATH);
+  Print(L"description=" + std::wstring(text));
+  persist->Release();
+  link->Release();
+  CoUninitialize();
+  return 0;
+}
+
 struct Command {
   const wchar_t* name;
   int (*run)(const Args&);
@@ -861,6 +898,7 @@ const Command kCommands[] = {
     {L"hold-file", HoldFile},
     {L"record-args", RecordArgs},
     {L"fault-thread", FaultThread},
+    {L"shortcut", Shortcut},
 };
 
 }  // namespace

@@ -67,7 +67,7 @@ def test_whole_screen_capture_shows_the_screen_scaled_with_its_size(e2e):
         expected = e2e.artifacts / "expected.png"
         subprocess.run(["convert", str(before), "-filter", "box", "-resize", f"{w}x{h}!",
                         "-crop", f"{w - 2}x{h - 2}+1+1", "+repage", str(expected)], check=True)
-        assert pictures.mean_error(drawn, expected) < 0.03
+        assert pictures.mean_error(drawn, expected) < 0.01
         # The outline and the background around the picture.
         assert pictures.pixel(shot, ox + CANVAS[0], oy + CANVAS[1]) == (196, 196, 196)
         assert pictures.pixel(shot, ox + CANVAS[0] + 179, oy + CANVAS[1] + 179) == (196, 196, 196)
