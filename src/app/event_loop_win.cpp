@@ -24,6 +24,7 @@
 #include "settings/fault_location.h"
 #include "settings/preferences_win.h"
 #include "win/system.h"
+#include "win/window_class.h"
 
 namespace orv {
 namespace {
@@ -335,14 +336,8 @@ HWND WindowHandle(WindowId id) {
 bool CreateMainWindow() {
   AppState& app = App();
   const HINSTANCE instance = GetModuleHandleW(nullptr);
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.lpfnWndProc = MainWindowProc;
-  windowClass.hInstance = instance;
-  windowClass.hIcon = Icon(ImageId::AppIcon);
-  windowClass.hCursor = app.arrowCursor;
-  windowClass.lpszClassName = kMainWindowClass;
-  RegisterClassExW(&windowClass);
+  win::RegisterWindowClass(
+      {kMainWindowClass, MainWindowProc, Icon(ImageId::AppIcon), app.arrowCursor});
 
   RECT frame{0, 0, Scaled(300, app.DpiScale), Scaled(200, app.DpiScale)};
   AdjustWindowRectEx(&frame, kMainWindowStyle, FALSE, 0);

@@ -10,6 +10,7 @@
 #include "capture/selection_win.h"
 #include "settings/fault_location.h"
 #include "win/unique_handle.h"
+#include "win/window_class.h"
 
 namespace orv {
 namespace {
@@ -57,41 +58,19 @@ LRESULT CALLBACK CanvasProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   switch (message) {
     case WM_ERASEBKGND:
       return 1;  // the picture covers the whole canvas
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      const HDC dc = BeginPaint(window, &paint);
-      const win::UniqueCreatedDc source(CreateCompatibleDC(dc));
-      if (source && overlay.picture) {
-        const win::SelectObjectGuard select(source.get(), overlay.picture.bitmap());
-        const RECT& r = paint.rcPaint;
-        BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, source.get(), r.left, r.top,
-               SRCCOPY);
-      }
-      EndPaint(window, &paint);
+    case WM_PAINT:
+      win::PaintFromBitmap(window, overlay.picture.bitmap());
       return 0;
-    }
   }
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
 void RegisterClasses() {
-  static bool registered = false;
-  if (registered) return;
-  registered = true;
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.lpfnWndProc = OverlayProc;
-  windowClass.hInstance = GetModuleHandleW(nullptr);
   // No class cursors: the pointer shape the event loop sets stays in force over the overlay.
-  windowClass.hCursor = nullptr;
   // The stock grey brush is RGB(128, 128, 128) and is never deleted.
-  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
-  windowClass.lpszClassName = kOverlayClass;
-  RegisterClassExW(&windowClass);
-  windowClass.lpfnWndProc = CanvasProc;
-  windowClass.hbrBackground = nullptr;
-  windowClass.lpszClassName = kCanvasClass;
-  RegisterClassExW(&windowClass);
+  win::RegisterWindowClass({kOverlayClass, OverlayProc, nullptr, nullptr,
+                            static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH))});
+  win::RegisterWindowClass({kCanvasClass, CanvasProc});
 }
 
 // Runs f with a memory device context that draws into the overlay's picture in the system font.
