@@ -85,6 +85,7 @@ constexpr Row kRows[] = {
 
     R(EventKind::MouseMove, kOverlay, {OverlayPointerMove}),
     R(EventKind::LeftButtonDown, kOverlay, {OverlayLeftPress}),
+    // The preview opens on what the release captured; a release that captured nothing ends here.
     R(EventKind::LeftButtonUp, kOverlay, {OverlayLeftRelease, OpenPreviewWindow}),
 };
 

@@ -70,6 +70,9 @@ enum class Step {
 };
 
 // The steps for an event, in order; empty for an event that matches no row (it is ignored).
+// Two kinds of step can end their row early: setting a capture mode, while a selection is on
+// screen (the request is ignored), and the overlay's left release, when it captured nothing
+// (no preview opens).
 std::span<const Step> Route(const Event& event);
 
 enum class PointerShape { Unchanged, Cross, Hand };

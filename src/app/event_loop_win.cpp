@@ -10,6 +10,8 @@
 #include "app/text_table.h"
 #include "app/tray_win.h"
 #include "capture/screen_grab_win.h"
+#include "capture/selection_overlay_win.h"
+#include "capture/selection_win.h"
 #include "imaging/transforms_win.h"
 #include "output/clipboard_win.h"
 #include "output/export_win.h"
@@ -22,6 +24,7 @@
 #include "settings/fault_location.h"
 #include "settings/preferences_win.h"
 #include "win/system.h"
+#include "win/window_class.h"
 
 namespace orv {
 namespace {
@@ -111,9 +114,23 @@ bool WaitForEvent(Event& event) {
   return true;
 }
 
-// Runs one step; returns false for the step that ends the loop. Each step marks its own line
-// as the current location, so a fatal-error report names the action that was running.
-bool RunStep(Step step) {
+enum class StepOutcome {
+  Next,     // go on with the row's next step
+  EndRow,   // the rest of the row does not apply
+  EndLoop,  // the quit command
+};
+
+// A capture starts by setting the mode. While a selection is on screen a new request is
+// ignored: it would grab our own overlay and change the mode under the selection in progress.
+StepOutcome StartCapture(CaptureMode mode) {
+  if (IsSelectionOverlayOpen()) return StepOutcome::EndRow;
+  App().captureMode = mode;
+  return StepOutcome::Next;
+}
+
+// Runs one step. Each step marks its own line as the current location, so a fatal-error report
+// names the action that was running.
+StepOutcome RunStep(Step step) {
   AppState& app = App();
   switch (step) {
     case Step::SetAutostartCheckFromSetting:
@@ -128,16 +145,13 @@ bool RunStep(Step step) {
       break;
     case Step::SetModeRegion:
       ORV_TRACE_LOCATION();
-      app.captureMode = CaptureMode::ModeRegion;
-      break;
+      return StartCapture(CaptureMode::ModeRegion);
     case Step::SetModeScreen:
       ORV_TRACE_LOCATION();
-      app.captureMode = CaptureMode::ModeScreen;
-      break;
+      return StartCapture(CaptureMode::ModeScreen);
     case Step::SetModeWindow:
       ORV_TRACE_LOCATION();
-      app.captureMode = CaptureMode::ModeWindow;
-      break;
+      return StartCapture(CaptureMode::ModeWindow);
     case Step::PauseBeforeCapture:
       ORV_TRACE_LOCATION();
       win::Pause(300);
@@ -159,7 +173,7 @@ bool RunStep(Step step) {
       break;
     case Step::Quit:
       ORV_TRACE_LOCATION();
-      return false;
+      return StepOutcome::EndLoop;
     case Step::CaptureFullScreen:
       ORV_TRACE_LOCATION();
       CaptureFullScreen();
@@ -260,16 +274,28 @@ bool RunStep(Step step) {
       ORV_TRACE_LOCATION();
       OpenAboutLink();
       break;
-    // Steps whose modules arrive later; each line names what the step will do.
-    case Step::ResetWindowPick:       // window picking forgets its last window and rectangles
-    case Step::OpenSelectionOverlay:  // freeze the screen, show it dimmed for selecting
-    case Step::OverlayPointerMove:    // rubber band or window highlight
-    case Step::OverlayLeftPress:      // start a region drag
-    case Step::OverlayLeftRelease:    // cut the selection out of the frozen screen
+    case Step::ResetWindowPick:
       ORV_TRACE_LOCATION();
+      ResetWindowPick();
       break;
+    case Step::OpenSelectionOverlay:
+      ORV_TRACE_LOCATION();
+      OpenSelectionOverlay();
+      break;
+    case Step::OverlayPointerMove:
+      ORV_TRACE_LOCATION();
+      OnOverlayPointerMove();
+      break;
+    case Step::OverlayLeftPress:
+      ORV_TRACE_LOCATION();
+      OnOverlayLeftPress();
+      break;
+    case Step::OverlayLeftRelease:
+      ORV_TRACE_LOCATION();
+      // Only a release that made a capture goes on to the preview.
+      return OnOverlayLeftRelease() ? StepOutcome::Next : StepOutcome::EndRow;
   }
-  return true;
+  return StepOutcome::Next;
 }
 
 void ApplyPointerShape(const Event& event) {
@@ -310,14 +336,8 @@ HWND WindowHandle(WindowId id) {
 bool CreateMainWindow() {
   AppState& app = App();
   const HINSTANCE instance = GetModuleHandleW(nullptr);
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.lpfnWndProc = MainWindowProc;
-  windowClass.hInstance = instance;
-  windowClass.hIcon = Icon(ImageId::AppIcon);
-  windowClass.hCursor = app.arrowCursor;
-  windowClass.lpszClassName = kMainWindowClass;
-  RegisterClassExW(&windowClass);
+  win::RegisterWindowClass(
+      {kMainWindowClass, MainWindowProc, Icon(ImageId::AppIcon), app.arrowCursor});
 
   RECT frame{0, 0, Scaled(300, app.DpiScale), Scaled(200, app.DpiScale)};
   AdjustWindowRectEx(&frame, kMainWindowStyle, FALSE, 0);
@@ -335,12 +355,15 @@ void RunEventLoop() {
   while (WaitForEvent(event)) {
     ApplyPointerShape(event);
     for (const Step step : Route(event)) {
-      if (!RunStep(step)) return;
+      const StepOutcome outcome = RunStep(step);
+      if (outcome == StepOutcome::EndLoop) return;
+      if (outcome == StepOutcome::EndRow) break;
     }
   }
 }
 
 void DestroyProgramWindows() {
+  CloseSelectionOverlay();
   ClosePreviewWindow();
   CloseAboutWindow();
   Images::FreeAll();

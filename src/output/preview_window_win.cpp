@@ -16,6 +16,7 @@
 #include "settings/preferences_win.h"
 #include "win/system.h"
 #include "win/unique_handle.h"
+#include "win/window_class.h"
 
 namespace orv {
 namespace {
@@ -56,43 +57,19 @@ LRESULT CALLBACK CanvasProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   switch (message) {
     case WM_ERASEBKGND:
       return 1;  // the picture covers the whole canvas
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      const HDC dc = BeginPaint(window, &paint);
-      const win::UniqueCreatedDc source(CreateCompatibleDC(dc));
-      if (source && preview.canvasPicture) {
-        const win::SelectObjectGuard select(source.get(), preview.canvasPicture.get());
-        BitBlt(dc, 0, 0, preview.canvasSize.width, preview.canvasSize.height, source.get(), 0, 0,
-               SRCCOPY);
-      }
-      EndPaint(window, &paint);
+    case WM_PAINT:
+      win::PaintFromBitmap(window, preview.canvasPicture.get());
       return 0;
-    }
   }
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
 void RegisterClasses() {
-  static bool registered = false;
-  if (registered) return;
-  registered = true;
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
-  const HINSTANCE instance = GetModuleHandleW(nullptr);
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.lpfnWndProc = PreviewWindowProc;
-  windowClass.hInstance = instance;
-  windowClass.hIcon = Icon(ImageId::AppIcon);
-  windowClass.hCursor = App().arrowCursor;
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.lpszClassName = kWindowClass;
-  RegisterClassExW(&windowClass);
-  windowClass.lpfnWndProc = CanvasProc;
-  windowClass.hIcon = nullptr;
-  windowClass.hbrBackground = nullptr;
-  windowClass.lpszClassName = kCanvasClass;
-  RegisterClassExW(&windowClass);
+  win::RegisterWindowClass({kWindowClass, PreviewWindowProc, Icon(ImageId::AppIcon),
+                            App().arrowCursor, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)});
+  win::RegisterWindowClass({kCanvasClass, CanvasProc});
 }
 
 void SetTooltip(HWND control, std::wstring_view textKey, UINT message) {

@@ -14,6 +14,7 @@
 #include "win/shell.h"
 #include "win/system.h"
 #include "win/unique_handle.h"
+#include "win/window_class.h"
 
 namespace orv {
 namespace {
@@ -95,21 +96,6 @@ LRESULT CALLBACK AboutWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
-void RegisterWindowClass() {
-  static bool registered = false;
-  if (registered) return;
-  registered = true;
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.lpfnWndProc = AboutWindowProc;
-  windowClass.hInstance = GetModuleHandleW(nullptr);
-  windowClass.hIcon = Icon(ImageId::AppIcon);
-  windowClass.hCursor = App().arrowCursor;
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.lpszClassName = kWindowClass;
-  RegisterClassExW(&windowClass);
-}
-
 win::UniqueFont CreateUnderlinedFont(HFONT base) {
   LOGFONTW font{};
   if (!base || !GetObjectW(base, sizeof(font), &font)) {
@@ -158,7 +144,8 @@ void CreateControl(const AboutControl& control) {
 
 void OpenAboutWindow() {
   CloseAboutWindow();
-  RegisterWindowClass();
+  win::RegisterWindowClass({kWindowClass, AboutWindowProc, Icon(ImageId::AppIcon),
+                            App().arrowCursor, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)});
   const AppState& app = App();
   const Size client = AboutClientSize(app.DpiScale);
   const RECT frame = win::CentredFrame(client.width, client.height, kWindowStyle, 0);

@@ -17,7 +17,7 @@ inline constexpr std::int32_t kNoLocation = -1;
 // Source units that mark locations, by file name. Unit 0 is the main unit. A file that uses
 // ORV_TRACE_LOCATION() must be listed here, or it does not compile; new files go at the end so
 // that reports from earlier versions keep their meaning.
-inline constexpr std::array<std::string_view, 18> kSourceUnits = {
+inline constexpr std::array<std::string_view, 20> kSourceUnits = {
     "main_win.cpp",           // 0
     "startup_win.cpp",        // 1
     "event_loop_win.cpp",     // 2
@@ -36,6 +36,9 @@ inline constexpr std::array<std::string_view, 18> kSourceUnits = {
     "gdiplus_win.cpp",        // 15
     "clipboard_win.cpp",      // 16
     "paint_win.cpp",          // 17
+
+    "selection_overlay_win.cpp",  // 18
+    "selection_win.cpp",          // 19
 };
 // Units above 127 would make a location negative and could collide with kNoLocation.
 static_assert(kSourceUnits.size() <= 128);

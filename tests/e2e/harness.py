@@ -252,8 +252,7 @@ class Desktop:
         out = result.stdout.decode("utf-8", errors="replace")
         if result.returncode != 0:
             err = result.stderr.decode("utf-8", errors="replace").strip()
-            raise AssertionError(f"driver {' '.join(map(str, args))} (exit code "
-                                 f"{result.returncode:#x}): {err}")
+            raise AssertionError(f"driver {' '.join(map(str, args))} (exit {result.returncode}): {err}")
         return parse_pairs(out) if "=" in out else out
 
     def batch(self, commands, timeout=200):
@@ -359,12 +358,13 @@ class Desktop:
         self.command(14)
         return program.wait_exit(timeout)
 
-    def show_image(self, bmp_path, x=0, y=0, title="Orvanta test picture"):
+    def show_image(self, bmp_path, x=0, y=0, title="Orvanta test picture", framed=False):
         """Shows a BMP file on the display at (x, y) until the desktop closes (or the returned
-        process is killed); returns once it is on screen."""
+        process is killed); returns once it is on screen. framed: in an ordinary captioned
+        window whose client area is the picture, instead of a borderless one."""
         process = subprocess.Popen(
             ["wine", str(self.config.driver), "show-image", "--file", windows_path(bmp_path),
-             "--x", str(x), "--y", str(y), "--title", title],
+             "--x", str(x), "--y", str(y), "--title", title] + (["--framed"] if framed else []),
             env=self.env, stdout=subprocess.PIPE, stderr=self.log, text=True)
         self.helpers.append(process)
         line = process.stdout.readline()

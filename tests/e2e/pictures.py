@@ -60,6 +60,31 @@ def identical(a, b):
     return result.stderr.strip().split()[0] == "0"
 
 
+def make_tone_picture(path, width, height):
+    """A 24-bit BMP with flat white, black and mid-grey (100) panels over a colour gradient."""
+    draw = [
+        "-fill", "#ffffff", "-draw", f"rectangle 0,{height // 2} {width // 4 - 1},{height - 1}",
+        "-fill", "#000000", "-draw", f"rectangle {width // 4},{height // 2} {width // 2 - 1},{height - 1}",
+        "-fill", "#646464", "-draw", f"rectangle {width // 2},{height // 2} {width * 3 // 4 - 1},{height - 1}",
+    ]
+    subprocess.run(
+        ["convert", "-size", f"{width}x{height}", "gradient:#ff8000-#0040ff", *draw,
+         "-type", "TrueColor", f"BMP3:{path}"],
+        check=True,
+    )
+    return Path(path)
+
+
+def raw_rgb(path, crop=None):
+    """The pixels of a picture (or of a crop: x, y, w, h) as bytes r, g, b, row by row."""
+    args = ["convert", str(path)]
+    if crop:
+        x, y, w, h = crop
+        args += ["-crop", f"{w}x{h}+{x}+{y}", "+repage"]
+    return subprocess.run(args + ["-depth", "8", "rgb:-"], check=True,
+                          capture_output=True).stdout
+
+
 def rgb_pixels(path):
     """The pixels as 0xRRGGBB values, row by row from the top, and the size, decoded by
     ImageMagick."""

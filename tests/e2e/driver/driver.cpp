@@ -372,21 +372,37 @@ int Keys(const Args& args) {
   return 0;
 }
 
-int Mouse(const Args& args) {
-  // mouse move X Y | mouse down|up left|right | mouse click X Y [left|right]
-  const std::wstring action = args.at(1);
+void SendPointerMove(long x, long y) {
   const int screenW = GetSystemMetrics(SM_CXVIRTUALSCREEN),
             screenH = GetSystemMetrics(SM_CYVIRTUALSCREEN);
   const int originX = GetSystemMetrics(SM_XVIRTUALSCREEN),
             originY = GetSystemMetrics(SM_YVIRTUALSCREEN);
-  auto move = [&](long x, long y) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = ((x - originX) * 65536 + screenW - 1) / screenW;
-    input.mi.dy = ((y - originY) * 65536 + screenH - 1) / screenH;
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
-    SendInput(1, &input, sizeof(INPUT));
-  };
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = ((x - originX) * 65536 + screenW - 1) / screenW;
+  input.mi.dy = ((y - originY) * 65536 + screenH - 1) / screenH;
+  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+  SendInput(1, &input, sizeof(INPUT));
+}
+
+// Moves the pointer as the mouse would. Under Wine an injected move can be undone by a motion
+// event of the X pointer, which stays where it was (for example when a window appears under
+// it): then the X pointer is warped there too and the move is sent again.
+void MovePointer(long x, long y) {
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    SendPointerMove(x, y);
+    POINT at{};
+    if (WaitFor(50, [&] { return GetCursorPos(&at) && at.x == x && at.y == y; })) return;
+    SetCursorPos(x, y);
+  }
+  Fail(L"the pointer did not move%ls");
+}
+
+int Mouse(const Args& args) {
+  // mouse move X Y | mouse down|up left|right | mouse click X Y [left|right]
+  // | mouse drag X1 Y1 X2 Y2 [STEPS]
+  const std::wstring action = args.at(1);
+  const auto move = MovePointer;
   auto button = [&](const std::wstring& which, bool up) {
     INPUT input{};
     input.type = INPUT_MOUSE;
@@ -399,6 +415,22 @@ int Mouse(const Args& args) {
     move(Number(args.at(2)), Number(args.at(3)));
   } else if (action == L"down" || action == L"up") {
     button(args.size() > 2 ? args[2] : L"left", action == L"up");
+  } else if (action == L"drag") {
+    // drag X1 Y1 X2 Y2 [STEPS]: press at the first point, move there in steps, release. Pauses
+    // between the inputs give the receiver time to take each one at its own pointer position.
+    const long x1 = Number(args.at(2)), y1 = Number(args.at(3));
+    const long x2 = Number(args.at(4)), y2 = Number(args.at(5));
+    const long steps = args.size() > 6 ? Number(args[6]) : 8;
+    move(x1, y1);
+    Sleep(50);
+    button(L"left", false);
+    Sleep(100);
+    for (long i = 1; i <= steps; ++i) {
+      move(x1 + (x2 - x1) * i / steps, y1 + (y2 - y1) * i / steps);
+      Sleep(30);
+    }
+    Sleep(100);
+    button(L"left", true);
   } else if (action == L"click") {
     move(Number(args.at(2)), Number(args.at(3)));
     Sleep(20);
@@ -516,9 +548,10 @@ int Metrics(const Args&) {
 }
 
 int ShowImage(const Args& args) {
-  // Shows a BMP file in a borderless window at --x/--y (default 0,0) at its own size, titled
-  // --title (default "Orvanta test picture"), until the window is closed or the process ends.
-  // Prints "shown=1" once the window is on screen. Run it in the background.
+  // Shows a BMP file in a borderless window (--framed: a normal captioned window) at --x/--y
+  // (default 0,0) at its own size, titled --title (default "Orvanta test picture"), until the
+  // window is closed or the process ends. Prints "shown=1" once the window is on screen. Run it
+  // in the background.
   const std::wstring file = Option(args, L"file");
   const HBITMAP picture = static_cast<HBITMAP>(
       LoadImageW(nullptr, file.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
@@ -549,10 +582,14 @@ int ShowImage(const Args& args) {
   windowClass.lpszClassName = L"OrvantaTestPicture";
   RegisterClassW(&windowClass);
   const std::wstring title = Option(args, L"title", L"Orvanta test picture");
-  const HWND window =
-      CreateWindowExW(0, windowClass.lpszClassName, title.c_str(), WS_POPUP | WS_VISIBLE,
-                      NumberOption(args, L"x", 0), NumberOption(args, L"y", 0), info.bmWidth,
-                      info.bmHeight, nullptr, nullptr, windowClass.hInstance, nullptr);
+  // --framed: an ordinary captioned, resizable window whose client area is the picture.
+  const DWORD style = HasFlag(args, L"framed") ? WS_OVERLAPPEDWINDOW : WS_POPUP;
+  RECT frame{0, 0, info.bmWidth, info.bmHeight};
+  AdjustWindowRectEx(&frame, style, FALSE, 0);
+  const HWND window = CreateWindowExW(
+      0, windowClass.lpszClassName, title.c_str(), style | WS_VISIBLE, NumberOption(args, L"x", 0),
+      NumberOption(args, L"y", 0), frame.right - frame.left, frame.bottom - frame.top, nullptr,
+      nullptr, windowClass.hInstance, nullptr);
   if (!window) Fail(L"cannot create the picture window%ls");
   UpdateWindow(window);
   GdiFlush();
@@ -617,26 +654,140 @@ int SaveDialogState(const Args& args) {
   return 0;
 }
 
-int TimeCommand(const Args& args) {
-  // Posts WM_COMMAND --id to the window --title/--class and measures the time until a visible
-  // top-level window titled --until appears, polling every millisecond.
-  const HWND window = WaitWindow(args);
-  const WindowQuery until{Option(args, L"until"), L"", true};
+// Screen conditions for the timing commands: each "--expect X,Y,=0xRRGGBB" asks that the screen
+// show that colour at (X, Y); "X,Y,!0xRRGGBB" that it show any other.
+struct PixelExpectation {
+  POINT at;
+  COLORREF colour;
+  bool equal;
+};
+
+std::vector<PixelExpectation> Expectations(const Args& args) {
+  std::vector<PixelExpectation> expectations;
+  for (size_t i = 0; i + 1 < args.size(); ++i) {
+    if (args[i] != L"--expect") continue;
+    long x = 0, y = 0;
+    wchar_t relation = L'=';
+    unsigned long rgb = 0;
+    if (swscanf(args[i + 1].c_str(), L"%ld,%ld,%lc%lx", &x, &y, &relation, &rgb) != 4) {
+      Fail(L"bad expectation %ls", args[i + 1]);
+    }
+    expectations.push_back(
+        {{x, y}, RGB(rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF), relation == L'='});
+  }
+  return expectations;
+}
+
+bool ScreenShows(HDC screen, const std::vector<PixelExpectation>& expectations) {
+  for (const PixelExpectation& e : expectations) {
+    if ((GetPixel(screen, e.at.x, e.at.y) == e.colour) != e.equal) return false;
+  }
+  return true;
+}
+
+// Runs start() and measures the time until done() holds, polling every millisecond; prints
+// elapsed_ms, or fails with 2 after --timeout ms.
+int TimeUntil(const Args& args, const std::function<void()>& start,
+              const std::function<bool()>& done) {
   timeBeginPeriod(1);
-  LARGE_INTEGER frequency, start, now;
+  LARGE_INTEGER frequency, begin, now;
   QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&start);
-  PostMessageW(window, WM_COMMAND, static_cast<WPARAM>(NumberOption(args, L"id", 0)), 0);
-  const bool seen = WaitFor(NumberOption(args, L"timeout", 30000), [&] {
-    if (FindTopLevel(until).empty()) return false;
-    return true;
-  });
+  QueryPerformanceCounter(&begin);
+  start();
+  const bool seen = WaitFor(NumberOption(args, L"timeout", 30000), done);
   QueryPerformanceCounter(&now);
   timeEndPeriod(1);
-  if (!seen) Fail(L"'%ls' did not appear", until.title, 2);
+  if (!seen) Fail(L"the expected screen did not appear%ls", L"", 2);
   Print(L"elapsed_ms=" +
-        std::to_wstring((now.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart));
+        std::to_wstring((now.QuadPart - begin.QuadPart) * 1000.0 / frequency.QuadPart));
   return 0;
+}
+
+int TimeCommand(const Args& args) {
+  // Posts WM_COMMAND --id to the window --title/--class and measures the time until a visible
+  // top-level window titled --until appears (and the screen meets every --expect).
+  const HWND window = WaitWindow(args);
+  const WindowQuery until{Option(args, L"until"), L"", true};
+  const auto expectations = Expectations(args);
+  const HDC screen = GetDC(nullptr);
+  const int result = TimeUntil(
+      args,
+      [&] {
+        PostMessageW(window, WM_COMMAND, static_cast<WPARAM>(NumberOption(args, L"id", 0)), 0);
+      },
+      [&] { return !FindTopLevel(until).empty() && ScreenShows(screen, expectations); });
+  ReleaseDC(nullptr, screen);
+  return result;
+}
+
+int TimeMove(const Args& args) {
+  // time-move X Y --expect ...: moves the pointer to (X, Y) and measures the time until the
+  // screen meets every --expect.
+  const auto expectations = Expectations(args);
+  const HDC screen = GetDC(nullptr);
+  const int result = TimeUntil(
+      args, [&] { MovePointer(Number(args.at(1)), Number(args.at(2))); },
+      [&] { return ScreenShows(screen, expectations); });
+  ReleaseDC(nullptr, screen);
+  return result;
+}
+
+int Pixel(const Args& args) {
+  // pixel X Y: the colour the screen shows at (X, Y).
+  const HDC screen = GetDC(nullptr);
+  const COLORREF colour = GetPixel(screen, Number(args.at(1)), Number(args.at(2)));
+  ReleaseDC(nullptr, screen);
+  if (colour == CLR_INVALID) Fail(L"no pixel there%ls");
+  Print(L"rgb=" + std::to_wstring(GetRValue(colour)) + L"," + std::to_wstring(GetGValue(colour)) +
+        L"," + std::to_wstring(GetBValue(colour)));
+  return 0;
+}
+
+int KeyLog(const Args& args) {
+  // Shows a captioned window titled --title, brings it to the front and prints every key
+  // message it receives ("key=down:0x2c", "key=up:0x10", "key=sysup:..."), until the process
+  // ends. Prints "ready=1" once it has the focus. Run it in the background.
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+    const wchar_t* kind = message == WM_KEYDOWN      ? L"down"
+                          : message == WM_KEYUP      ? L"up"
+                          : message == WM_SYSKEYDOWN ? L"sysdown"
+                          : message == WM_SYSKEYUP   ? L"sysup"
+                                                     : nullptr;
+    if (kind) Print(L"key=" + std::wstring(kind) + L":" + Hex(wParam));
+    if (message == WM_DESTROY) PostQuitMessage(0);
+    return DefWindowProcW(window, message, wParam, lParam);
+  };
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  windowClass.lpszClassName = L"OrvantaKeyLog";
+  RegisterClassW(&windowClass);
+  const std::wstring title = Option(args, L"title", L"Orvanta key log");
+  const HWND window =
+      CreateWindowExW(0, windowClass.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                      NumberOption(args, L"x", 200), NumberOption(args, L"y", 200), 320, 200,
+                      nullptr, nullptr, windowClass.hInstance, nullptr);
+  if (!window) Fail(L"cannot create the key log window%ls");
+  SetForegroundWindow(window);
+  SetFocus(window);
+  MSG message;
+  bool ready = false;
+  for (;;) {
+    if (!ready && GetForegroundWindow() == window && GetFocus() == window) {
+      Print(L"ready=1");
+      ready = true;
+    }
+    if (MsgWaitForMultipleObjects(0, nullptr, FALSE, ready ? INFINITE : 10, QS_ALLINPUT) ==
+        WAIT_TIMEOUT) {
+      continue;
+    }
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) return 0;
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
 }
 
 int HoldFile(const Args& args) {
@@ -1048,6 +1199,9 @@ const Command kCommands[] = {
     {L"metrics", Metrics},
     {L"show-image", ShowImage},
     {L"time-command", TimeCommand},
+    {L"time-move", TimeMove},
+    {L"pixel", Pixel},
+    {L"key-log", KeyLog},
     {L"save-dialog", SaveDialog},
     {L"save-dialog-state", SaveDialogState},
     {L"hold-file", HoldFile},

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace orv {
@@ -101,7 +102,7 @@ TEST(Dispatch, MouseEventsCountOnlyOnTheSelectionOverlay) {
               ElementsAre(OverlayPointerMove));
   EXPECT_THAT(Mouse(EventKind::LeftButtonDown, WindowId::SelectionOverlay),
               ElementsAre(OverlayLeftPress));
-  // A release always opens the preview, whatever the selection handler made of it.
+  // The release handler ends the row when it captured nothing; otherwise the preview follows.
   EXPECT_THAT(Mouse(EventKind::LeftButtonUp, WindowId::SelectionOverlay),
               ElementsAre(OverlayLeftRelease, OpenPreviewWindow));
   for (WindowId other : {WindowId::Main, WindowId::Preview, WindowId::About}) {
@@ -109,6 +110,27 @@ TEST(Dispatch, MouseEventsCountOnlyOnTheSelectionOverlay) {
     EXPECT_THAT(Mouse(EventKind::LeftButtonDown, other), IsEmpty());
     EXPECT_THAT(Mouse(EventKind::LeftButtonUp, other), IsEmpty());
   }
+}
+
+TEST(Dispatch, EveryCaptureStartsBySettingTheMode) {
+  // Setting the mode is where a request that arrives during a selection is turned away, so no
+  // row may grab the screen or open the overlay before it.
+  std::vector<std::vector<Step>> rows = {Tray(TrayEventType::LeftPress)};
+  for (int command = 0; command < 20; ++command) {
+    rows.push_back(Steps({EventKind::Command, 1, command}));
+  }
+  const auto grabs = [](const std::vector<Step>& steps) {
+    return std::ranges::find(steps, OpenSelectionOverlay) != steps.end() ||
+           std::ranges::find(steps, CaptureFullScreen) != steps.end();
+  };
+  int captures = 0;
+  for (const auto& steps : rows) {
+    if (!grabs(steps)) continue;
+    ++captures;
+    EXPECT_TRUE(steps.front() == SetModeRegion || steps.front() == SetModeScreen ||
+                steps.front() == SetModeWindow);
+  }
+  EXPECT_EQ(captures, 4);
 }
 
 TEST(Dispatch, PointerShapeFollowsTheModeOnlyOverTheOverlay) {

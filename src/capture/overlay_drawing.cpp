@@ -1,0 +1,94 @@
+#include "capture/overlay_drawing.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "imaging/dim.h"
+
+namespace orv {
+namespace {
+
+constexpr std::size_t kBytesPerPixel = 3;
+
+Size SizeOf(const ImageView& image) {
+  return {image.width, image.height};
+}
+
+void FillBlack(MutableImageView canvas, const Rect& r) {
+  const Rect clipped = ClipRect(r, SizeOf(canvas));
+  if (IsEmptyRect(clipped)) return;
+  for (int y = clipped.y; y < clipped.y + clipped.height; ++y) {
+    std::memset(canvas.Row(y) + clipped.x * kBytesPerPixel, 0, clipped.width * kBytesPerPixel);
+  }
+}
+
+}  // namespace
+
+bool IsEmptyRect(const Rect& r) {
+  return r.width <= 0 || r.height <= 0;
+}
+
+Rect ClipRect(const Rect& r, Size bounds) {
+  const int left = std::max(r.x, 0);
+  const int top = std::max(r.y, 0);
+  const int right = std::min(r.x + r.width, bounds.width);
+  const int bottom = std::min(r.y + r.height, bounds.height);
+  if (right <= left || bottom <= top) return {};
+  return {left, top, right - left, bottom - top};
+}
+
+Rect UnionRect(const Rect& a, const Rect& b) {
+  if (IsEmptyRect(a)) return IsEmptyRect(b) ? Rect{} : b;
+  if (IsEmptyRect(b)) return a;
+  const int left = std::min(a.x, b.x);
+  const int top = std::min(a.y, b.y);
+  const int right = std::max(a.x + a.width, b.x + b.width);
+  const int bottom = std::max(a.y + a.height, b.y + b.height);
+  return {left, top, right - left, bottom - top};
+}
+
+Rect FrameBox(const Rect& frame) {
+  return NormalizedRect({frame.x, frame.y}, {frame.x + frame.width, frame.y + frame.height});
+}
+
+void DrawDimmedScreen(const ImageView& grab, MutableImageView canvas) {
+  DimHalfwayToGrey(grab, canvas);
+}
+
+void DrawCutOut(const ImageView& grab, MutableImageView canvas, const Rect& r) {
+  if (grab.bitsPerPixel != 24 || canvas.bitsPerPixel != 24) return;
+  const Size common{std::min(grab.width, canvas.width), std::min(grab.height, canvas.height)};
+  const Rect clipped = ClipRect(r, common);
+  if (IsEmptyRect(clipped)) return;
+  const std::size_t offset = clipped.x * kBytesPerPixel;
+  const std::size_t bytes = clipped.width * kBytesPerPixel;
+  for (int y = clipped.y; y < clipped.y + clipped.height; ++y) {
+    std::memcpy(canvas.Row(y) + offset, grab.Row(y) + offset, bytes);
+  }
+}
+
+void DrawOutline(MutableImageView canvas, const Rect& r) {
+  if (canvas.bitsPerPixel != 24 || IsEmptyRect(r)) return;
+  FillBlack(canvas, {r.x, r.y, r.width, 1});
+  FillBlack(canvas, {r.x, r.y + r.height - 1, r.width, 1});
+  FillBlack(canvas, {r.x, r.y, 1, r.height});
+  FillBlack(canvas, {r.x + r.width - 1, r.y, 1, r.height});
+}
+
+Rect DrawHighlight(const ImageView& grab, MutableImageView canvas, const Rect& selection) {
+  DrawCutOut(grab, canvas, selection);
+  DrawOutline(canvas, selection);
+  return ClipRect(selection, SizeOf(canvas));
+}
+
+Rect DrawRubberBand(const ImageView& grab, MutableImageView canvas, const RubberBand& band) {
+  if (band.eraseFirst) DrawDimmedScreen(grab, canvas);
+  DrawCutOut(grab, canvas, band.selection);
+  const Rect frame = FrameBox(band.frame);
+  DrawOutline(canvas, frame);
+  const Rect changed =
+      UnionRect(ClipRect(band.selection, SizeOf(canvas)), ClipRect(frame, SizeOf(canvas)));
+  return band.eraseFirst ? Rect{0, 0, canvas.width, canvas.height} : changed;
+}
+
+}  // namespace orv

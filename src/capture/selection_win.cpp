@@ -1,0 +1,183 @@
+#include "capture/selection_win.h"
+
+#include <windows.h>
+
+#include <utility>
+
+#include "app/app_state_win.h"
+#include "app/images_win.h"
+#include "capture/overlay_drawing.h"
+#include "capture/screen_grab_win.h"
+#include "capture/selection.h"
+#include "capture/selection_overlay_win.h"
+#include "settings/fault_location.h"
+#include "win/system.h"
+
+namespace orv {
+namespace {
+
+RegionSelection region;
+
+struct WindowPick {
+  WindowSelection geometry;
+  HWND current = nullptr;
+  HWND previous = nullptr;
+  Edges client;  // client rectangle of the current window, kept when it cannot be read
+};
+WindowPick pick;
+
+Edges EdgesOf(const RECT& r) {
+  return {r.left, r.top, r.right, r.bottom};
+}
+
+Point ScreenOrigin() {
+  return {VirtualScreen().left, VirtualScreen().top};
+}
+
+// Cuts the selection out of the frozen screen into the capture image. The whole buffer is
+// handed over rather than copied: the overlay is closed, and the next grab makes a new buffer.
+bool CaptureFromGrabBuffer(const Rect& r) {
+  win::DibImage* grab = Images::Get(ImageId::GrabBuffer);
+  if (!grab) return false;
+  ORV_TRACE_LOCATION();
+  if (r == Rect{0, 0, grab->width(), grab->height()}) {
+    Images::Move(ImageId::GrabBuffer, ImageId::Capture);
+    return true;
+  }
+  win::DibImage capture = CopyRect(*grab, r.x, r.y, r.width, r.height);
+  if (!capture) return false;  // the old capture image, if any, stays as it was
+  Images::Put(ImageId::Capture, std::move(capture));
+  return true;
+}
+
+void EndSelection() {
+  SetCursor(App().arrowCursor);
+  CloseSelectionOverlay();
+}
+
+void DrawBand() {
+  win::DibImage* picture = OverlayPicture();
+  const win::DibImage* grab = Images::Get(ImageId::GrabBuffer);
+  if (!picture || !grab) return;
+  ORV_TRACE_LOCATION();
+  const RubberBand band = UpdateRubberBand(region, OverlayPointerPosition(), SizeLabelTextHeight());
+  const Rect changed = DrawRubberBand(grab->View(), picture->View(), band);
+  const Rect label =
+      DrawSizeLabel(band.labelPosition, {band.selection.width, band.selection.height});
+  ShowOverlayChanges(UnionRect(changed, label));
+}
+
+// Measures the picked window and draws it highlighted on the dimmed screen. Since Windows 10 a
+// top-level window without owner has an invisible resize border, which is left out.
+void HighlightPickedWindow() {
+  RECT windowRect{};
+  Edges window = pick.geometry.windowRect;  // a window that is gone leaves the rectangles
+  if (GetWindowRect(pick.current, &windowRect)) window = EdgesOf(windowRect);
+  // GWLP_HWNDPARENT (-8) reads the owner of a top-level window and the parent of a child.
+  const bool unowned = GetWindowLongPtrW(pick.current, GWLP_HWNDPARENT) == 0;
+  const bool windows10 = win::IsWindows10OrLater();
+  if (windows10 && unowned) {
+    RECT client{};
+    if (GetClientRect(pick.current, &client)) pick.client = EdgesOf(client);
+  }
+  const int border = WindowBorder(windows10, unowned, window, pick.client);
+  RecordPickedWindow(pick.geometry, window, border);
+
+  DrawDimmedBackground();
+  win::DibImage* picture = OverlayPicture();
+  const win::DibImage* grab = Images::Get(ImageId::GrabBuffer);
+  if (!picture || !grab) return;
+  const Rect selection = WindowSelectionRect(window, border, ScreenOrigin());
+  DrawHighlight(grab->View(), picture->View(), selection);
+  DrawSizeLabel(WindowLabelPosition(selection), {selection.width, selection.height});
+}
+
+// The window under the pointer, raised and re-grabbed so that the frozen screen shows it in
+// front; the desktop's icon view is never picked and keeps the previous window highlighted.
+void PickWindowAt(POINT pointer) {
+  pick.previous = pick.current;
+  HideSelectionOverlay();
+  ORV_TRACE_LOCATION();
+  HWND found = WindowFromPoint(pointer);
+  if (!found || found == App().DesktopListView) {
+    found = pick.previous;
+  } else {
+    BringWindowToTop(found);
+    SetForegroundWindow(found);
+    win::Pause(400);
+    FocusSelectionOverlay();
+    RegrabScreen();
+  }
+  pick.current = found;
+  // Drawn while hidden, so that the overlay comes back with the new highlight rather than
+  // flashing the old one. Over the desktop before any pick there is nothing to highlight.
+  if (pick.current) HighlightPickedWindow();
+  ShowSelectionOverlay();
+  ShowOverlayChanges({});
+}
+
+}  // namespace
+
+void ResetRegionDrag() {
+  ResetRegionSelection(region);
+}
+
+void ResetWindowPick() {
+  ResetWindowSelection(pick.geometry);
+  pick.current = nullptr;
+  pick.previous = nullptr;
+}
+
+void OnOverlayPointerMove() {
+  if (!IsSelectionOverlayOpen()) return;
+  ORV_TRACE_LOCATION();
+  switch (App().captureMode) {
+    case CaptureMode::ModeRegion:
+      if (TakeBandRedrawTurn(region)) DrawBand();
+      break;
+    case CaptureMode::ModeWindow: {
+      POINT pointer{};
+      GetCursorPos(&pointer);
+      if (IsOutsideRect(pick.geometry.lastWindowRect, {pointer.x, pointer.y})) {
+        PickWindowAt(pointer);
+      }
+      // Picking is expensive and windows need time to come forward: moves are taken slowly.
+      win::Pause(600);
+      break;
+    }
+    case CaptureMode::ModeScreen:
+      break;
+  }
+}
+
+void OnOverlayLeftPress() {
+  if (!IsSelectionOverlayOpen()) return;
+  if (App().captureMode == CaptureMode::ModeRegion) {
+    BeginRegionDrag(region, OverlayPointerPosition());
+  }
+}
+
+bool OnOverlayLeftRelease() {
+  if (!IsSelectionOverlayOpen()) return false;
+  ORV_TRACE_LOCATION();
+  switch (App().captureMode) {
+    case CaptureMode::ModeRegion: {
+      const win::DibImage* grab = Images::Get(ImageId::GrabBuffer);
+      const Size screen = grab ? grab->size() : Size{};
+      const auto selection = FinishRegionDrag(region, OverlayPointerPosition(), screen);
+      if (!selection) return false;  // the button was down before the overlay opened
+      EndSelection();
+      return CaptureFromGrabBuffer(*selection);
+    }
+    case CaptureMode::ModeWindow: {
+      EndSelection();
+      const auto selection = FinishWindowPick(pick.geometry, ScreenOrigin());
+      return selection && CaptureFromGrabBuffer(*selection);
+    }
+    case CaptureMode::ModeScreen:
+      break;
+  }
+  return false;
+}
+
+}  // namespace orv
