@@ -13,6 +13,7 @@ from footprint import MIB, Footprint, mib
 from harness import windows_path
 from scenarios.export import FORMATS, requester_title
 from scenarios.preview import preview_title
+from scenarios.selection import OVERLAY
 
 ROTATE, GREY, CLIPBOARD, SAVE, CANCEL = 34, 36, 39, 44, 46
 SIZE_LABEL = 48
@@ -211,4 +212,33 @@ def test_100_copies_to_the_clipboard(e2e):
         soak.run(cycle, 1)
         for _ in range(4):
             soak.run(cycle, 25 if soak.done > 1 else 24)
+        soak.check()
+
+
+def test_100_region_captures_with_a_drag(e2e):
+    width, height = 1024, 768
+    # Drags of several sizes, in every direction, the smallest region (5 x 5) among them, and
+    # one too narrow to be a region, which takes the whole screen.
+    drags = [((100, 100), (105, 105), (5, 5)), ((300, 200), (480, 320), (180, 120)),
+             ((900, 700), (100, 60), (800, 640)), ((20, 740), (620, 30), (600, 710)),
+             ((500, 400), (503, 600), (width, height))]
+    with e2e.desktop(width=width, height=height) as desk:
+        desk.show_image(pictures.make_test_picture(e2e.artifacts / "screen.bmp", width, height))
+        soak = Soak(e2e, desk, "region capture with a drag, cancel")
+
+        def cycle(i):
+            start, end, (w, h) = drags[i % len(drags)]
+            # The pointer waits at the start before the overlay opens: a window appearing under
+            # Wine's pointer can move it back to where the X pointer was.
+            return [["mouse", "move", *start], ["post-command", *on_main_window(e2e), "--id", 7],
+                    ["wait", "--title", OVERLAY, "--class", "OrvantaOverlay", "--visible",
+                     "--timeout", 15000],
+                    ["mouse", "drag", *start, *end, 2],
+                    ["wait", "--title", preview_title(e2e), "--visible", "--timeout", 15000],
+                    ["wait-text", "--title", preview_title(e2e), "--id", SIZE_LABEL,
+                     "--text", f"{w} x {h}"],
+                    press(e2e, CANCEL), preview_gone(e2e)]
+        soak.run(cycle, len(drags))
+        while soak.done < 100:
+            soak.run(cycle, 25 if soak.done < 75 else 100 - soak.done)
         soak.check()
