@@ -36,6 +36,8 @@ Point ScreenOrigin() {
 
 // Cuts the selection out of the frozen screen into the capture image. The whole buffer is
 // handed over rather than copied: the overlay is closed, and the next grab makes a new buffer.
+// A part is copied, and the buffer let go then: nothing reads it again, and kept it would hold
+// a whole screen's worth of memory until the next capture.
 bool CaptureFromGrabBuffer(const Rect& r) {
   win::DibImage* grab = Images::Get(ImageId::GrabBuffer);
   if (!grab) return false;
@@ -45,6 +47,7 @@ bool CaptureFromGrabBuffer(const Rect& r) {
     return true;
   }
   win::DibImage capture = CopyRect(*grab, r.x, r.y, r.width, r.height);
+  Images::Free(ImageId::GrabBuffer);
   if (!capture) return false;  // the old capture image, if any, stays as it was
   Images::Put(ImageId::Capture, std::move(capture));
   return true;

@@ -1,6 +1,7 @@
 """The largest and the smallest screens: a 7680 x 4320 virtual display through the preview, every
-transform and every output but printing (printing.py prints from one), with the resident memory
-of each step against what the step may hold; and a screen of one pixel through all of them.
+transform, every output but printing (printing.py prints from one) and a region capture, with
+the resident memory of each step against what the step may hold; and a screen of one pixel
+through all of them.
 
 What a step may hold is counted in pictures: one picture is a 24-bit image of the screen with
 its rows padded to four bytes (94.9 MiB at 7680 x 4320). The capture is the grab itself, handed
@@ -20,10 +21,11 @@ from footprint import MIB, Footprint, mib
 from harness import poll, windows_path
 from scenarios.export import FORMATS, adaptive_palette, requester_title
 from scenarios.preview import CANVAS, picture_rect, preview_title
+from scenarios.selection import OVERLAY
 from scenarios.transforms import canvas_picture, grey_fraction
 
 ROTATE, GREY, NEGATIVE, RESTORE = 34, 36, 35, 42
-CLIPBOARD, PAINT, SAVE = 39, 45, 44
+CLIPBOARD, PAINT, SAVE, CANCEL = 39, 45, 44, 46
 SIZE_LABEL = 48
 # Libraries loaded on first use (the save requester's shell code, GDI+), encoder buffers, the
 # preview's small picture and file buffers: anything that is not a picture.
@@ -178,6 +180,23 @@ def test_a_7680x4320_screen_through_the_preview_the_transforms_the_clipboard_and
                     own=0)
         assert "copied=1" in record.read_text(), "the bitmap was there when the program started"
         assert pictures.identical(painted, before), "the paint program got the screen"
+
+        # A region: the frozen screen and its dimmed picture on the overlay, where Wine keeps a
+        # 32-bit surface of the window and makes another copy while it paints it; then the part
+        # cut out and its backup. Once the preview is cancelled nothing of it is left.
+        held = memory.held()
+        desk.driver("mouse", "move", 1000, 1000)  # before the overlay appears under it
+        memory.step("region overlay", [
+            ["post-command", "--title", e2e.texts["#Program_Name"], "--class", "OrvantaMain",
+             "--id", 7],
+            ["wait", "--title", OVERLAY, "--class", "OrvantaOverlay", "--visible",
+             "--timeout", 60000]], own=2, wine=8 / 3)
+        memory.step("region drag into the preview", [
+            ["mouse", "drag", 1000, 1000, 2920, 2080, 2],
+            ["wait", "--title", preview_title(e2e), "--visible", "--timeout", 60000],
+            size_label(e2e, 1920, 1080)], own=0.125)
+        desk.batch([press(e2e, CANCEL), preview_gone(e2e)])
+        assert memory.held() - held < SLACK, "the frozen screen was let go"
         memory.report()
         assert desk.quit(program) == 0
 
@@ -244,6 +263,19 @@ def test_a_one_pixel_screen_through_every_transform_and_output_but_print(e2e):
             header = desk.driver("clipboard-dib", windows_path(copied))
             assert header["image_size"] == "4" and header["size"] == "44", header
             assert pictures.pixel(copied, 0, 0) == expected, (buttons, expected)
+
+        # A region on it: a drag shorter than 5 pixels is a click, which takes the whole
+        # frozen screen (a 1 x 1 region cannot be dragged on a larger one).
+        desk.driver("set-clipboard-text", "before the copy")
+        desk.batch([["post-command", "--title", e2e.texts["#Program_Name"], "--class",
+                     "OrvantaMain", "--id", 7],
+                    ["wait", "--title", OVERLAY, "--class", "OrvantaOverlay", "--visible"],
+                    ["mouse", "click", 0, 0],
+                    ["wait", "--title", preview_title(e2e), "--visible", "--timeout", 15000],
+                    size_label(e2e, 1, 1), press(e2e, CLIPBOARD), preview_gone(e2e),
+                    ["wait-clipboard-dib", "--width", 1, "--height", 1]])
+        desk.driver("clipboard-dib", windows_path(copied))
+        assert pictures.pixel(copied, 0, 0) == pixel, "a region of the one-pixel screen"
 
         desk.batch([*capture_into_preview(e2e, 1, 1), press(e2e, PAINT), preview_gone(e2e),
                     ["wait-file", windows_path(record)]])
