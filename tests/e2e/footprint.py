@@ -12,6 +12,10 @@ from pathlib import Path
 from harness import poll
 
 MIB = 1024 * 1024
+# Type numbers in the GDI handle table.
+DC_TYPE, REGION_TYPE = 0x1, 0x4
+# Wine's cache of device contexts for windows holds up to 64 (DCE_CACHE_SIZE in its dce.c).
+WINE_DC_CACHE = 64
 
 
 def linux_pid(desk):
@@ -68,9 +72,19 @@ class Footprint:
         stats = self.desk.driver("process-stats", "--pid", self.pid)
         status = status_kib(self.linux_pid, "VmRSS", "RssAnon", "VmHWM")
         xvfb = status_kib(self.desk.xvfb.process.pid, "VmRSS")
+        # Wine keeps a cache of device contexts for drawing into windows (up to 64, never
+        # freed), each with a companion object of type 5 and mostly a region; it fills over the
+        # first windows drawn, as fast as painting happens to need them at once. They are
+        # counted apart from the other GDI objects.
+        types = {int(k, 16): int(v) for k, v in (item.split(":") for item in
+                                                  stats["gdi_types"].split(",") if item)}
+        dcs = types.get(DC_TYPE, 0)
+        with_dcs = dcs + min(types.get(5, 0), dcs) + min(types.get(REGION_TYPE, 0), dcs)
         return {
             "anonymous": int(stats["pagefile"]),  # bytes, Windows side
             "gdi_objects": int(stats["gdi_objects"]),
+            "device_contexts": dcs,
+            "other_gdi_objects": int(stats["gdi_objects"]) - with_dcs,
             "kernel_handles": int(stats["kernel_handles"]),
             "registry_keys": int(stats["registry_keys"]),
             "windows": int(stats["windows"]),
