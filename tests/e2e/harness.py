@@ -227,6 +227,16 @@ class Desktop:
         return process
 
     def driver_raw(self, *args, timeout=60):
+        """Runs the driver; see _run_driver. A driver that ends with code 1 having printed nothing
+        at all never ran its command (every failure of the driver says why): Wine could not
+        start it, which happened rarely on a loaded machine. That start is tried once more."""
+        result = self._run_driver(args, timeout)
+        if result.returncode == 1 and not result.stdout and not result.stderr:
+            self.log.write(f"driver {args}: Wine did not start it; trying once more\n".encode())
+            result = self._run_driver(args, timeout)
+        return result
+
+    def _run_driver(self, args, timeout):
         """Runs the driver and waits for the process itself, not for the end of its output:
         a Wine process it happens to start (a service, the desktop) may keep inherited output
         handles open for as long as the prefix lives. Output goes through files for that reason."""

@@ -10,6 +10,7 @@ test. Its process id is kept in the e2e work folder: a scheduler left behind by 
 test is then known as the tests' own, and the next test adopts it (and stops it when done).
 """
 import contextlib
+import fcntl
 import os
 import re
 import signal
@@ -133,8 +134,23 @@ class PdfPrinter:
 
 
 @contextlib.contextmanager
+def _machine_lock():
+    """Held while a test relies on the machine's one scheduler: the ctest resource lock keeps
+    the tests of one run apart, this keeps apart two runs (two checkouts) on the same machine."""
+    with open("/tmp/orvanta-e2e-cups.lock", "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        yield
+
+
+@contextlib.contextmanager
 def pdf_printer(work):
     """A running scheduler with the PDF queue as the default printer, for the duration."""
+    with _machine_lock(), _pdf_printer(work) as printer:
+        yield printer
+
+
+@contextlib.contextmanager
+def _pdf_printer(work):
     process = pid = None
     if not scheduler_running():
         process = _start_scheduler(work)
@@ -152,6 +168,12 @@ def pdf_printer(work):
 def no_scheduler(work):
     """No scheduler for the duration, so that Wine finds no printer. Only a scheduler the tests
     started is stopped; another one fails the test instead of being killed."""
+    with _machine_lock(), _no_scheduler(work):
+        yield
+
+
+@contextlib.contextmanager
+def _no_scheduler(work):
     if scheduler_running():
         pid = _adopt_leftover(work)
         if not pid:
