@@ -368,6 +368,13 @@ class Desktop:
         self.command(14)
         return program.wait_exit(timeout)
 
+    def put_pointer(self, x, y):
+        """Moves the X pointer itself, which Wine's pointer follows. The driver's moves are
+        Wine's alone: an X event, such as a window appearing under the X pointer, can take
+        Wine's pointer back to where the X pointer is, even some time later on a busy machine."""
+        subprocess.run(["xdotool", "mousemove", str(x), str(y)], env=self.env, check=True,
+                       capture_output=True, timeout=10)
+
     def show_image(self, bmp_path, x=0, y=0, title="Orvanta test picture", framed=False):
         """Shows a BMP file on the display at (x, y) until the desktop closes (or the returned
         process is killed); returns once it is on screen. framed: in an ordinary captioned

@@ -185,7 +185,7 @@ def test_a_7680x4320_screen_through_the_preview_the_transforms_the_clipboard_and
         # 32-bit surface of the window and makes another copy while it paints it; then the part
         # cut out and its backup. Once the preview is cancelled nothing of it is left.
         held = memory.held()
-        desk.driver("mouse", "move", 1000, 1000)  # before the overlay appears under it
+        desk.put_pointer(1000, 1000)  # before the overlay appears under it
         memory.step("region overlay", [
             ["post-command", "--title", e2e.texts["#Program_Name"], "--class", "OrvantaMain",
              "--id", 7],
