@@ -1,5 +1,5 @@
 // The image transforms applied to the program's numbered images, in place: the image keeps its
-// number, so whoever holds it needs no update.
+// number, so whoever holds it needs no update. Also the turned copy that printing makes.
 #pragma once
 
 #include "app/object_ids.h"
