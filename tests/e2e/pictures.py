@@ -23,6 +23,18 @@ def make_test_picture(path, width, height):
     return Path(path)
 
 
+def save_for_docs(path, out, crop_box=None):
+    """Writes a picture for the documentation with no time stamps in the file, so that the same
+    pixels give the same bytes and a test run leaves the checkout unchanged."""
+    args = ["convert", str(path)]
+    if crop_box:
+        x, y, w, h = crop_box
+        args += ["-crop", f"{w}x{h}+{x}+{y}", "+repage"]
+    args += ["-strip", "-define", "png:exclude-chunks=date,time", str(out)]
+    Path(out).parent.mkdir(parents=True, exist_ok=True)
+    subprocess.run(args, check=True)
+
+
 def pixel(path, x, y):
     """(r, g, b) of one pixel, 0..255."""
     out = subprocess.run(

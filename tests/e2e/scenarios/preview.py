@@ -79,9 +79,8 @@ def test_whole_screen_capture_shows_the_screen_scaled_with_its_size(e2e):
 
         # The README shows this window; the test keeps the picture true.
         left, top, right, bottom = map(int, window["rect"].split(","))
-        e2e.config.docs.joinpath("images").mkdir(parents=True, exist_ok=True)
-        pictures.crop(shot, e2e.config.docs / "images" / "preview.png", left, top,
-                      right - left, bottom - top)
+        pictures.save_for_docs(shot, e2e.config.docs / "images" / "preview.png",
+                               (left, top, right - left, bottom - top))
 
         desk.driver("keys", "press:escape")
         desk.driver("wait-gone", "--title", preview_title(e2e), "--timeout", 5000)
