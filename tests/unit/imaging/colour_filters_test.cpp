@@ -9,16 +9,12 @@
 namespace orv {
 namespace {
 
+using imaging_test::Grey;
 using imaging_test::NoiseImage;
 using imaging_test::PaddingOf;
 using imaging_test::PixelAt;
 using imaging_test::Rgb;
 using imaging_test::SetPixel;
-
-std::uint32_t Grey(std::uint32_t rgb) {
-  const std::uint32_t g = (((rgb >> 16) & 255) + ((rgb >> 8) & 255) + (rgb & 255)) / 3;
-  return Rgb(g, g, g);
-}
 
 TEST(ColourFilters, WorkedExamples) {
   Image image(4, 1);

@@ -12,16 +12,12 @@
 namespace orv {
 namespace {
 
+using imaging_test::Grey;
 using imaging_test::NoiseImage;
 using imaging_test::PaddingOf;
 using imaging_test::PixelAt;
 using imaging_test::Rgb;
 using imaging_test::SetPixel;
-
-std::uint32_t Grey(std::uint32_t rgb) {
-  const std::uint32_t g = (((rgb >> 16) & 255) + ((rgb >> 8) & 255) + (rgb & 255)) / 3;
-  return Rgb(g, g, g);
-}
 
 // Row y holds the colours with sums y, y + 1, ... so each sum 0..765 meets sixteen different
 // places in a block of sixteen pixels; the widths cover rows with and without a short tail.

@@ -28,6 +28,12 @@ inline std::uint32_t Rgb(int r, int g, int b) {
 }
 
 // Every byte, padding included, set to a seeded random value.
+// The grey of a pixel by the plain rule, (R + G + B) div 3 in all three channels.
+inline std::uint32_t Grey(std::uint32_t rgb) {
+  const std::uint32_t g = (((rgb >> 16) & 255) + ((rgb >> 8) & 255) + (rgb & 255)) / 3;
+  return Rgb(g, g, g);
+}
+
 inline Image NoiseImage(int width, int height, unsigned seed) {
   Image image(width, height);
   std::mt19937 rng(seed);
