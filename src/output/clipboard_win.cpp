@@ -8,25 +8,11 @@
 #include "app/images_win.h"
 #include "output/packed_dib.h"
 #include "settings/fault_location.h"
+#include "win/clipboard.h"
 #include "win/unique_handle.h"
 
 namespace orv {
 namespace {
-
-// Closes the clipboard this program opened, on every path.
-class OpenedClipboard {
- public:
-  OpenedClipboard() : open_(OpenClipboard(nullptr) != FALSE) {}
-  OpenedClipboard(const OpenedClipboard&) = delete;
-  OpenedClipboard& operator=(const OpenedClipboard&) = delete;
-  ~OpenedClipboard() {
-    if (open_) CloseClipboard();
-  }
-  explicit operator bool() const { return open_; }
-
- private:
-  bool open_;
-};
 
 // Fills movable global memory with the packed bitmap; false when it cannot be locked.
 bool FillGlobalMemory(HGLOBAL memory, const ImageView& image, std::size_t size) {
@@ -43,7 +29,7 @@ void CopyToClipboard() {
   const win::DibImage* capture = Images::Get(ImageId::Capture);
   if (capture == nullptr) return;
   ORV_TRACE_LOCATION();
-  const OpenedClipboard clipboard;
+  const win::OpenedClipboard clipboard;
   if (!clipboard) return;  // another program holds it; a copy is not worth a message
 
   const ImageView view = capture->View();
@@ -55,9 +41,7 @@ void CopyToClipboard() {
   if (!memory || !FillGlobalMemory(memory.get(), view, size)) return;
 
   ORV_TRACE_LOCATION();
-  EmptyClipboard();
-  // Once placed, the memory belongs to the system; a refusal leaves it ours to free.
-  if (SetClipboardData(CF_DIB, memory.get()) != nullptr) memory.release();
+  win::ReplaceClipboardContent(CF_DIB, memory);
 }
 
 }  // namespace orv

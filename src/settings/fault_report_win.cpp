@@ -10,6 +10,7 @@
 #include "app/app_state_win.h"
 #include "app/text_table.h"
 #include "settings/fault_report.h"
+#include "win/clipboard.h"
 #include "win/system.h"
 #include "win/unique_handle.h"
 
@@ -91,10 +92,8 @@ void CopyReportToClipboard(const std::wstring& report) {
   if (!target) return;
   std::memcpy(target, report.c_str(), bytes);
   GlobalUnlock(memory.get());
-  if (!OpenClipboard(nullptr)) return;
-  EmptyClipboard();
-  if (SetClipboardData(CF_UNICODETEXT, memory.get())) memory.release();  // the clipboard's now
-  CloseClipboard();
+  const win::OpenedClipboard clipboard;
+  if (clipboard) win::ReplaceClipboardContent(CF_UNICODETEXT, memory);
 }
 
 LONG WINAPI FaultFilter(EXCEPTION_POINTERS* pointers) {
