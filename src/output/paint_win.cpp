@@ -8,7 +8,6 @@
 #include "output/temp_image_name.h"
 #include "settings/fault_location.h"
 #include "win/system.h"
-#include "win/unique_handle.h"
 
 namespace orv {
 namespace {
@@ -24,21 +23,11 @@ LocalDateTime LocalNow() {
 
 void StartPaintProgram(const std::wstring& bitmapPath, const std::wstring& workingFolder) {
   // The path is quoted: a temporary folder under a user name with blanks would otherwise reach
-  // the paint program as several arguments. CreateProcessW may write into the buffer.
-  std::wstring commandLine = L"\"mspaint.exe\" \"" + bitmapPath + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process{};
+  // the paint program as several arguments. No application name: the system looks for the
+  // program the usual way, starting with our own folder. A paint program that cannot be
+  // started is not reported.
   ORV_TRACE_LOCATION();
-  // No application name: the system looks for the program the usual way, starting with our
-  // own folder. A paint program that cannot be started is not reported.
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      workingFolder.c_str(), &startup, &process)) {
-    return;
-  }
-  // Nothing waits for the program; its handles are let go at once.
-  const win::UniqueKernelHandle processHandle(process.hProcess);
-  const win::UniqueKernelHandle threadHandle(process.hThread);
+  win::StartProgram({}, L"\"mspaint.exe\" \"" + bitmapPath + L"\"", workingFolder);
 }
 
 }  // namespace

@@ -250,16 +250,7 @@ void OpenPrintersFolder() {
   const std::wstring systemFolder = win::SystemFolder();
   if (systemFolder.empty()) return;
   const std::wstring program = systemFolder + L"control.exe";
-  std::wstring commandLine = L"\"" + program + L"\" printers";
-  const std::wstring& folder = App().WindowsDir;
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process{};
-  if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                     folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
-    CloseHandle(process.hThread);  // not waited for
-    CloseHandle(process.hProcess);
-  }
+  win::StartProgram(program, L"\"" + program + L"\" printers", App().WindowsDir);
 }
 
 void CopyBackupToCapture() {

@@ -78,6 +78,23 @@ RECT CentredFrame(int clientWidth, int clientHeight, DWORD style, DWORD exStyle)
   return {x, y, x + width, y + height};
 }
 
+bool StartProgram(const std::wstring& application, std::wstring commandLine,
+                  const std::wstring& workingFolder) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  // CreateProcessW may write into the command line, hence the copy taken by value.
+  if (!CreateProcessW(application.empty() ? nullptr : application.c_str(), commandLine.data(),
+                      nullptr, nullptr, FALSE, 0, nullptr,
+                      workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup,
+                      &process)) {
+    return false;
+  }
+  const UniqueKernelHandle processHandle(process.hProcess);
+  const UniqueKernelHandle threadHandle(process.hThread);
+  return true;
+}
+
 std::wstring ModuleFileName() {
   // Start with the customary 1000 characters and grow when the path is longer.
   std::vector<wchar_t> buffer(1000);

@@ -40,6 +40,12 @@ int ShowMessageBox(std::wstring_view text, std::wstring_view caption, UINT type)
 // the primary monitor's work area (the whole primary screen when the work area is unknown).
 RECT CentredFrame(int clientWidth, int clientHeight, DWORD style, DWORD exStyle);
 
+// Starts a program and lets it run on its own (nothing waits for it; its handles are closed at
+// once). An empty application name lets the system find the program from the command line.
+// False when it could not be started.
+bool StartProgram(const std::wstring& application, std::wstring commandLine,
+                  const std::wstring& workingFolder);
+
 // Full path of the running program file, whatever its length.
 std::wstring ModuleFileName();
 // The system folder with a trailing backslash.
