@@ -30,8 +30,6 @@ struct AppState {
   win::UniqueHook keyboardHook;
   Settings settings;
   CaptureMode captureMode = CaptureMode::ModeScreen;
-
-  HWND mainWindow = nullptr;  // window 1, owned by the event loop module
 };
 
 AppState& App();

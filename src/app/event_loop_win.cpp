@@ -341,11 +341,11 @@ bool CreateMainWindow() {
 
   RECT frame{0, 0, Scaled(300, app.DpiScale), Scaled(200, app.DpiScale)};
   AdjustWindowRectEx(&frame, kMainWindowStyle, FALSE, 0);
-  app.mainWindow = CreateWindowExW(0, kMainWindowClass, Text(L"#Program_Name").c_str(),
-                                   kMainWindowStyle, 0, 0, frame.right - frame.left,
-                                   frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
-  if (!app.mainWindow) return false;
-  RegisterWindow(WindowId::Main, app.mainWindow);
+  const HWND window = CreateWindowExW(
+      0, kMainWindowClass, Text(L"#Program_Name").c_str(), kMainWindowStyle, 0, 0,
+      frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
+  if (!window) return false;
+  RegisterWindow(WindowId::Main, window);
   taskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
   return true;
 }
@@ -368,11 +368,9 @@ void DestroyProgramWindows() {
   CloseAboutWindow();
   Images::FreeAll();
   RemoveTrayIcon();
-  AppState& app = App();
-  if (app.mainWindow) {
-    DestroyWindow(app.mainWindow);
+  if (const HWND window = WindowHandle(WindowId::Main)) {
+    DestroyWindow(window);
     UnregisterWindow(WindowId::Main);
-    app.mainWindow = nullptr;
   }
   events.clear();
 }

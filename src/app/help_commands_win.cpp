@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/app_state_win.h"
+#include "app/event_loop_win.h"
 #include "app/help_path.h"
 #include "app/information.h"
 #include "app/text_table.h"
@@ -27,12 +28,12 @@ void OpenMoreToolsPage() {
 }
 
 void ShowInformation() {
-  const std::wstring message =
-      InformationMessage([](std::wstring_view key) { return std::wstring_view(Text(key)); });
+  const std::wstring message = InformationMessage(Text);
   ORV_TRACE_LOCATION();
   win::ShowMessageBox(message, Text(L"TXT00072"), MB_ICONINFORMATION);
   ORV_TRACE_LOCATION();
-  win::ShowFileProperties(App().mainWindow, win::ModuleFileName(), Text(L"Digital_Sinatures"));
+  win::ShowFileProperties(WindowHandle(WindowId::Main), win::ModuleFileName(),
+                          Text(L"Digital_Sinatures"));
 }
 
 }  // namespace orv

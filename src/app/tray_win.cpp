@@ -19,7 +19,7 @@ bool iconAdded = false;
 NOTIFYICONDATAW IconData() {
   NOTIFYICONDATAW data{};
   data.cbSize = sizeof(data);  // 956 bytes on 64-bit Windows: the full Vista-and-later record
-  data.hWnd = App().mainWindow;
+  data.hWnd = WindowHandle(WindowId::Main);
   data.uID = kTrayIconId;
   return data;
 }
@@ -82,7 +82,7 @@ void ShowTrayMenu() {
   if (!trayMenu) return;
   POINT pointer{};
   GetCursorPos(&pointer);
-  const HWND owner = App().mainWindow;
+  const HWND owner = WindowHandle(WindowId::Main);
   // The menu only closes on a click elsewhere when its owner is the foreground window.
   SetForegroundWindow(owner);
   TrackPopupMenu(trayMenu.get(), TPM_RIGHTBUTTON, pointer.x - 1, pointer.y - 1, 0, owner, nullptr);

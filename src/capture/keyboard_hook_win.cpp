@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/app_state_win.h"
+#include "app/event_loop_win.h"
 #include "capture/hook_decision.h"
 
 namespace orv {
@@ -16,7 +17,7 @@ int AsyncKeyState(int virtualKey) {
 // hook is installed before the main window exists: until then there is nowhere to post to, and
 // the key passes on as if no combination had been pressed.
 LRESULT CALLBACK KeyboardHookProc(int nCode, WPARAM wParam, LPARAM lParam) {
-  const HWND target = App().mainWindow;
+  const HWND target = WindowHandle(WindowId::Main);
   if (nCode == HC_ACTION && target) {
     try {
       const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);

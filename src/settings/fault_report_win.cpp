@@ -129,8 +129,7 @@ void ReleaseFaultHandler() {
 }
 
 void ReportFatalError() {
-  const std::wstring report =
-      BuildFaultReport(fault, [](std::wstring_view key) { return std::wstring_view(Text(key)); });
+  const std::wstring report = BuildFaultReport(fault, Text);
   const std::wstring question = report + Text(L"#TXT00024");
   const std::wstring& caption = Text(L"#TXT00025");
   int answer = 0;
