@@ -25,11 +25,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--runs", type=int, default=7)
     args = parser.parse_args()
-    build = root / "build" / "windows"
-    config = harness.Config(build / "orvanta.exe", build / "tests/e2e/orvanta-driver.exe",
-                            root / "res/texts.txt", build / "bench", root / "docs")
-    harness.prepare_template(config)
-    session = harness.Session(config, "capture-latency")
+    config, session = harness.bench_session(root, "capture-latency")
     title = config.texts["#TXT00046"]
     print(f"{'screen':>11} | {'grab+preview ms':>15} | {'import -window root ms':>22}")
     for width, height in SIZES:

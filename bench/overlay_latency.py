@@ -85,11 +85,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--runs", type=int, default=9)
     args = parser.parse_args()
-    build = root / "build" / "windows"
-    config = harness.Config(build / "orvanta.exe", build / "tests/e2e/orvanta-driver.exe",
-                            root / "res/texts.txt", build / "bench", root / "docs")
-    harness.prepare_template(config)
-    session = harness.Session(config, "overlay-latency")
+    config, session = harness.bench_session(root, "overlay-latency")
     for width, height in SIZES:
         with session.desktop(width=width, height=height) as desk:
             desk.show_image(pictures.make_tone_picture(session.artifacts / "screen.bmp",

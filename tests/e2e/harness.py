@@ -91,6 +91,16 @@ class Config:
         self.template = self.work / "prefix-template"
 
 
+def bench_session(root, name):
+    """A session over the Windows build in the checkout at root, for the benchmarks that time
+    the real program under Wine; its prefix and artifacts go to build/windows/bench."""
+    build = Path(root) / "build" / "windows"
+    config = Config(build / "orvanta.exe", build / "tests/e2e/orvanta-driver.exe",
+                    Path(root) / "res/texts.txt", build / "bench", Path(root) / "docs")
+    prepare_template(config)
+    return config, Session(config, name)
+
+
 class Xvfb:
     def __init__(self, width, height, log=None):
         read_end, write_end = os.pipe()
