@@ -4,26 +4,10 @@
 
 #include <span>
 
-#include "app/object_ids.h"
+#include "base/object_ids.h"
+#include "runtime/event.h"
 
 namespace orv {
-
-enum class EventKind { Tray, Command, Control, MouseMove, LeftButtonDown, LeftButtonUp };
-
-// Tray event types, from the icon's mouse notifications.
-enum class TrayEventType {
-  LeftPress = 0,
-  RightPress = 1,
-  LeftDoubleClick = 2,
-  RightDoubleClick = 3
-};
-
-struct Event {
-  EventKind kind;
-  int window = 0;  // the window number the event belongs to (WindowId), 0 for none
-  int datum = 0;   // command id or control id
-  int type = 0;    // tray event type
-};
 
 // One operation of the program, named as the owning module names it.
 enum class Step {
@@ -67,6 +51,7 @@ enum class Step {
   OverlayPointerMove,
   OverlayLeftPress,
   OverlayLeftRelease,
+  Count  // the number of steps; not a step
 };
 
 // The steps for an event, in order; empty for an event that matches no row (it is ignored).

@@ -4,12 +4,12 @@
 
 #include <string>
 
-#include "app/app_state_win.h"
-#include "app/event_loop_win.h"
 #include "app/help_path.h"
 #include "app/information.h"
-#include "app/text_table.h"
-#include "settings/fault_location.h"
+#include "base/fault_location.h"
+#include "base/text_table.h"
+#include "runtime/app_state_win.h"
+#include "runtime/event_queue_win.h"
 #include "win/shell.h"
 #include "win/system.h"
 
@@ -32,7 +32,7 @@ void ShowInformation() {
   ORV_TRACE_LOCATION();
   win::ShowMessageBox(message, Text(L"TXT00072"), MB_ICONINFORMATION);
   ORV_TRACE_LOCATION();
-  win::ShowFileProperties(WindowHandle(WindowId::Main), win::ModuleFileName(),
+  win::ShowFileProperties(App().Events.Window(WindowId::Main), win::ModuleFileName(),
                           Text(L"Digital_Sinatures"));
 }
 

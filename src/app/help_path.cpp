@@ -1,5 +1,7 @@
 #include "app/help_path.h"
 
+#include "base/ascii.h"
+
 namespace orv {
 namespace {
 
@@ -15,16 +17,6 @@ bool HasDriveDesignator(std::wstring_view text) {
   return text.size() >= 2 && IsAsciiLetter(text[0]) && text[1] == L':';
 }
 
-bool StartsWithIgnoringCase(std::wstring_view text, std::wstring_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    wchar_t c = text[i];
-    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-    if (c != prefix[i]) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 bool IsAbsolutePath(std::wstring_view text) {
@@ -33,7 +25,8 @@ bool IsAbsolutePath(std::wstring_view text) {
 }
 
 bool IsAddress(std::wstring_view text) {
-  return text.find(L"://") != std::wstring_view::npos || StartsWithIgnoringCase(text, L"mailto:");
+  return text.find(L"://") != std::wstring_view::npos ||
+         StartsWithIgnoringAsciiCase(text, L"mailto:");
 }
 
 std::wstring ResolveHelpTarget(std::wstring_view helpText, std::wstring_view programDir) {

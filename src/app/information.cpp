@@ -3,6 +3,7 @@
 namespace orv {
 
 std::wstring InformationMessage(const TextLookup& text) {
+  // These keys, unlike most, are stored without a leading "#".
   std::wstring message(text(L"TXT00073"));
   message += L' ';
   message += text(L"TXT00074");

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/text_table.h"
+#include "base/text_table.h"
 
 namespace orv {
 

@@ -1,32 +1,39 @@
 // Start-up and shutdown: the fixed sequence that sets up the process-wide state, hands control
 // to the event loop, and undoes everything in order when the loop ends.
+#include "app/startup_win.h"
+
 #include <shlobj.h>
 #include <windows.h>
 
-#include "app/app_state_win.h"
+#include <optional>
+
+#include "app/about_window_win.h"
 #include "app/event_loop_win.h"
-#include "app/scale.h"
-#include "app/text_table.h"
-#include "app/tray_win.h"
+#include "app/main_window_win.h"
+#include "base/scale.h"
+#include "base/text_table.h"
 #include "capture/keyboard_hook_win.h"
-#include "capture/screen_grab_win.h"
+#include "capture/selection_overlay_win.h"
+#include "output/preview_window_win.h"
+#include "runtime/app_state_win.h"
+#include "runtime/fault_report_win.h"
+#include "runtime/images_win.h"
 #include "settings/autostart_win.h"
-#include "settings/fault_report_win.h"
 #include "settings/preferences_win.h"
 #include "win/system.h"
 
 namespace orv {
 namespace {
 
-// Returns false when another copy already runs; that copy is left alone.
-bool ClaimSingleInstance() {
-  AppState& app = App();
-  app.InstanceMutex.reset(CreateMutexW(nullptr, FALSE, Text(L"#Program_Name").c_str()));
-  if (GetLastError() != ERROR_ALREADY_EXISTS) return true;
+// The mutex that marks this copy as the one running for the user (an empty one when it could not
+// be made: the program runs all the same). Nothing when another copy already runs; that copy is
+// told about and left alone.
+std::optional<win::UniqueKernelHandle> ClaimSingleInstance() {
+  win::UniqueKernelHandle mutex(CreateMutexW(nullptr, FALSE, Text(L"#Program_Name").c_str()));
+  if (GetLastError() != ERROR_ALREADY_EXISTS) return mutex;
   win::ShowMessageBox(Text(L"#TXT00041"), Text(L"#Program_Name"), MB_OK);
-  ReleaseMutex(app.InstanceMutex.get());  // we do not own it; harmless, kept for symmetry
-  app.InstanceMutex.reset();
-  return false;
+  ReleaseMutex(mutex.get());  // we do not own it; harmless, kept for symmetry
+  return std::nullopt;
 }
 
 // Height of the system message font in pixels, 0 when it cannot be read. The record is passed
@@ -51,19 +58,6 @@ void DeclareDpiAwareness() {
 int DisplayLogPixelsY() {
   const win::WindowDc dc(GetDesktopWindow());
   return dc ? GetDeviceCaps(dc.get(), LOGPIXELSY) : 0;
-}
-
-HWND FindDesktopListView() {
-  if (const HWND view = FindWindowExW(GetShellWindow(), nullptr, L"SHELLDLL_DefView", nullptr)) {
-    if (const HWND list = FindWindowExW(view, nullptr, L"SysListView32", nullptr)) return list;
-  }
-  // Since Windows 7 the icon view often hangs below one of the "WorkerW" windows instead.
-  HWND view = nullptr;
-  for (HWND worker = FindWindowExW(GetDesktopWindow(), nullptr, L"WorkerW", nullptr);
-       worker && !view; worker = FindWindowExW(GetDesktopWindow(), worker, L"WorkerW", nullptr)) {
-    view = FindWindowExW(worker, nullptr, L"SHELLDLL_DefView", nullptr);
-  }
-  return view ? FindWindowExW(view, nullptr, L"SysListView32", nullptr) : nullptr;
 }
 
 std::wstring WithTrailingBackslash(std::wstring path) {
@@ -101,22 +95,24 @@ void ComputeFolders() {
   app.ProgramDir = program.substr(0, program.find_last_of(L"\\/") + 1);
 }
 
-win::UniqueFont CreatePointFont(std::wstring_view face, int points, bool bold) {
+// Fonts are sized by the display resolution read before the process became DPI-aware.
+win::UniqueFont CreatePointFont(std::wstring_view face, int points, bool bold, int logPixelsY) {
   const std::wstring faceZ(face);
-  return win::UniqueFont(CreateFontW(FontHeightForPoints(points, App().fontLogPixelsY), 0, 0, 0,
+  return win::UniqueFont(CreateFontW(FontHeightForPoints(points, logPixelsY), 0, 0, 0,
                                      bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                                      DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                      DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, faceZ.c_str()));
 }
 
-void CreateFonts() {
+void CreateFonts(int logPixelsY) {
   AppState& app = App();
   const FontChoice choice = ChooseFonts(app.FontScale);
-  app.ControlFont = CreatePointFont(choice.control.face, choice.control.points, false);
+  const FontSpec& control = choice.control;
+  app.ControlFont = CreatePointFont(control.face, control.points, false, logPixelsY);
   if (!app.ControlFont) {
-    app.ControlFont = CreatePointFont(choice.control.fallbackFace, choice.control.points, false);
+    app.ControlFont = CreatePointFont(control.fallbackFace, control.points, false, logPixelsY);
   }
-  app.TitleFont = CreatePointFont(choice.title.face, choice.title.points, true);
+  app.TitleFont = CreatePointFont(choice.title.face, choice.title.points, true, logPixelsY);
 }
 
 void LoadIcons() {
@@ -126,78 +122,78 @@ void LoadIcons() {
        ++id) {
     // The app icon is shown in the tray at the small-icon size; the others are 20x20 buttons.
     const int size = id == static_cast<int>(ImageId::AppIcon) ? GetSystemMetrics(SM_CXSMICON) : 20;
-    app.icons[id - static_cast<int>(ImageId::AppIcon)].reset(static_cast<HICON>(
+    app.Icons[id - static_cast<int>(ImageId::AppIcon)].reset(static_cast<HICON>(
         LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
   }
 }
 
 void LoadCursors() {
   AppState& app = App();
-  app.arrowCursor = LoadCursorW(nullptr, IDC_ARROW);
-  app.crossCursor = LoadCursorW(nullptr, IDC_CROSS);
-  app.handCursor = LoadCursorW(nullptr, IDC_HAND);
+  app.ArrowCursor = LoadCursorW(nullptr, IDC_ARROW);
+  app.CrossCursor = LoadCursorW(nullptr, IDC_CROSS);
+  app.HandCursor = LoadCursorW(nullptr, IDC_HAND);
 }
 
-// Steps 1 to 6 of shutdown, after the loop ended (or when the main window failed).
-void Shutdown() {
+// Releases everything the program created: windows, menu, tray icon, images, the fault filter,
+// fonts and icons. Used by shutdown and by the fatal-error report.
+void ReleaseProgramObjects(MainWindow& main) {
   AppState& app = App();
-  app.keyboardHook.reset();  // UnhookWindowsHookEx when installed
-  ApplyAutostart();
-  SavePreferences();
-  app.InstanceMutex.reset();
-  ReleaseProgramObjects();
-}
-
-}  // namespace
-
-AppState& App() {
-  static AppState state;
-  return state;
-}
-
-HICON Icon(ImageId id) {
-  const int index = static_cast<int>(id) - static_cast<int>(ImageId::AppIcon);
-  return index >= 0 && index < 8 ? App().icons[index].get() : nullptr;
-}
-
-void ReleaseProgramObjects() {
-  AppState& app = App();
-  DestroyProgramWindows();  // preview, about, overlay, tray icon and menu, main window, images
+  CloseSelectionOverlay();
+  ClosePreviewWindow();
+  CloseAboutWindow();
+  Images::FreeAll();
+  main.Destroy();
+  app.Events.Clear();
   ReleaseFaultHandler();
   app.ControlFont.reset();
   app.TitleFont.reset();
-  for (win::UniqueIcon& icon : app.icons) icon.reset();
+  for (win::UniqueIcon& icon : app.Icons) icon.reset();
 }
 
-int RunProgram() {
+// The scale factors: DpiScale from the display resolution once the process is DPI-aware,
+// FontScale from how the message font changed when it became so. Returns the resolution read
+// before, by which the fonts are sized.
+int SetUpScaleFactors() {
   AppState& app = App();
-  LoadTexts();
-  // The JPEG and PNG encoders are linked in; there is nothing to enable at run time.
-  if (!ClaimSingleInstance()) return 0;
-
-  app.fontLogPixelsY = DisplayLogPixelsY();
-  if (app.fontLogPixelsY < 1) app.fontLogPixelsY = 96;
+  int logPixelsY = DisplayLogPixelsY();
+  if (logPixelsY < 1) logPixelsY = 96;
   const int heightBefore = MessageFontHeight();
   DeclareDpiAwareness();
   const int heightAfter = MessageFontHeight();
   app.FontScale = ComputeFontScale(heightBefore, heightAfter);
   app.DpiScale = ComputeDpiScale(DisplayLogPixelsY());
+  return logPixelsY;
+}
 
-  RefreshScreenBounds();
-  app.DesktopListView = FindDesktopListView();
+}  // namespace
+
+int RunProgram() {
+  LoadTexts();
+  // The JPEG and PNG encoders are linked in; there is nothing to enable at run time.
+  std::optional<win::UniqueKernelHandle> instanceMutex = ClaimSingleInstance();
+  if (!instanceMutex) return 0;
+
+  const int fontLogPixelsY = SetUpScaleFactors();
   ComputeFolders();
-  CreateFonts();
+  CreateFonts(fontLogPixelsY);
   LoadIcons();
   LoadCursors();
-  InstallFaultHandler();
-  InstallKeyboardHook();
+  MainWindow main;
+  InstallFaultHandler([&main] { ReleaseProgramObjects(main); });
+  win::UniqueHook keyboardHook = InstallKeyboardHook();
   LoadPreferences();
 
-  if (CreateMainWindow()) {
-    CreateTrayIcon();
-    RunEventLoop();
+  if (main.Create()) {
+    main.Tray().Create(main.Handle());
+    RunEventLoop(main);
   }
-  Shutdown();
+
+  // Shutdown, after the loop ended (or when the main window failed).
+  keyboardHook.reset();  // UnhookWindowsHookEx when installed
+  ApplyAutostart();
+  SavePreferences();
+  instanceMutex.reset();
+  ReleaseProgramObjects(main);
   return 0;
 }
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/object_ids.h"
+#include "base/object_ids.h"
 
 namespace orv {
 

@@ -1,20 +1,39 @@
 // The notification-area icon and its menu.
 #pragma once
 
+#include <shellapi.h>
 #include <windows.h>
+
+#include "win/unique_handle.h"
 
 namespace orv {
 
-// Adds the tray icon (with its tooltip) and builds the tray menu, owned by the main window.
-void CreateTrayIcon();
-// Adds the icon again after the taskbar was restarted.
-void RestoreTrayIcon();
-// Removes the icon from the notification area and destroys the menu.
-void RemoveTrayIcon();
+class TrayIcon {
+ public:
+  TrayIcon() = default;
+  TrayIcon(const TrayIcon&) = delete;
+  TrayIcon& operator=(const TrayIcon&) = delete;
+  ~TrayIcon() { Remove(); }
 
-void SetAutostartCheck(bool checked);
-bool IsAutostartChecked();
-// Shows the menu at the pointer; the chosen item arrives as a command event.
-void ShowTrayMenu();
+  // Adds the icon (with its tooltip), whose notifications go to owner, and builds the menu.
+  void Create(HWND owner);
+  // Adds the icon again after the taskbar was restarted.
+  void Restore() { AddIcon(); }
+  // Removes the icon from the notification area and destroys the menu.
+  void Remove();
+
+  void SetAutostartCheck(bool checked);
+  bool IsAutostartChecked() const;
+  // Shows the menu at the pointer; the chosen item arrives as a command event.
+  void ShowMenu();
+
+ private:
+  NOTIFYICONDATAW IconData() const;
+  void AddIcon();
+
+  HWND owner_ = nullptr;
+  win::UniqueMenu menu_;
+  bool iconAdded_ = false;
+};
 
 }  // namespace orv

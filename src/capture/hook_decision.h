@@ -7,7 +7,7 @@
 #include <functional>
 #include <optional>
 
-#include "app/object_ids.h"
+#include "base/object_ids.h"
 
 namespace orv {
 

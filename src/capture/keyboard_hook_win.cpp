@@ -2,9 +2,8 @@
 
 #include <windows.h>
 
-#include "app/app_state_win.h"
-#include "app/event_loop_win.h"
 #include "capture/hook_decision.h"
+#include "runtime/app_state_win.h"
 
 namespace orv {
 namespace {
@@ -17,7 +16,7 @@ int AsyncKeyState(int virtualKey) {
 // hook is installed before the main window exists: until then there is nowhere to post to, and
 // the key passes on as if no combination had been pressed.
 LRESULT CALLBACK KeyboardHookProc(int nCode, WPARAM wParam, LPARAM lParam) {
-  const HWND target = WindowHandle(WindowId::Main);
+  const HWND target = App().Events.Window(WindowId::Main);
   if (nCode == HC_ACTION && target) {
     try {
       const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
@@ -30,14 +29,14 @@ LRESULT CALLBACK KeyboardHookProc(int nCode, WPARAM wParam, LPARAM lParam) {
       // Nothing may unwind into the system's hook chain; the key simply passes on.
     }
   }
-  return CallNextHookEx(App().keyboardHook.get(), nCode, wParam, lParam);
+  return CallNextHookEx(nullptr, nCode, wParam, lParam);  // the hook handle is ignored there
 }
 
 }  // namespace
 
-void InstallKeyboardHook() {
+win::UniqueHook InstallKeyboardHook() {
   // A failure is not reported: captures stay available from the tray.
-  App().keyboardHook.reset(
+  return win::UniqueHook(
       SetWindowsHookExW(WH_KEYBOARD_LL, KeyboardHookProc, GetModuleHandleW(nullptr), 0));
 }
 

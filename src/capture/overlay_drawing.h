@@ -3,7 +3,7 @@
 // step changed, so that only that part has to reach the screen.
 #pragma once
 
-#include "app/geometry.h"
+#include "base/geometry.h"
 #include "capture/selection.h"
 #include "imaging/image.h"
 

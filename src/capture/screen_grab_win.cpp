@@ -2,58 +2,52 @@
 
 #include <windows.h>
 
-#include "app/images_win.h"
 #include "imaging/copy_rect.h"
+#include "runtime/images_win.h"
 #include "win/system.h"
 #include "win/unique_handle.h"
 
 namespace orv {
 namespace {
 
-ScreenBounds bounds;
-
 // Copies the screen into the grab buffer in one BitBlt. Since Windows 2000 CAPTUREBLT makes
 // layered and translucent windows part of the copy.
-void CopyScreenInto(win::DibImage& buffer) {
+void CopyScreenInto(win::DibImage& buffer, const ScreenBounds& screen) {
   const win::UniqueCreatedDc memory(CreateCompatibleDC(nullptr));
   if (!memory) return;  // the buffer stays black
   const win::SelectObjectGuard select(memory.get(), buffer.bitmap());
-  const win::WindowDc screen(nullptr);
-  if (!screen) return;
+  const win::WindowDc desktop(nullptr);
+  if (!desktop) return;
   const DWORD rop = win::IsWindows2000OrLater() ? (SRCCOPY | CAPTUREBLT) : SRCCOPY;
-  BitBlt(memory.get(), 0, 0, bounds.width, bounds.height, screen.get(), bounds.left, bounds.top,
+  BitBlt(memory.get(), 0, 0, screen.width, screen.height, desktop.get(), screen.left, screen.top,
          rop);
   GdiFlush();  // the pixels are read directly from the section afterwards
 }
 
+// The virtual screen, measured afresh for every grab: the screen device context's clip box.
+ScreenBounds MeasureVirtualScreen() {
+  const win::WindowDc desktop(nullptr);
+  RECT box{};
+  GetClipBox(desktop.get(), &box);
+  return {box.left, box.top, box.right - box.left, box.bottom - box.top};
+}
+
 }  // namespace
 
-const ScreenBounds& VirtualScreen() {
-  return bounds;
-}
-
-void RefreshScreenBounds() {
-  const win::WindowDc screen(nullptr);
-  RECT box{};
-  GetClipBox(screen.get(), &box);
-  bounds = {box.left, box.top, box.right - box.left, box.bottom - box.top};
-}
-
-void GrabScreen() {
-  RefreshScreenBounds();
+ScreenBounds GrabScreen() {
+  const ScreenBounds screen = MeasureVirtualScreen();
   Images::Free(ImageId::GrabBuffer);
-  Images::Put(ImageId::GrabBuffer, win::DibImage::Create(bounds.width, bounds.height));
-  RegrabScreen();
+  Images::Put(ImageId::GrabBuffer, win::DibImage::Create(screen.width, screen.height));
+  RegrabScreen(screen);
+  return screen;
 }
 
-void RegrabScreen() {
-  if (win::DibImage* buffer = Images::Get(ImageId::GrabBuffer)) CopyScreenInto(*buffer);
+void RegrabScreen(const ScreenBounds& screen) {
+  if (win::DibImage* buffer = Images::Get(ImageId::GrabBuffer)) CopyScreenInto(*buffer, screen);
 }
 
 void CaptureFullScreen() {
   GrabScreen();
-  // The whole grab buffer becomes the capture. Handing it over instead of copying it saves a
-  // full-screen copy; the capture stays independent of later grabs, which make a new buffer.
   Images::Move(ImageId::GrabBuffer, ImageId::Capture);
 }
 

@@ -5,21 +5,19 @@
 
 namespace orv {
 
+// The virtual screen's place on the desktop: its top-left corner (negative when a monitor lies
+// left of or above the primary one) and its size.
 struct ScreenBounds {
   int left = 0, top = 0, width = 0, height = 0;
 };
 
-// The virtual screen rectangle as last measured.
-const ScreenBounds& VirtualScreen();
-
-// Measures the virtual screen again from the screen device context's clip box.
-void RefreshScreenBounds();
-
-// Measures the screen, makes a fresh black grab buffer (image 19) and copies the screen into it.
-void GrabScreen();
-// Copies the screen into the existing grab buffer again, without measuring.
-void RegrabScreen();
-// GrabScreen, then a copy of the whole grab buffer becomes the capture image (image 20).
+// Measures the screen, makes a fresh black grab buffer (image 19) and copies the screen into it;
+// returns where on the desktop the buffer's pixels lie.
+ScreenBounds GrabScreen();
+// Copies the screen at `screen` into the existing grab buffer again, without measuring.
+void RegrabScreen(const ScreenBounds& screen);
+// GrabScreen, then the grab buffer itself becomes the capture image (image 20): handed over, not
+// copied, and the next grab makes a new buffer.
 void CaptureFullScreen();
 
 // A new image of w x h with the source's depth, copied from (x, y) of the source; an empty image

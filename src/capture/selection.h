@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "app/geometry.h"
+#include "base/geometry.h"
 
 namespace orv {
 

@@ -2,13 +2,13 @@
 
 #include <windows.h>
 
-#include "app/app_state_win.h"
-#include "app/event_loop_win.h"
-#include "app/images_win.h"
+#include "base/fault_location.h"
 #include "capture/overlay_drawing.h"
 #include "capture/screen_grab_win.h"
 #include "capture/selection_win.h"
-#include "settings/fault_location.h"
+#include "runtime/app_state_win.h"
+#include "runtime/event_queue_win.h"
+#include "runtime/images_win.h"
 #include "win/unique_handle.h"
 #include "win/window_class.h"
 
@@ -16,18 +16,18 @@ namespace orv {
 namespace {
 
 constexpr wchar_t kOverlayClass[] = L"OrvantaOverlay";
-constexpr wchar_t kCanvasClass[] = L"OrvantaOverlayCanvas";
 constexpr wchar_t kOverlayTitle[] = L"Capturing...";
 
-struct OverlayState {
+struct Overlay {
   win::UniqueWindow window;  // destroying it destroys the canvas too
   HWND canvas = nullptr;
   win::DibImage picture;  // what the canvas shows; drawn in place, painted from here
+  OverlaySelection selection;
 };
-OverlayState overlay;
+Overlay overlay;
 
-// Both windows turn the raw pointer messages into events of the overlay (window 2); the canvas
-// covers the whole overlay, so nearly all of them come from the canvas.
+// Turns the raw pointer messages into events of the overlay (window 2). The canvas that covers
+// the whole overlay lets them through to it.
 bool QueuePointerEvent(UINT message) {
   EventKind kind;
   switch (message) {
@@ -43,7 +43,7 @@ bool QueuePointerEvent(UINT message) {
     default:
       return false;
   }
-  QueueEvent({kind, static_cast<int>(WindowId::SelectionOverlay)});
+  App().Events.Queue({kind, static_cast<int>(WindowId::SelectionOverlay)});
   return true;
 }
 
@@ -53,24 +53,12 @@ LRESULT CALLBACK OverlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
-LRESULT CALLBACK CanvasProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (QueuePointerEvent(message)) return 0;
-  switch (message) {
-    case WM_ERASEBKGND:
-      return 1;  // the picture covers the whole canvas
-    case WM_PAINT:
-      win::PaintFromBitmap(window, overlay.picture.bitmap());
-      return 0;
-  }
-  return DefWindowProcW(window, message, wParam, lParam);
-}
-
 void RegisterClasses() {
   // No class cursors: the pointer shape the event loop sets stays in force over the overlay.
   // The stock grey brush is RGB(128, 128, 128) and is never deleted.
   win::RegisterWindowClass({kOverlayClass, OverlayProc, nullptr, nullptr,
                             static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH))});
-  win::RegisterWindowClass({kCanvasClass, CanvasProc});
+  win::RegisterCanvasClass();
 }
 
 // Runs f with a memory device context that draws into the overlay's picture in the system font.
@@ -89,23 +77,23 @@ void WithPictureDc(F&& f) {
 void OpenSelectionOverlay() {
   ORV_TRACE_LOCATION();
   CloseSelectionOverlay();
-  GrabScreen();
+  const ScreenBounds screen = GrabScreen();
   RegisterClasses();
-  const ScreenBounds& screen = VirtualScreen();
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   // Borderless and unowned: window and client area coincide, and the task bar lists it.
   overlay.window.reset(CreateWindowExW(0, kOverlayClass, kOverlayTitle, WS_POPUP | WS_CLIPCHILDREN,
                                        screen.left, screen.top, screen.width, screen.height,
                                        nullptr, nullptr, instance, nullptr));
   if (!overlay.window) return;  // no overlay: pointer steps act on nothing until the next trigger
-  RegisterWindow(WindowId::SelectionOverlay, overlay.window.get());
-  overlay.canvas =
-      CreateWindowExW(0, kCanvasClass, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, screen.width,
-                      screen.height, overlay.window.get(), nullptr, instance, nullptr);
+  App().Events.RegisterWindow(WindowId::SelectionOverlay, overlay.window.get());
+  overlay.canvas = win::CreateChildControl(overlay.window.get(), win::kCanvasClass, {}, 0,
+                                           {0, 0, screen.width, screen.height}, 0, nullptr);
   ORV_TRACE_LOCATION();
   overlay.picture = win::DibImage::Create(screen.width, screen.height);
+  if (overlay.canvas) win::SetCanvasPicture(overlay.canvas, overlay.picture.bitmap());
+  overlay.selection.screen = screen;
+  ResetRegionSelection(overlay.selection.region);
   DrawDimmedBackground();
-  ResetRegionDrag();
 
   ShowWindow(overlay.window.get(), SW_SHOWNORMAL);
   SetWindowPos(overlay.window.get(), HWND_TOPMOST, 0, 0, 0, 0,
@@ -115,13 +103,18 @@ void OpenSelectionOverlay() {
 
 void CloseSelectionOverlay() {
   if (!overlay.window) return;
-  UnregisterWindow(WindowId::SelectionOverlay);
+  App().Events.UnregisterWindow(WindowId::SelectionOverlay);
   overlay.window.reset();
-  overlay = {};
+  overlay.canvas = nullptr;
+  overlay.picture = {};
 }
 
 bool IsSelectionOverlayOpen() {
   return static_cast<bool>(overlay.window);
+}
+
+OverlaySelection& SelectionState() {
+  return overlay.selection;
 }
 
 void DrawDimmedBackground() {

@@ -4,34 +4,39 @@
 
 #include <utility>
 
-#include "app/app_state_win.h"
-#include "app/images_win.h"
+#include "base/fault_location.h"
 #include "capture/overlay_drawing.h"
 #include "capture/screen_grab_win.h"
 #include "capture/selection.h"
 #include "capture/selection_overlay_win.h"
-#include "settings/fault_location.h"
+#include "runtime/app_state_win.h"
+#include "runtime/images_win.h"
 #include "win/system.h"
 
 namespace orv {
 namespace {
-
-RegionSelection region;
-
-struct WindowPick {
-  WindowSelection geometry;
-  HWND current = nullptr;
-  HWND previous = nullptr;
-  Edges client;  // client rectangle of the current window, kept when it cannot be read
-};
-WindowPick pick;
 
 Edges EdgesOf(const RECT& r) {
   return {r.left, r.top, r.right, r.bottom};
 }
 
 Point ScreenOrigin() {
-  return {VirtualScreen().left, VirtualScreen().top};
+  const ScreenBounds& screen = SelectionState().screen;
+  return {screen.left, screen.top};
+}
+
+// The desktop's icon view: the list view in the shell's "SHELLDLL_DefView" window.
+HWND FindDesktopIconView() {
+  if (const HWND view = FindWindowExW(GetShellWindow(), nullptr, L"SHELLDLL_DefView", nullptr)) {
+    if (const HWND list = FindWindowExW(view, nullptr, L"SysListView32", nullptr)) return list;
+  }
+  // Since Windows 7 the icon view often hangs below one of the "WorkerW" windows instead.
+  HWND view = nullptr;
+  for (HWND worker = FindWindowExW(GetDesktopWindow(), nullptr, L"WorkerW", nullptr);
+       worker && !view; worker = FindWindowExW(GetDesktopWindow(), worker, L"WorkerW", nullptr)) {
+    view = FindWindowExW(worker, nullptr, L"SHELLDLL_DefView", nullptr);
+  }
+  return view ? FindWindowExW(view, nullptr, L"SysListView32", nullptr) : nullptr;
 }
 
 // Cuts the selection out of the frozen screen into the capture image. The whole buffer is
@@ -54,7 +59,7 @@ bool CaptureFromGrabBuffer(const Rect& r) {
 }
 
 void EndSelection() {
-  SetCursor(App().arrowCursor);
+  SetCursor(App().ArrowCursor);
   CloseSelectionOverlay();
 }
 
@@ -63,7 +68,8 @@ void DrawBand() {
   const win::DibImage* grab = Images::Get(ImageId::GrabBuffer);
   if (!picture || !grab) return;
   ORV_TRACE_LOCATION();
-  const RubberBand band = UpdateRubberBand(region, OverlayPointerPosition(), SizeLabelTextHeight());
+  const RubberBand band =
+      UpdateRubberBand(SelectionState().region, OverlayPointerPosition(), SizeLabelTextHeight());
   const Rect changed = DrawRubberBand(grab->View(), picture->View(), band);
   const Rect label =
       DrawSizeLabel(band.labelPosition, {band.selection.width, band.selection.height});
@@ -73,6 +79,7 @@ void DrawBand() {
 // Measures the picked window and draws it highlighted on the dimmed screen. Since Windows 10 a
 // top-level window without owner has an invisible resize border, which is left out.
 void HighlightPickedWindow() {
+  WindowPick& pick = SelectionState().pick;
   RECT windowRect{};
   Edges window = pick.geometry.windowRect;  // a window that is gone leaves the rectangles
   if (GetWindowRect(pick.current, &windowRect)) window = EdgesOf(windowRect);
@@ -98,18 +105,19 @@ void HighlightPickedWindow() {
 // The window under the pointer, raised and re-grabbed so that the frozen screen shows it in
 // front; the desktop's icon view is never picked and keeps the previous window highlighted.
 void PickWindowAt(POINT pointer) {
+  WindowPick& pick = SelectionState().pick;
   pick.previous = pick.current;
   HideSelectionOverlay();
   ORV_TRACE_LOCATION();
   HWND found = WindowFromPoint(pointer);
-  if (!found || found == App().DesktopListView) {
+  if (!found || found == pick.desktopIconView) {
     found = pick.previous;
   } else {
     BringWindowToTop(found);
     SetForegroundWindow(found);
     win::Pause(400);
     FocusSelectionOverlay();
-    RegrabScreen();
+    RegrabScreen(SelectionState().screen);
   }
   pick.current = found;
   // Drawn while hidden, so that the overlay comes back with the new highlight rather than
@@ -121,27 +129,27 @@ void PickWindowAt(POINT pointer) {
 
 }  // namespace
 
-void ResetRegionDrag() {
-  ResetRegionSelection(region);
-}
-
 void ResetWindowPick() {
+  WindowPick& pick = SelectionState().pick;
   ResetWindowSelection(pick.geometry);
   pick.current = nullptr;
   pick.previous = nullptr;
+  // Looked up for every pick rather than once: a restarted shell makes a new one.
+  pick.desktopIconView = FindDesktopIconView();
 }
 
 void OnOverlayPointerMove() {
   if (!IsSelectionOverlayOpen()) return;
   ORV_TRACE_LOCATION();
-  switch (App().captureMode) {
+  OverlaySelection& selection = SelectionState();
+  switch (App().CaptureMode) {
     case CaptureMode::ModeRegion:
-      if (TakeBandRedrawTurn(region)) DrawBand();
+      if (TakeBandRedrawTurn(selection.region)) DrawBand();
       break;
     case CaptureMode::ModeWindow: {
       POINT pointer{};
       GetCursorPos(&pointer);
-      if (IsOutsideRect(pick.geometry.lastWindowRect, {pointer.x, pointer.y})) {
+      if (IsOutsideRect(selection.pick.geometry.lastWindowRect, {pointer.x, pointer.y})) {
         PickWindowAt(pointer);
       }
       // Picking is expensive and windows need time to come forward: moves are taken slowly.
@@ -155,26 +163,27 @@ void OnOverlayPointerMove() {
 
 void OnOverlayLeftPress() {
   if (!IsSelectionOverlayOpen()) return;
-  if (App().captureMode == CaptureMode::ModeRegion) {
-    BeginRegionDrag(region, OverlayPointerPosition());
+  if (App().CaptureMode == CaptureMode::ModeRegion) {
+    BeginRegionDrag(SelectionState().region, OverlayPointerPosition());
   }
 }
 
 bool OnOverlayLeftRelease() {
   if (!IsSelectionOverlayOpen()) return false;
   ORV_TRACE_LOCATION();
-  switch (App().captureMode) {
+  OverlaySelection& state = SelectionState();
+  switch (App().CaptureMode) {
     case CaptureMode::ModeRegion: {
       const win::DibImage* grab = Images::Get(ImageId::GrabBuffer);
       const Size screen = grab ? grab->size() : Size{};
-      const auto selection = FinishRegionDrag(region, OverlayPointerPosition(), screen);
+      const auto selection = FinishRegionDrag(state.region, OverlayPointerPosition(), screen);
       if (!selection) return false;  // the button was down before the overlay opened
       EndSelection();
       return CaptureFromGrabBuffer(*selection);
     }
     case CaptureMode::ModeWindow: {
       EndSelection();
-      const auto selection = FinishWindowPick(pick.geometry, ScreenOrigin());
+      const auto selection = FinishWindowPick(state.pick.geometry, ScreenOrigin());
       return selection && CaptureFromGrabBuffer(*selection);
     }
     case CaptureMode::ModeScreen:

@@ -5,9 +5,8 @@
 
 namespace orv {
 
-// A new overlay starts without a drag and with no band drawn.
-void ResetRegionDrag();
-// The window command forgets the last highlighted window and its rectangles.
+// The window command forgets the last highlighted window and its rectangles, and looks up the
+// desktop's icon view, which is never picked.
 void ResetWindowPick();
 
 void OnOverlayPointerMove();

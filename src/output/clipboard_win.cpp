@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <span>
 
-#include "app/images_win.h"
+#include "base/fault_location.h"
 #include "output/packed_dib.h"
-#include "settings/fault_location.h"
+#include "runtime/images_win.h"
 #include "win/clipboard.h"
 #include "win/unique_handle.h"
 

@@ -9,13 +9,13 @@
 #include <cstdint>
 #include <optional>
 
-#include "app/app_state_win.h"
-#include "app/images_win.h"
-#include "app/text_table.h"
+#include "base/fault_location.h"
+#include "base/text_table.h"
 #include "imaging/reduce_to_palette.h"
 #include "output/gdiplus_win.h"
 #include "output/save_name.h"
-#include "settings/fault_location.h"
+#include "runtime/app_state_win.h"
+#include "runtime/images_win.h"
 #include "win/system.h"
 
 namespace orv {
@@ -117,29 +117,18 @@ SaveOutcome WriteImageFile(const win::DibImage& image, const std::wstring& file,
 
 bool WriteThroughTemporary(const std::wstring& file,
                            const std::function<bool(const std::wstring& target)>& write) {
-  // Writing in place would destroy the file being replaced if the write then failed (a full
-  // disk, a refused encoder); the old file therefore stays until a complete new one is ready.
   std::array<wchar_t, MAX_PATH> temporary{};
   const std::wstring folder = FolderPart(file);
   ORV_TRACE_LOCATION();
   if (folder.empty() || GetTempFileNameW(folder.c_str(), L"orv", 0, temporary.data()) == 0) {
     return write(file);
   }
-  if (write(temporary.data())) {
-    ORV_TRACE_LOCATION();
-    if (MoveFileExW(temporary.data(), file.c_str(),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      return true;
-    }
-  }
-  ORV_TRACE_LOCATION();
-  DeleteFileW(temporary.data());  // the empty file GetTempFileNameW made, if still there
-  return false;
+  return win::ReplaceFileThroughTemporary(file, temporary.data(), write);
 }
 
 void SaveCaptureToFile() {
   AppState& app = App();
-  Settings& settings = app.settings;
+  Settings& settings = app.Settings;
   const win::DibImage* capture = Images::Get(ImageId::Capture);
   if (capture == nullptr) return;  // nothing to save; only a capture opens the preview
 

@@ -4,8 +4,8 @@
 
 #include <cstdio>
 
+#include "base/fault_location.h"
 #include "output/output_file.h"
-#include "settings/fault_location.h"
 #include "win/system.h"
 
 namespace orv {

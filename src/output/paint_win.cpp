@@ -2,11 +2,11 @@
 
 #include <windows.h>
 
-#include "app/app_state_win.h"
-#include "app/images_win.h"
+#include "base/fault_location.h"
 #include "output/bmp_writer.h"
 #include "output/temp_image_name.h"
-#include "settings/fault_location.h"
+#include "runtime/app_state_win.h"
+#include "runtime/images_win.h"
 #include "win/system.h"
 
 namespace orv {

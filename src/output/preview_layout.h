@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/geometry.h"
-#include "app/object_ids.h"
+#include "base/geometry.h"
+#include "base/object_ids.h"
 
 namespace orv {
 

@@ -6,13 +6,13 @@
 
 #include <string>
 
-#include "app/app_state_win.h"
-#include "app/event_loop_win.h"
-#include "app/images_win.h"
-#include "app/scale.h"
-#include "app/text_table.h"
+#include "base/scale.h"
+#include "base/text_table.h"
 #include "imaging/downscale.h"
 #include "output/preview_layout.h"
+#include "runtime/app_state_win.h"
+#include "runtime/event_queue_win.h"
+#include "runtime/images_win.h"
 #include "settings/preferences_win.h"
 #include "win/system.h"
 #include "win/unique_handle.h"
@@ -22,7 +22,6 @@ namespace orv {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"OrvantaPreview";
-constexpr wchar_t kCanvasClass[] = L"OrvantaCanvas";
 // Title bar only: no system menu, so no close box, and no resizing.
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION;
 
@@ -39,37 +38,19 @@ HWND Control(ControlId id) {
   return GetDlgItem(preview.window.get(), static_cast<int>(id));
 }
 
+// The preview closes only through its buttons, Escape or a new capture.
 LRESULT CALLBACK PreviewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_COMMAND:
-      if (lParam != 0 && HIWORD(wParam) == BN_CLICKED) {
-        QueueEvent({EventKind::Control, static_cast<int>(WindowId::Preview), LOWORD(wParam)});
-        return 0;
-      }
-      break;
-    case WM_CLOSE:
-      return 0;  // the preview closes only through its buttons, Escape or a new capture
-  }
-  return DefWindowProcW(window, message, wParam, lParam);
-}
-
-LRESULT CALLBACK CanvasProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_ERASEBKGND:
-      return 1;  // the picture covers the whole canvas
-    case WM_PAINT:
-      win::PaintFromBitmap(window, preview.canvasPicture.get());
-      return 0;
-  }
-  return DefWindowProcW(window, message, wParam, lParam);
+  const auto answer =
+      AnswerButtonWindowMessage(App().Events, WindowId::Preview, message, wParam, lParam);
+  return answer ? *answer : DefWindowProcW(window, message, wParam, lParam);
 }
 
 void RegisterClasses() {
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   win::RegisterWindowClass({kWindowClass, PreviewWindowProc, Icon(ImageId::AppIcon),
-                            App().arrowCursor, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)});
-  win::RegisterWindowClass({kCanvasClass, CanvasProc});
+                            App().ArrowCursor, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)});
+  win::RegisterCanvasClass();
 }
 
 void SetTooltip(HWND control, std::wstring_view textKey, UINT message) {
@@ -83,17 +64,16 @@ void SetTooltip(HWND control, std::wstring_view textKey, UINT message) {
   SendMessageW(preview.tooltip, message, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-HWND CreateControl(const PreviewControl& control, float dpiScale) {
-  const Rect r = ScaledRect(control.bounds, dpiScale);
+void CreateControl(const PreviewControl& control, float dpiScale) {
   const wchar_t* className = L"Button";
-  DWORD style = WS_CHILD | WS_VISIBLE;
+  DWORD style = 0;
   switch (control.kind) {
     case PreviewControlKind::CentredLabel:
       className = L"Static";
       style |= SS_CENTER;
       break;
     case PreviewControlKind::Canvas:
-      className = kCanvasClass;
+      className = win::kCanvasClass;
       break;
     case PreviewControlKind::IconToggle:
       style |= WS_TABSTOP | BS_AUTOCHECKBOX | BS_PUSHLIKE | BS_ICON;
@@ -106,18 +86,14 @@ HWND CreateControl(const PreviewControl& control, float dpiScale) {
       break;
   }
   const std::wstring text = control.textKey.empty() ? std::wstring() : Text(control.textKey);
-  const HWND handle = CreateWindowExW(0, className, text.c_str(), style, r.x, r.y, r.width,
-                                      r.height, preview.window.get(),
-                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
-                                      GetModuleHandleW(nullptr), nullptr);
-  if (!handle) return nullptr;
-  SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(App().ControlFont.get()), FALSE);
-  if (control.kind == PreviewControlKind::IconToggle ||
-      control.kind == PreviewControlKind::IconButton) {
+  const HWND handle = win::CreateChildControl(
+      preview.window.get(), className, text, style, ScaledRect(control.bounds, dpiScale),
+      static_cast<int>(control.id), App().ControlFont.get());
+  if (handle && (control.kind == PreviewControlKind::IconToggle ||
+                 control.kind == PreviewControlKind::IconButton)) {
     SendMessageW(handle, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(Icon(control.icon)));
     SetTooltip(handle, control.tooltipKey, TTM_ADDTOOLW);
   }
-  return handle;
 }
 
 void ShowFitToPaperState(bool on) {
@@ -192,7 +168,7 @@ void OpenPreviewWindow() {
                                        frame.right - frame.left, frame.bottom - frame.top, nullptr,
                                        nullptr, GetModuleHandleW(nullptr), nullptr));
   if (!preview.window) return;
-  RegisterWindow(WindowId::Preview, preview.window.get());
+  app.Events.RegisterWindow(WindowId::Preview, preview.window.get());
 
   preview.tooltip =
       CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
@@ -207,22 +183,23 @@ void OpenPreviewWindow() {
     preview.canvasPicture.reset(
         CreateCompatibleBitmap(dc.get(), preview.canvasSize.width, preview.canvasSize.height));
   }
+  win::SetCanvasPicture(preview.canvas, preview.canvasPicture.get());
 
   SetWindowPos(preview.window.get(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   ApplyOutputPolicy();
-  if (app.settings.FitPaperOrientation != 0) ShowFitToPaperState(true);
+  if (app.Settings.FitPaperOrientation != 0) ShowFitToPaperState(true);
   RefreshPreview();
   if (const win::DibImage* capture = Images::Get(ImageId::Capture)) {
     Images::Put(ImageId::BackupImage, capture->Clone());
   }
-  BindEscapeKey(WindowId::Preview, CommandId::ClosePreview);
+  app.Events.BindEscapeKey(WindowId::Preview, CommandId::ClosePreview);
   ShowWindow(preview.window.get(), SW_SHOW);
   SetForegroundWindow(preview.window.get());
 }
 
 void ClosePreviewWindow() {
   if (!preview.window) return;
-  UnregisterWindow(WindowId::Preview);
+  App().Events.UnregisterWindow(WindowId::Preview);
   preview.window.reset();  // destroys the controls and the tooltip it owns
   preview.canvasPicture.reset();
   preview = {};
@@ -240,7 +217,7 @@ void RefreshPreview() {
 void FollowFitToPaperToggle() {
   if (!preview.window) return;
   const bool on = SendMessageW(Control(ControlId::FitToPaper), BM_GETCHECK, 0, 0) == BST_CHECKED;
-  App().settings.FitPaperOrientation = on ? 1 : 0;
+  App().Settings.FitPaperOrientation = on ? 1 : 0;
   ShowFitToPaperState(on);
 }
 

@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "app/geometry.h"
+#include "base/geometry.h"
 
 namespace orv {
 

@@ -9,29 +9,17 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state_win.h"
-#include "app/images_win.h"
-#include "app/text_table.h"
-#include "imaging/transforms_win.h"
+#include "base/fault_location.h"
+#include "base/text_table.h"
 #include "output/print_layout.h"
-#include "settings/fault_location.h"
+#include "output/transforms_win.h"
+#include "runtime/app_state_win.h"
+#include "runtime/images_win.h"
 #include "win/system.h"
 #include "win/unique_handle.h"
 
 namespace orv {
 namespace {
-
-// The printer state: at most one printer device context, held while a job runs. It is deleted
-// when the job ends rather than kept for the next one: nothing reuses it (the next default
-// printer job makes a new one, the next dialog returns its own), and a printer held between
-// jobs would only tie up the driver.
-struct PrintJob {
-  win::UniqueCreatedDc printer;
-  bool documentStarted = false;
-  bool pageStarted = false;
-  PageMetrics page;
-};
-PrintJob job;
 
 // The "device" entry of the system profile is "name,driver,port"; the name is all before the
 // first comma. Systems without GetDefaultPrinterW keep the default printer there.
@@ -76,18 +64,16 @@ std::wstring DefaultPrinterName() {
   return ProfilePrinterName();
 }
 
-bool OpenDefaultPrinter() {
+win::UniqueCreatedDc OpenDefaultPrinter() {
   const std::wstring name = DefaultPrinterName();
-  if (name.empty()) return false;
+  if (name.empty()) return {};
   ORV_TRACE_LOCATION();
-  job.printer.reset(CreateDCW(L"WINSPOOL", name.c_str(), nullptr, nullptr));
-  return static_cast<bool>(job.printer);
+  return win::UniqueCreatedDc(CreateDCW(L"WINSPOOL", name.c_str(), nullptr, nullptr));
 }
 
 // Shows the print dialog; its device context (printer, paper, orientation and copies as
-// chosen there) becomes the printer. False when it is cancelled or fails.
-bool ChoosePrinterInDialog() {
-  job.printer.reset();  // a new dialog first lets go of any printer held
+// chosen there) is the printer. None when it is cancelled or fails.
+win::UniqueCreatedDc ChoosePrinterInDialog() {
   PRINTDLGW dialog{};
   dialog.lStructSize = sizeof(dialog);
   dialog.hwndOwner = GetForegroundWindow();
@@ -102,38 +88,74 @@ bool ChoosePrinterInDialog() {
   // The dialog allocates the device mode and the device names for the caller, chosen or not.
   const win::UniqueGlobal deviceMode(dialog.hDevMode);
   const win::UniqueGlobal deviceNames(dialog.hDevNames);
-  job.printer.reset(dialog.hDC);
-  if (!chosen) job.printer.reset();
-  return static_cast<bool>(job.printer);
+  win::UniqueCreatedDc printer(dialog.hDC);
+  if (!chosen) printer.reset();
+  return printer;
 }
 
-// Chooses the printer, starts the document (named jobName) and its page and reads the page
-// metrics. False when no printer was chosen or the document could not be started; then nothing
-// is held.
-bool OpenPrintJob(const std::wstring& jobName, bool useDefaultPrinter) {
-  // No usable default printer: the user chooses one instead.
-  if (!(useDefaultPrinter && OpenDefaultPrinter()) && !ChoosePrinterInDialog()) return false;
-  const HDC printer = job.printer.get();
+// One print job: the printer and the document and page as far as they were started. The job
+// ends with the scope: page and document are ended and the printer is let go. It is not kept
+// for the next job: nothing reuses it (the next default printer job makes a new one, the next
+// dialog returns its own), and a printer held between jobs would only tie up the driver.
+class PrintJob {
+ public:
+  // Chooses the printer (the default one, or in the print dialog when there is none or
+  // useDefaultPrinter is false), starts the document named jobName and its page and reads the
+  // page metrics. Without a printer or a started document the job holds nothing.
+  PrintJob(const std::wstring& jobName, bool useDefaultPrinter);
+  PrintJob(const PrintJob&) = delete;
+  PrintJob& operator=(const PrintJob&) = delete;
+  ~PrintJob();
+
+  bool IsOpen() const { return documentStarted_; }
+  bool PageStarted() const { return pageStarted_; }
+  const PageMetrics& Page() const { return page_; }
+
+  // Stretches the whole image onto the device rectangle of the page, which placement worked out
+  // from its size in millimetres.
+  void PlaceImageMm(const win::DibImage& image, const Rect& device);
+
+ private:
+  win::UniqueCreatedDc printer_;
+  bool documentStarted_ = false;
+  bool pageStarted_ = false;
+  PageMetrics page_;
+};
+
+PrintJob::PrintJob(const std::wstring& jobName, bool useDefaultPrinter) {
+  if (useDefaultPrinter) printer_ = OpenDefaultPrinter();
+  if (!printer_) printer_ = ChoosePrinterInDialog();
+  if (!printer_) return;
   DOCINFOW document{};
   document.cbSize = sizeof(document);
   document.lpszDocName = jobName.c_str();
   ORV_TRACE_LOCATION();
-  job.documentStarted = StartDocW(printer, &document) > 0;
-  if (!job.documentStarted) {
-    job.printer.reset();  // no document, nothing to end
-    return false;
+  documentStarted_ = StartDocW(printer_.get(), &document) > 0;
+  if (!documentStarted_) {
+    printer_.reset();  // no document, nothing to end
+    return;
   }
   ORV_TRACE_LOCATION();
-  job.pageStarted = StartPage(printer) > 0;
+  pageStarted_ = StartPage(printer_.get()) > 0;
   ORV_TRACE_LOCATION();
-  job.page = {GetDeviceCaps(printer, HORZRES), GetDeviceCaps(printer, VERTRES),
-              GetDeviceCaps(printer, HORZSIZE), GetDeviceCaps(printer, VERTSIZE)};
-  return true;
+  page_ = {GetDeviceCaps(printer_.get(), HORZRES), GetDeviceCaps(printer_.get(), VERTRES),
+           GetDeviceCaps(printer_.get(), HORZSIZE), GetDeviceCaps(printer_.get(), VERTSIZE)};
 }
 
-// Stretches the whole image onto the device rectangle of the page, which placement worked out
-// from its size in millimetres.
-void PlaceImageMm(const win::DibImage& image, const Rect& device) {
+PrintJob::~PrintJob() {
+  if (pageStarted_) {
+    ORV_TRACE_LOCATION();
+    EndPage(printer_.get());
+  }
+  if (documentStarted_) {
+    ORV_TRACE_LOCATION();
+    EndDoc(printer_.get());
+  }
+  ORV_TRACE_LOCATION();
+  printer_.reset();
+}
+
+void PrintJob::PlaceImageMm(const win::DibImage& image, const Rect& device) {
   const ImageView view = image.View();
   if (!view.top || view.bitsPerPixel != 24) return;  // captures are always 24-bit
   BITMAPINFO info{};
@@ -143,7 +165,7 @@ void PlaceImageMm(const win::DibImage& image, const Rect& device) {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 24;
   info.bmiHeader.biCompression = BI_RGB;
-  const HDC printer = job.printer.get();
+  const HDC printer = printer_.get();
   SetStretchBltMode(printer, COLORONCOLOR);
   ORV_TRACE_LOCATION();
   // The bottom row comes first in memory.
@@ -151,27 +173,12 @@ void PlaceImageMm(const win::DibImage& image, const Rect& device) {
                 view.height, view.Row(view.height - 1), &info, DIB_RGB_COLORS, SRCCOPY);
 }
 
-// Ends the page and the document, as far as they were started, and lets go of the printer.
-void ClosePrintJob() {
-  const HDC printer = job.printer.get();
-  if (job.pageStarted) {
-    ORV_TRACE_LOCATION();
-    EndPage(printer);
-  }
-  if (job.documentStarted) {
-    ORV_TRACE_LOCATION();
-    EndDoc(printer);
-  }
-  ORV_TRACE_LOCATION();
-  job = {};
-}
-
 }  // namespace
 
 void PrintCapture(bool useDefaultPrinter) {
   const win::DibImage* capture = Images::Get(ImageId::Capture);
   if (!capture) return;
-  const bool fitPaperOrientation = App().settings.FitPaperOrientation != 0;
+  const bool fitPaperOrientation = App().Settings.FitPaperOrientation != 0;
   if (fitPaperOrientation) {
     // Turned before the printer is known, so made whether or not the paper then asks for it.
     // Turned straight from the capture rather than copied and then turned: a large capture then
@@ -180,7 +187,8 @@ void PrintCapture(bool useDefaultPrinter) {
     Images::Put(ImageId::PrintImage, TurnedCopy(*capture));
   }
 
-  if (!OpenPrintJob(Text(L"#Program_Name"), useDefaultPrinter)) return;
+  PrintJob job(Text(L"#Program_Name"), useDefaultPrinter);
+  if (!job.IsOpen()) return;
   const Size captureSize = capture->size();
   // A copy that could not be turned (memory ran out) is no turned copy.
   const win::DibImage* turned = fitPaperOrientation ? Images::Get(ImageId::PrintImage) : nullptr;
@@ -188,10 +196,11 @@ void PrintCapture(bool useDefaultPrinter) {
   const std::optional<Size> turnedSize =
       turned ? std::optional<Size>(turned->size()) : std::nullopt;
   // Metrics that make no page (a driver reporting zero sizes) end the job without drawing.
-  if (const auto placement = PlacePrint(job.page, captureSize, fitPaperOrientation, turnedSize)) {
-    if (job.pageStarted) PlaceImageMm(placement->useTurned ? *turned : *capture, placement->device);
+  if (const auto placement = PlacePrint(job.Page(), captureSize, fitPaperOrientation, turnedSize)) {
+    if (job.PageStarted()) {
+      job.PlaceImageMm(placement->useTurned ? *turned : *capture, placement->device);
+    }
   }
-  ClosePrintJob();
 }
 
 }  // namespace orv

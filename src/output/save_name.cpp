@@ -1,5 +1,7 @@
 #include "output/save_name.h"
 
+#include "base/ascii.h"
+
 namespace orv {
 
 std::wstring ExtensionOf(std::wstring_view name) {
@@ -10,14 +12,6 @@ std::wstring ExtensionOf(std::wstring_view name) {
   const std::wstring_view after = name.substr(dot + 1);
   if (after.find_first_of(L" /\\") != std::wstring_view::npos) return {};
   return std::wstring(after);
-}
-
-std::wstring LowerCaseAscii(std::wstring_view text) {
-  std::wstring lower(text);
-  for (wchar_t& c : lower) {
-    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-  }
-  return lower;
 }
 
 std::wstring WithImageExtension(std::wstring_view name, std::wstring_view imageType) {

@@ -12,10 +12,6 @@ namespace orv {
 // or "\"; "a." has an empty one as well.
 std::wstring ExtensionOf(std::wstring_view name);
 
-// Lower-cases the letters A to Z only, so that no locale can make a non-ASCII letter match one
-// of the program's ASCII extensions (towlower turns U+0130 into "i").
-std::wstring LowerCaseAscii(std::wstring_view text);
-
 // The name with "." and the image type appended unless its lower-cased extension already is
 // that type: "shot.JPG" stays for "jpg", "shot.png" becomes "shot.png.jpg".
 std::wstring WithImageExtension(std::wstring_view name, std::wstring_view imageType);

@@ -1,5 +1,7 @@
 #include "output/temp_image_name.h"
 
+#include "base/ascii.h"
+
 namespace orv {
 namespace {
 
@@ -53,17 +55,6 @@ void AppendDigits(std::wstring& out, int value, int digits) {
   out += text;
 }
 
-// Whether `text` at `pos` starts with `letters` (lower case), ignoring the letter case.
-bool StartsWithLetters(std::wstring_view text, std::size_t pos, std::wstring_view letters) {
-  if (text.size() - pos < letters.size()) return false;
-  for (std::size_t i = 0; i < letters.size(); ++i) {
-    wchar_t c = text[pos + i];
-    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-    if (c != letters[i]) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 std::int64_t DateValueOf(const LocalDateTime& time) {
@@ -94,7 +85,7 @@ std::wstring FormatDate(std::wstring_view mask, std::int64_t date) {
     const Field* match = nullptr;
     if (c == L'%') {
       for (const Field& field : fields) {
-        if (StartsWithLetters(mask, pos, field.letters)) {
+        if (StartsWithIgnoringAsciiCase(mask.substr(pos), field.letters)) {
           match = &field;
           break;
         }

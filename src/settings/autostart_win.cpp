@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "app/app_state_win.h"
-#include "app/text_table.h"
+#include "base/fault_location.h"
+#include "base/text_table.h"
+#include "runtime/app_state_win.h"
 #include "settings/autostart.h"
-#include "settings/fault_location.h"
 #include "win/system.h"
 #include "win/unique_handle.h"
 
@@ -48,7 +48,7 @@ void ApplyAutostart() {
   const std::wstring& name = Text(L"#Program_Name");
   // An empty name would address the Run key's default value, which is not ours.
   if (name.empty()) return;
-  if (IsAutostartOn(App().settings.LoadOnWindowsStart)) {
+  if (IsAutostartOn(App().Settings.LoadOnWindowsStart)) {
     const std::wstring commandLine = AutostartCommandLine(win::ModuleFileName());
     if (!commandLine.empty()) WriteRunValue(name, commandLine);
   } else {

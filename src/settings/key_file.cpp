@@ -1,6 +1,7 @@
 #include "settings/key_file.h"
 
-#include "app/unicode.h"
+#include "base/ascii.h"
+#include "base/unicode.h"
 
 namespace orv {
 namespace {
@@ -13,20 +14,6 @@ bool IsBlank(wchar_t c) {
 // harmless because an empty line means nothing.
 bool IsLineEnd(wchar_t c) {
   return c == L'\r' || c == L'\n' || c == L'\0';
-}
-
-wchar_t AsciiLower(wchar_t c) {
-  return c >= L'A' && c <= L'Z' ? c + (L'a' - L'A') : c;
-}
-
-// Only ASCII letters are folded: every key the program looks up is ASCII, and no non-ASCII
-// character should ever stand in for one of them (as some full case mappings would allow).
-bool EqualIgnoringAsciiCase(std::wstring_view a, std::wstring_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  }
-  return true;
 }
 
 std::wstring DecodeKeyFileText(std::span<const std::uint8_t> bytes) {

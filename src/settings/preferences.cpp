@@ -1,6 +1,6 @@
 #include "settings/preferences.h"
 
-#include "app/unicode.h"
+#include "base/unicode.h"
 #include "settings/key_file.h"
 
 namespace orv {

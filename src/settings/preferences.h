@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "settings/settings.h"
+#include "runtime/settings.h"
 
 namespace orv {
 

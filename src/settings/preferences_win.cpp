@@ -4,9 +4,10 @@
 
 #include <algorithm>
 
-#include "app/app_state_win.h"
-#include "app/text_table.h"
+#include "base/text_table.h"
+#include "runtime/app_state_win.h"
 #include "settings/key_file.h"
+#include "win/system.h"
 #include "win/unique_handle.h"
 
 namespace orv {
@@ -76,20 +77,14 @@ std::optional<std::string> ReadSmallFile(const std::wstring& path, std::size_t m
 }
 
 bool ReplaceFileContent(const std::wstring& path, std::string_view bytes) {
-  // Writing the file in place would leave it cut short if the program died or the disk filled
-  // half-way; the old file therefore stays untouched until a complete new one replaces it.
-  const std::wstring temporary = path + L".tmp";
-  win::UniqueFile file(CreateFileW(temporary.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
-  const bool written = WriteAll(file.get(), bytes) && FlushFileBuffers(file.get());
-  file.reset();
-  if (written && MoveFileExW(temporary.c_str(), path.c_str(),
-                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return true;
-  }
-  DeleteFileW(temporary.c_str());
-  return false;
+  // Flushed before the rename, so that a system that stops just after it finds a whole file.
+  return win::ReplaceFileThroughTemporary(
+      path, path + L".tmp", [bytes](const std::wstring& target) {
+        const win::UniqueFile file(CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                               nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                               nullptr));
+        return file && WriteAll(file.get(), bytes) && FlushFileBuffers(file.get());
+      });
 }
 
 namespace {
@@ -127,12 +122,12 @@ void SavePreferencesTo(const Settings& settings, const std::wstring& userDir,
 
 void LoadPreferences() {
   AppState& app = App();
-  app.settings = LoadPreferencesFrom(app.AppDataDir, app.ProgramDir, Text(L"#Pref_FileName"));
+  app.Settings = LoadPreferencesFrom(app.AppDataDir, app.ProgramDir, Text(L"#Pref_FileName"));
 }
 
 void SavePreferences() {
   const AppState& app = App();
-  SavePreferencesTo(app.settings, app.AppDataDir, app.ProgramDir, Text(L"#Pref_FileName"));
+  SavePreferencesTo(app.Settings, app.AppDataDir, app.ProgramDir, Text(L"#Pref_FileName"));
 }
 
 OutputPolicy ReadOutputPolicy() {

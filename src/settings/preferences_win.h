@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "runtime/settings.h"
 #include "settings/output_policy.h"
 #include "settings/preferences.h"
-#include "settings/settings.h"
 
 namespace orv {
 

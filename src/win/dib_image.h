@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <span>
 
-#include "app/geometry.h"
+#include "base/geometry.h"
 #include "imaging/image.h"
 #include "win/unique_handle.h"
 

@@ -2,7 +2,7 @@
 
 #include <shellapi.h>
 
-#include "settings/fault_location.h"
+#include "base/fault_location.h"
 #include "win/com_apartment.h"
 #include "win/unique_handle.h"
 

@@ -2,6 +2,8 @@
 
 #include <mmsystem.h>
 
+#include "base/fault_location.h"
+
 #include <vector>
 
 namespace orv::win {
@@ -93,6 +95,23 @@ bool StartProgram(const std::wstring& application, std::wstring commandLine,
   const UniqueKernelHandle processHandle(process.hProcess);
   const UniqueKernelHandle threadHandle(process.hThread);
   return true;
+}
+
+bool ReplaceFileThroughTemporary(const std::wstring& file, const std::wstring& temporary,
+                                 const std::function<bool(const std::wstring& target)>& write) {
+  // Writing in place would leave the file cut short or empty if the write failed half-way (a
+  // full disk, a refused encoder, the program ended); the old file stays until a whole new one
+  // can replace it.
+  if (write(temporary)) {
+    ORV_TRACE_LOCATION();
+    if (MoveFileExW(temporary.c_str(), file.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      return true;
+    }
+  }
+  ORV_TRACE_LOCATION();
+  DeleteFileW(temporary.c_str());
+  return false;
 }
 
 std::wstring ModuleFileName() {

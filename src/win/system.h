@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -45,6 +46,12 @@ RECT CentredFrame(int clientWidth, int clientHeight, DWORD style, DWORD exStyle)
 // False when it could not be started.
 bool StartProgram(const std::wstring& application, std::wstring commandLine,
                   const std::wstring& workingFolder);
+
+// Gives file new content in one step: write is called with the path of temporary (a new file in
+// the same folder) and says whether it wrote all of it; only then does temporary take the place
+// of file, in one rename. Whatever fails, file keeps its old content and temporary is removed.
+bool ReplaceFileThroughTemporary(const std::wstring& file, const std::wstring& temporary,
+                                 const std::function<bool(const std::wstring& target)>& write);
 
 // Full path of the running program file, whatever its length.
 std::wstring ModuleFileName();

@@ -37,10 +37,12 @@ class UniqueHandle {
   Type handle_ = Traits::Invalid();
 };
 
-struct KernelHandleTraits {
-  using Type = HANDLE;
+// Most handles are null when absent and released by one call.
+template <class T, auto CloseFunction>
+struct NullableHandleTraits {
+  using Type = T;
   static Type Invalid() { return nullptr; }
-  static void Close(Type h) { CloseHandle(h); }
+  static void Close(Type h) { CloseFunction(h); }
 };
 // CreateFileW reports failure as INVALID_HANDLE_VALUE rather than null.
 struct FileHandleTraits {
@@ -48,67 +50,22 @@ struct FileHandleTraits {
   static Type Invalid() { return INVALID_HANDLE_VALUE; }
   static void Close(Type h) { CloseHandle(h); }
 };
-template <class T>
-struct GdiObjectTraits {
-  using Type = T;
-  static Type Invalid() { return nullptr; }
-  static void Close(Type h) { DeleteObject(h); }
-};
-struct CreatedDcTraits {  // from CreateDCW / CreateCompatibleDC
-  using Type = HDC;
-  static Type Invalid() { return nullptr; }
-  static void Close(Type h) { DeleteDC(h); }
-};
-struct IconTraits {
-  using Type = HICON;
-  static Type Invalid() { return nullptr; }
-  static void Close(Type h) { DestroyIcon(h); }
-};
-struct MenuTraits {
-  using Type = HMENU;
-  static Type Invalid() { return nullptr; }
-  static void Close(Type h) { DestroyMenu(h); }
-};
-struct HookTraits {
-  using Type = HHOOK;
-  static Type Invalid() { return nullptr; }
-  static void Close(Type h) { UnhookWindowsHookEx(h); }
-};
-struct ModuleTraits {
-  using Type = HMODULE;
-  static Type Invalid() { return nullptr; }
-  static void Close(Type h) { FreeLibrary(h); }
-};
-struct WindowTraits {
-  using Type = HWND;
-  static Type Invalid() { return nullptr; }
-  static void Close(Type h) { DestroyWindow(h); }
-};
-struct RegistryKeyTraits {
-  using Type = HKEY;
-  static Type Invalid() { return nullptr; }
-  static void Close(Type h) { RegCloseKey(h); }
-};
-struct GlobalMemoryTraits {
-  using Type = HGLOBAL;
-  static Type Invalid() { return nullptr; }
-  static void Close(Type h) { GlobalFree(h); }
-};
 
-using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
+using UniqueKernelHandle = UniqueHandle<NullableHandleTraits<HANDLE, CloseHandle>>;
 using UniqueFile = UniqueHandle<FileHandleTraits>;
-using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
-using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
-using UniqueBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
-using UniquePen = UniqueHandle<GdiObjectTraits<HPEN>>;
-using UniqueCreatedDc = UniqueHandle<CreatedDcTraits>;
-using UniqueIcon = UniqueHandle<IconTraits>;
-using UniqueMenu = UniqueHandle<MenuTraits>;
-using UniqueHook = UniqueHandle<HookTraits>;
-using UniqueModule = UniqueHandle<ModuleTraits>;
-using UniqueWindow = UniqueHandle<WindowTraits>;
-using UniqueRegistryKey = UniqueHandle<RegistryKeyTraits>;
-using UniqueGlobal = UniqueHandle<GlobalMemoryTraits>;
+using UniqueBitmap = UniqueHandle<NullableHandleTraits<HBITMAP, DeleteObject>>;
+using UniqueFont = UniqueHandle<NullableHandleTraits<HFONT, DeleteObject>>;
+using UniqueBrush = UniqueHandle<NullableHandleTraits<HBRUSH, DeleteObject>>;
+using UniquePen = UniqueHandle<NullableHandleTraits<HPEN, DeleteObject>>;
+// From CreateDCW or CreateCompatibleDC; a DC from GetDC is a WindowDc below.
+using UniqueCreatedDc = UniqueHandle<NullableHandleTraits<HDC, DeleteDC>>;
+using UniqueIcon = UniqueHandle<NullableHandleTraits<HICON, DestroyIcon>>;
+using UniqueMenu = UniqueHandle<NullableHandleTraits<HMENU, DestroyMenu>>;
+using UniqueHook = UniqueHandle<NullableHandleTraits<HHOOK, UnhookWindowsHookEx>>;
+using UniqueModule = UniqueHandle<NullableHandleTraits<HMODULE, FreeLibrary>>;
+using UniqueWindow = UniqueHandle<NullableHandleTraits<HWND, DestroyWindow>>;
+using UniqueRegistryKey = UniqueHandle<NullableHandleTraits<HKEY, RegCloseKey>>;
+using UniqueGlobal = UniqueHandle<NullableHandleTraits<HGLOBAL, GlobalFree>>;
 
 // A device context from GetDC/GetWindowDC, given back with ReleaseDC on the same window.
 class WindowDc {

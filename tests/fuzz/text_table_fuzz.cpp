@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/text_table.h"
-#include "app/unicode.h"
+#include "base/text_table.h"
+#include "base/unicode.h"
 #include "fuzz_check.h"
 
 namespace {

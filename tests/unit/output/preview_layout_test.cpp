@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/scale.h"
+#include "base/scale.h"
 
 namespace orv {
 namespace {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/ascii.h"
+
 namespace orv {
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/unicode.h"
+#include "base/unicode.h"
 
 namespace orv {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/images_win.h"
+#include "runtime/images_win.h"
 
 #include <map>
 #include <utility>

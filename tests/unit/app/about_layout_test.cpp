@@ -1,8 +1,8 @@
-#include "settings/about_layout.h"
+#include "app/about_layout.h"
 
 #include <gtest/gtest.h>
 
-#include "app/scale.h"
+#include "base/scale.h"
 
 namespace orv {
 namespace {

@@ -1,12 +1,12 @@
-#include "imaging/transforms_win.h"
+#include "output/transforms_win.h"
 
 #include <windows.h>
 
 #include <utility>
 
-#include "app/images_win.h"
 #include "imaging/colour_filters.h"
 #include "imaging/rotate.h"
+#include "runtime/images_win.h"
 
 namespace orv {
 

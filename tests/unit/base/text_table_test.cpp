@@ -1,11 +1,11 @@
-#include "app/text_table.h"
+#include "base/text_table.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "app/unicode.h"
+#include "base/unicode.h"
 
 namespace orv {
 namespace {

@@ -1,4 +1,4 @@
-#include "settings/fault_report.h"
+#include "runtime/fault_report.h"
 
 namespace orv {
 

@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "app/geometry.h"
+#include "base/geometry.h"
 
 namespace orv {
 

@@ -1,9 +1,9 @@
-#include "app/text_table.h"
+#include "base/text_table.h"
 
 #include <array>
 #include <vector>
 
-#include "app/unicode.h"
+#include "base/unicode.h"
 
 namespace orv {
 namespace {

@@ -1,4 +1,4 @@
-#include "settings/about_window_win.h"
+#include "app/about_window_win.h"
 
 #include <windows.h>
 
@@ -6,11 +6,11 @@
 
 #include <string>
 
-#include "app/app_state_win.h"
-#include "app/event_loop_win.h"
-#include "app/text_table.h"
-#include "settings/about_layout.h"
-#include "settings/fault_location.h"
+#include "app/about_layout.h"
+#include "base/fault_location.h"
+#include "base/text_table.h"
+#include "runtime/app_state_win.h"
+#include "runtime/event_queue_win.h"
 #include "win/shell.h"
 #include "win/system.h"
 #include "win/unique_handle.h"
@@ -57,7 +57,7 @@ LRESULT CALLBACK LinkProc(HWND link, UINT message, WPARAM wParam, LPARAM lParam,
                           DWORD_PTR) {
   switch (message) {
     case WM_SETCURSOR:
-      SetCursor(App().handCursor);
+      SetCursor(App().HandCursor);
       return TRUE;
     case WM_MOUSEMOVE:
       FollowPointer(link, false);
@@ -72,26 +72,19 @@ LRESULT CALLBACK LinkProc(HWND link, UINT message, WPARAM wParam, LPARAM lParam,
   return DefSubclassProc(link, message, wParam, lParam);
 }
 
+// The about window closes only through its button or its link.
 LRESULT CALLBACK AboutWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_COMMAND:
-      // The button's BN_CLICKED and the link's STN_CLICKED share the code 0.
-      if (lParam != 0 && HIWORD(wParam) == BN_CLICKED) {
-        QueueEvent({EventKind::Control, static_cast<int>(WindowId::About), LOWORD(wParam)});
-        return 0;
-      }
-      break;
-    case WM_CTLCOLORSTATIC:
-      if (reinterpret_cast<HWND>(lParam) ==
+  if (const auto answer =
+          AnswerButtonWindowMessage(App().Events, WindowId::About, message, wParam, lParam)) {
+    return *answer;
+  }
+  if (message == WM_CTLCOLORSTATIC &&
+      reinterpret_cast<HWND>(lParam) ==
           GetDlgItem(window, static_cast<int>(ControlId::AboutLink))) {
-        const HDC dc = reinterpret_cast<HDC>(wParam);
-        SetTextColor(dc, about.linkHot ? kLinkHotColour : kLinkColour);
-        SetBkMode(dc, TRANSPARENT);
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-      }
-      break;
-    case WM_CLOSE:
-      return 0;  // the about window closes only through its button or its link
+    const HDC dc = reinterpret_cast<HDC>(wParam);
+    SetTextColor(dc, about.linkHot ? kLinkHotColour : kLinkColour);
+    SetBkMode(dc, TRANSPARENT);
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
   }
   return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -113,7 +106,7 @@ HFONT FontFor(const AboutControl& control) {
 
 void CreateControl(const AboutControl& control) {
   const wchar_t* className = L"Static";
-  DWORD style = WS_CHILD | WS_VISIBLE;
+  DWORD style = 0;
   switch (control.kind) {
     case AboutControlKind::CentredLabel:
       // The text as it stands: an "&" in a name or notice is not a mnemonic.
@@ -127,15 +120,11 @@ void CreateControl(const AboutControl& control) {
       style |= WS_TABSTOP | BS_PUSHBUTTON;
       break;
   }
-  const Rect& r = control.bounds;
   ORV_TRACE_LOCATION();
-  const HWND handle = CreateWindowExW(0, className, Text(control.textKey).c_str(), style, r.x, r.y,
-                                      r.width, r.height, about.window.get(),
-                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
-                                      GetModuleHandleW(nullptr), nullptr);
-  if (!handle) return;
-  SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(control)), FALSE);
-  if (control.kind == AboutControlKind::Link) {
+  const HWND handle =
+      win::CreateChildControl(about.window.get(), className, Text(control.textKey), style,
+                              control.bounds, static_cast<int>(control.id), FontFor(control));
+  if (handle && control.kind == AboutControlKind::Link) {
     SetWindowSubclass(handle, LinkProc, kLinkSubclassId, 0);
   }
 }
@@ -145,7 +134,7 @@ void CreateControl(const AboutControl& control) {
 void OpenAboutWindow() {
   CloseAboutWindow();
   win::RegisterWindowClass({kWindowClass, AboutWindowProc, Icon(ImageId::AppIcon),
-                            App().arrowCursor, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)});
+                            App().ArrowCursor, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)});
   const AppState& app = App();
   const Size client = AboutClientSize(app.DpiScale);
   const RECT frame = win::CentredFrame(client.width, client.height, kWindowStyle, 0);
@@ -155,7 +144,7 @@ void OpenAboutWindow() {
                                      frame.top, frame.right - frame.left, frame.bottom - frame.top,
                                      nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
   if (!about.window) return;  // nothing is shown
-  RegisterWindow(WindowId::About, about.window.get());
+  App().Events.RegisterWindow(WindowId::About, about.window.get());
   about.linkFont = CreateUnderlinedFont(app.ControlFont.get());
   for (const AboutControl& control : AboutControlsAt(app.DpiScale)) CreateControl(control);
   ShowWindow(about.window.get(), SW_SHOW);
@@ -164,7 +153,7 @@ void OpenAboutWindow() {
 
 void CloseAboutWindow() {
   if (!about.window) return;
-  UnregisterWindow(WindowId::About);
+  App().Events.UnregisterWindow(WindowId::About);
   about.window.reset();  // destroys its controls, which no longer need the link font
   about.linkFont.reset();
   about.linkHot = false;

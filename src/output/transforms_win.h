@@ -2,7 +2,7 @@
 // number, so whoever holds it needs no update. Also the turned copy that printing makes.
 #pragma once
 
-#include "app/object_ids.h"
+#include "base/object_ids.h"
 #include "win/dib_image.h"
 
 namespace orv {

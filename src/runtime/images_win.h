@@ -2,7 +2,7 @@
 // under a number in use destroys the old image; freeing a missing image does nothing.
 #pragma once
 
-#include "app/object_ids.h"
+#include "base/object_ids.h"
 #include "win/dib_image.h"
 
 namespace orv::Images {

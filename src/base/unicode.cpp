@@ -1,4 +1,4 @@
-#include "app/unicode.h"
+#include "base/unicode.h"
 
 namespace orv {
 namespace {

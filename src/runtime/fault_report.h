@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/text_table.h"
-#include "settings/fault_location.h"
+#include "base/fault_location.h"
+#include "base/text_table.h"
 
 namespace orv {
 

@@ -1,4 +1,4 @@
-#include "settings/fault_report_win.h"
+#include "runtime/fault_report_win.h"
 
 #include <windows.h>
 
@@ -6,10 +6,10 @@
 #include <atomic>
 #include <cstring>
 #include <string>
+#include <utility>
 
-#include "app/app_state_win.h"
-#include "app/text_table.h"
-#include "settings/fault_report.h"
+#include "base/text_table.h"
+#include "runtime/fault_report.h"
 #include "win/clipboard.h"
 #include "win/system.h"
 #include "win/unique_handle.h"
@@ -25,11 +25,15 @@ static_assert(kReportBoxType == 0x134);
 // the report text and the message box run on what is left.
 constexpr ULONG kReportStackBytes = 128 * 1024;
 
-LPTOP_LEVEL_EXCEPTION_FILTER previousFilter = nullptr;
-bool installed = false;
-FaultRecord fault;
-// The thread that is showing the report, 0 while none is.
-std::atomic<DWORD> reportingThread{0};
+// The filter is called with no context of ours, so what it needs lives here, from its
+// installation to its release.
+struct FaultHandler {
+  LPTOP_LEVEL_EXCEPTION_FILTER previousFilter = nullptr;
+  std::function<void()> releaseProgramObjects;  // empty while not installed
+  FaultRecord fault;
+  std::atomic<DWORD> reportingThread{0};  // the thread showing the report, 0 while none is
+};
+FaultHandler handler;
 
 // While the report shows, the program's other windows can neither be used nor cover it: visible
 // windows are disabled and topmost ones (the preview window) leave the topmost band. The
@@ -99,12 +103,13 @@ void CopyReportToClipboard(const std::wstring& report) {
 LONG WINAPI FaultFilter(EXCEPTION_POINTERS* pointers) {
   const DWORD thread = GetCurrentThreadId();
   DWORD none = 0;
-  if (!reportingThread.compare_exchange_strong(none, thread)) {
+  if (!handler.reportingThread.compare_exchange_strong(none, thread)) {
     // A fault inside the report itself ends the process at once; a fault on another thread
     // waits for the report that is showing, which ends the process.
     if (none == thread) ExitProcess(0);
     for (;;) Sleep(INFINITE);
   }
+  FaultRecord& fault = handler.fault;
   fault.code = pointers && pointers->ExceptionRecord ? pointers->ExceptionRecord->ExceptionCode : 0;
   fault.location = CurrentFaultLocation();
   ReportFatalError();
@@ -113,23 +118,23 @@ LONG WINAPI FaultFilter(EXCEPTION_POINTERS* pointers) {
 
 }  // namespace
 
-void InstallFaultHandler() {
-  if (installed) return;
+void InstallFaultHandler(std::function<void()> releaseProgramObjects) {
+  if (handler.releaseProgramObjects || !releaseProgramObjects) return;
   ULONG reserve = kReportStackBytes;
   SetThreadStackGuarantee(&reserve);  // without it the report is lost after a stack overflow
-  previousFilter = SetUnhandledExceptionFilter(FaultFilter);
-  installed = true;
+  handler.previousFilter = SetUnhandledExceptionFilter(FaultFilter);
+  handler.releaseProgramObjects = std::move(releaseProgramObjects);
 }
 
 void ReleaseFaultHandler() {
-  if (!installed) return;
-  SetUnhandledExceptionFilter(previousFilter);
-  previousFilter = nullptr;
-  installed = false;
+  if (!handler.releaseProgramObjects) return;
+  SetUnhandledExceptionFilter(handler.previousFilter);
+  handler.previousFilter = nullptr;
+  handler.releaseProgramObjects = {};
 }
 
 void ReportFatalError() {
-  const std::wstring report = BuildFaultReport(fault, Text);
+  const std::wstring report = BuildFaultReport(handler.fault, Text);
   const std::wstring question = report + Text(L"#TXT00024");
   const std::wstring& caption = Text(L"#TXT00025");
   int answer = 0;
@@ -139,7 +144,8 @@ void ReportFatalError() {
     answer = MessageBoxW(owner, question.c_str(), caption.c_str(), kReportBoxType);
   }
   if (answer == IDYES) CopyReportToClipboard(report);
-  ReleaseProgramObjects();  // also puts the earlier fault filter back
+  // Taken out first: the release puts the earlier filter back, which forgets this function.
+  if (const std::function<void()> release = handler.releaseProgramObjects) release();
   ExitProcess(0);
 }
 

@@ -1,6 +1,6 @@
-#include "settings/about_layout.h"
+#include "app/about_layout.h"
 
-#include "app/scale.h"
+#include "base/scale.h"
 
 namespace orv {
 

@@ -1,4 +1,4 @@
-#include "app/scale.h"
+#include "base/scale.h"
 
 #include <cmath>
 #include <cstdint>
