@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
-#include <source_location>
 
 #include "app/about_window_win.h"
 #include "app/dispatch.h"
@@ -38,12 +37,11 @@ enum class StepOutcome {
 
 using StepFunction = StepOutcome (*)(MainWindow& main);
 
-// One row per step: what it runs, and the location it marks first, so that a fatal-error report
-// names the step that was running by a line of its own.
+// One row per step: what it runs, and the location it marks first (its own line in this file),
+// so that a fatal-error report names the step that was running.
 struct StepRow {
-  consteval StepRow(Step step, StepFunction run,
-                    std::source_location where = std::source_location::current())
-      : step(step), run(run), location(LocationOf(where.file_name(), where.line())) {}
+  consteval StepRow(Step step, StepFunction run, int line)
+      : step(step), run(run), location(LocationOf(__FILE__, line)) {}
   Step step;
   StepFunction run;
   std::int32_t location;
@@ -84,60 +82,69 @@ StepOutcome ToggleAutostartCheck(MainWindow& main) {
   return StepOutcome::Next;
 }
 
+StepOutcome EndLoop(MainWindow&) {
+  return StepOutcome::EndLoop;
+}
+
+// Only a release that made a capture goes on to the preview.
+StepOutcome FinishSelection(MainWindow&) {
+  return OnOverlayLeftRelease() ? StepOutcome::Next : StepOutcome::EndRow;
+}
+
 constexpr StepRow kSteps[] = {
-    {Step::SetAutostartCheckFromSetting, ShowAutostartSetting},
-    {Step::ShowTrayMenu, ShowTrayMenu},
-    {Step::SetModeRegion, StartCapture<CaptureMode::ModeRegion>},
-    {Step::SetModeScreen, StartCapture<CaptureMode::ModeScreen>},
-    {Step::SetModeWindow, StartCapture<CaptureMode::ModeWindow>},
-    {Step::PauseBeforeCapture, Then<win::Pause, 300>},
-    {Step::ResetWindowPick, Then<ResetWindowPick>},
-    {Step::OpenSelectionOverlay, Then<OpenSelectionOverlay>},
-    {Step::CaptureFullScreen, Then<CaptureFullScreen>},
-    {Step::OpenPreviewWindow, Then<OpenPreviewWindow>},
-    {Step::ClosePreviewWindow, Then<ClosePreviewWindow>},
-    {Step::FreeCapture, Then<Images::Free, ImageId::Capture>},
-    {Step::FreePrintImage, Then<Images::Free, ImageId::PrintImage>},
-    {Step::FreeBackupImage, Then<Images::Free, ImageId::BackupImage>},
-    {Step::ToggleAutostartCheck, ToggleAutostartCheck},
-    {Step::ApplyAutostart, Then<ApplyAutostart>},
-    {Step::OpenHelp, Then<OpenHelpDocument>},
-    {Step::OpenDonate, Then<OpenDonatePage>},
-    {Step::OpenMoreTools, Then<OpenMoreToolsPage>},
-    {Step::OpenAboutWindow, Then<OpenAboutWindow>},
-    {Step::ShowInformation, Then<ShowInformation>},
-    {Step::Quit, [](MainWindow&) { return StepOutcome::EndLoop; }},
-    {Step::CopyToClipboard, Then<CopyToClipboard>},
-    {Step::PrintWithDialog, Then<PrintCapture, false>},
-    {Step::PrintToDefault, Then<PrintCapture, true>},
-    {Step::ToggleFitToPaper, Then<FollowFitToPaperToggle>},
-    {Step::SavePreferences, Then<SavePreferences>},
-    {Step::OpenPrintersFolder, Then<OpenPrintersFolder>},
-    {Step::CopyBackupToCapture, Then<CopyBackupToCapture>},
-    {Step::RefreshPreview, Then<RefreshPreview>},
-    {Step::RotateCapture, Then<RotateImage, ImageId::Capture>},
-    {Step::MakeNegative, Then<MakeImageNegative, ImageId::Capture>},
-    {Step::MakeGrey, Then<MakeImageGrey, ImageId::Capture>},
-    {Step::OpenInPaint, Then<OpenInPaint>},
-    {Step::SaveCaptureToFile, Then<SaveCaptureToFile>},
-    {Step::CloseAboutWindow, Then<CloseAboutWindow>},
-    {Step::OpenAboutLink, Then<OpenAboutLink>},
-    {Step::OverlayPointerMove, Then<OnOverlayPointerMove>},
-    {Step::OverlayLeftPress, Then<OnOverlayLeftPress>},
-    // Only a release that made a capture goes on to the preview.
-    {Step::OverlayLeftRelease,
-     [](MainWindow&) { return OnOverlayLeftRelease() ? StepOutcome::Next : StepOutcome::EndRow; }},
+    {Step::SetAutostartCheckFromSetting, ShowAutostartSetting, __LINE__},
+    {Step::ShowTrayMenu, ShowTrayMenu, __LINE__},
+    {Step::SetModeRegion, StartCapture<CaptureMode::ModeRegion>, __LINE__},
+    {Step::SetModeScreen, StartCapture<CaptureMode::ModeScreen>, __LINE__},
+    {Step::SetModeWindow, StartCapture<CaptureMode::ModeWindow>, __LINE__},
+    {Step::PauseBeforeCapture, Then<win::Pause, 300>, __LINE__},
+    {Step::ResetWindowPick, Then<ResetWindowPick>, __LINE__},
+    {Step::OpenSelectionOverlay, Then<OpenSelectionOverlay>, __LINE__},
+    {Step::CaptureFullScreen, Then<CaptureFullScreen>, __LINE__},
+    {Step::OpenPreviewWindow, Then<OpenPreviewWindow>, __LINE__},
+    {Step::ClosePreviewWindow, Then<ClosePreviewWindow>, __LINE__},
+    {Step::FreeCapture, Then<Images::Free, ImageId::Capture>, __LINE__},
+    {Step::FreePrintImage, Then<Images::Free, ImageId::PrintImage>, __LINE__},
+    {Step::FreeBackupImage, Then<Images::Free, ImageId::BackupImage>, __LINE__},
+    {Step::ToggleAutostartCheck, ToggleAutostartCheck, __LINE__},
+    {Step::ApplyAutostart, Then<ApplyAutostart>, __LINE__},
+    {Step::OpenHelp, Then<OpenHelpDocument>, __LINE__},
+    {Step::OpenDonate, Then<OpenDonatePage>, __LINE__},
+    {Step::OpenMoreTools, Then<OpenMoreToolsPage>, __LINE__},
+    {Step::OpenAboutWindow, Then<OpenAboutWindow>, __LINE__},
+    {Step::ShowInformation, Then<ShowInformation>, __LINE__},
+    {Step::Quit, EndLoop, __LINE__},
+    {Step::CopyToClipboard, Then<CopyToClipboard>, __LINE__},
+    {Step::PrintWithDialog, Then<PrintCapture, false>, __LINE__},
+    {Step::PrintToDefault, Then<PrintCapture, true>, __LINE__},
+    {Step::ToggleFitToPaper, Then<FollowFitToPaperToggle>, __LINE__},
+    {Step::SavePreferences, Then<SavePreferences>, __LINE__},
+    {Step::OpenPrintersFolder, Then<OpenPrintersFolder>, __LINE__},
+    {Step::CopyBackupToCapture, Then<CopyBackupToCapture>, __LINE__},
+    {Step::RefreshPreview, Then<RefreshPreview>, __LINE__},
+    {Step::RotateCapture, Then<RotateImage, ImageId::Capture>, __LINE__},
+    {Step::MakeNegative, Then<MakeImageNegative, ImageId::Capture>, __LINE__},
+    {Step::MakeGrey, Then<MakeImageGrey, ImageId::Capture>, __LINE__},
+    {Step::OpenInPaint, Then<OpenInPaint>, __LINE__},
+    {Step::SaveCaptureToFile, Then<SaveCaptureToFile>, __LINE__},
+    {Step::CloseAboutWindow, Then<CloseAboutWindow>, __LINE__},
+    {Step::OpenAboutLink, Then<OpenAboutLink>, __LINE__},
+    {Step::OverlayPointerMove, Then<OnOverlayPointerMove>, __LINE__},
+    {Step::OverlayLeftPress, Then<OnOverlayLeftPress>, __LINE__},
+    {Step::OverlayLeftRelease, FinishSelection, __LINE__},
 };
 
-// Every step has its row, at the position of its number, so the loop finds it by indexing.
+// Every step has its row, at the position of its number, so that the loop finds it by indexing,
+// and every row a line of its own.
 consteval bool EveryStepInOrder() {
   if (std::size(kSteps) != static_cast<std::size_t>(Step::Count)) return false;
   for (std::size_t i = 0; i < std::size(kSteps); ++i) {
     if (kSteps[i].step != static_cast<Step>(i)) return false;
+    if (i > 0 && kSteps[i].location <= kSteps[i - 1].location) return false;
   }
   return true;
 }
-static_assert(EveryStepInOrder(), "kSteps must hold one row per Step, in the enum's order");
+static_assert(EveryStepInOrder(), "kSteps holds one row per Step, in order, each on its own line");
 
 // Blocks until an event is queued; false when the message queue was told to quit.
 bool WaitForEvent(Event& event) {

@@ -1,8 +1,9 @@
 // The notification-area icon and its menu.
 #pragma once
 
-#include <shellapi.h>
 #include <windows.h>
+
+#include <shellapi.h>
 
 #include "win/unique_handle.h"
 

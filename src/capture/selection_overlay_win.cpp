@@ -18,13 +18,13 @@ namespace {
 constexpr wchar_t kOverlayClass[] = L"OrvantaOverlay";
 constexpr wchar_t kOverlayTitle[] = L"Capturing...";
 
-struct Overlay {
+struct OverlayState {
   win::UniqueWindow window;  // destroying it destroys the canvas too
   HWND canvas = nullptr;
   win::DibImage picture;  // what the canvas shows; drawn in place, painted from here
   OverlaySelection selection;
 };
-Overlay overlay;
+OverlayState overlay;
 
 // Turns the raw pointer messages into events of the overlay (window 2). The canvas that covers
 // the whole overlay lets them through to it.
