@@ -15,7 +15,7 @@ constexpr std::size_t kFileHeaderSize = 14;
 
 }  // namespace
 
-bool WriteBmpFile(const ImageView& image, const std::filesystem::path& file) {
+bool WriteBmpFile(const ImageView& image, const NativePath& file) {
   if (!CanPackDib(image)) return false;
 
   const std::size_t tableSize = DibColorTableSize(image);

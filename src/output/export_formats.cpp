@@ -38,8 +38,8 @@ int EncoderSetting(ExportFormat format) {
   return format == ExportFormat::Jpg ? 9 : 10;
 }
 
-bool WriteWithOwnEncoder(const ImageView& image, const std::filesystem::path& file,
-                         ExportFormat format, int setting) {
+bool WriteWithOwnEncoder(const ImageView& image, const NativePath& file, ExportFormat format,
+                         int setting) {
   switch (format) {
     case ExportFormat::Jpg:
       return WriteJpegFile(image, file, setting);

@@ -2,11 +2,11 @@
 // of the three that the program encodes itself (JPEG, PNG, BMP).
 #pragma once
 
-#include <filesystem>
 #include <string>
 #include <string_view>
 
 #include "imaging/image.h"
+#include "output/output_file.h"
 
 namespace orv {
 
@@ -34,7 +34,7 @@ int EncoderSetting(ExportFormat format);
 
 // Writes the image with the program's own encoder for JPEG, PNG or BMP and returns its result.
 // GIF and TIFF have no own encoder here: false, nothing written.
-bool WriteWithOwnEncoder(const ImageView& image, const std::filesystem::path& file,
-                         ExportFormat format, int setting);
+bool WriteWithOwnEncoder(const ImageView& image, const NativePath& file, ExportFormat format,
+                         int setting);
 
 }  // namespace orv

@@ -85,7 +85,7 @@ int JpegQualityFromSetting(int setting) {
   return std::clamp(setting, 0, 10) * 10;
 }
 
-bool WriteJpegFile(const ImageView& image, const std::filesystem::path& file, int setting) {
+bool WriteJpegFile(const ImageView& image, const NativePath& file, int setting) {
   const bool palette = image.bitsPerPixel == 8 && image.colors != nullptr;
   if (image.width < 1 || image.height < 1 || image.top == nullptr) return false;
   if (image.bitsPerPixel != 24 && !palette) return false;

@@ -2,9 +2,8 @@
 // setting on the 0 to 10 scale.
 #pragma once
 
-#include <filesystem>
-
 #include "imaging/image.h"
+#include "output/output_file.h"
 
 namespace orv {
 
@@ -14,6 +13,6 @@ int JpegQualityFromSetting(int setting);
 // Three components from RGB input, baseline not forced, everything else as jpeg_set_defaults
 // leaves it. A palette image is written through its colour table. True when the whole file was
 // written; on failure no file is left.
-bool WriteJpegFile(const ImageView& image, const std::filesystem::path& file, int setting);
+bool WriteJpegFile(const ImageView& image, const NativePath& file, int setting);
 
 }  // namespace orv

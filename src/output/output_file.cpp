@@ -1,6 +1,6 @@
 #include "output/output_file.h"
 
-#include <system_error>
+#include <cstdio>
 
 namespace orv {
 namespace {
@@ -8,7 +8,7 @@ namespace {
 // Encoders hand over a few kilobytes at a time; a large buffer turns that into few writes.
 constexpr std::size_t kBufferSize = std::size_t{1} << 20;
 
-std::FILE* OpenForWriting(const std::filesystem::path& path) {
+std::FILE* OpenForWriting(const NativePath& path) {
 #ifdef _WIN32
   return _wfopen(path.c_str(), L"wb");
 #else
@@ -16,9 +16,18 @@ std::FILE* OpenForWriting(const std::filesystem::path& path) {
 #endif
 }
 
+// Nothing more can be done when the half-written file cannot be removed.
+void RemoveFile(const NativePath& path) {
+#ifdef _WIN32
+  _wremove(path.c_str());
+#else
+  std::remove(path.c_str());
+#endif
+}
+
 }  // namespace
 
-OutputFile::OutputFile(const std::filesystem::path& path) : path_(path) {
+OutputFile::OutputFile(const NativePath& path) : path_(path) {
   file_ = OpenForWriting(path_);
   if (file_ == nullptr) return;
   buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
@@ -35,20 +44,14 @@ bool OutputFile::Finish() {
   const bool written = std::fflush(file_) == 0 && std::ferror(file_) == 0;
   const bool closed = std::fclose(file_) == 0;
   file_ = nullptr;
-  if (!written || !closed) Remove();
+  if (!written || !closed) RemoveFile(path_);
   return written && closed;
 }
 
 void OutputFile::Discard() {
   std::fclose(file_);
   file_ = nullptr;
-  Remove();
-}
-
-void OutputFile::Remove() {
-  // Nothing more can be done when the half-written file cannot be removed.
-  std::error_code ignored;
-  std::filesystem::remove(path_, ignored);
+  RemoveFile(path_);
 }
 
 }  // namespace orv

@@ -5,13 +5,19 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <string>
 
 namespace orv {
+
+// A file's full path in the system's own form: wide text on Windows, bytes elsewhere. A
+// std::filesystem::path converts to it; the program passes its own strings and so stays clear of
+// the library's path and locale machinery, which would more than double its size.
+using NativePath = std::basic_string<std::filesystem::path::value_type>;
 
 class OutputFile {
  public:
   // Creates or replaces the file; IsOpen() tells whether that worked.
-  explicit OutputFile(const std::filesystem::path& path);
+  explicit OutputFile(const NativePath& path);
   ~OutputFile();  // removes the file unless Finish() succeeded
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
@@ -25,9 +31,8 @@ class OutputFile {
 
  private:
   void Discard();
-  void Remove();
 
-  std::filesystem::path path_;
+  NativePath path_;
   std::unique_ptr<char[]> buffer_;
   std::FILE* file_ = nullptr;
 };

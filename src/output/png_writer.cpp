@@ -60,7 +60,7 @@ bool Compress(const ImageView& image, std::FILE* stream, int zlibLevel) {
 
 }  // namespace
 
-bool WritePngFile(const ImageView& image, const std::filesystem::path& file, int zlibLevel) {
+bool WritePngFile(const ImageView& image, const NativePath& file, int zlibLevel) {
   const bool palette = image.bitsPerPixel == 8 && image.colors != nullptr;
   if (image.width < 1 || image.height < 1 || image.top == nullptr) return false;
   if (image.bitsPerPixel != 24 && !palette) return false;

@@ -2,9 +2,8 @@
 // and zlib's strongest compression.
 #pragma once
 
-#include <filesystem>
-
 #include "imaging/image.h"
+#include "output/output_file.h"
 
 namespace orv {
 
@@ -13,7 +12,6 @@ constexpr int kPngZlibLevel = 9;
 // A 24-bit image becomes colour type RGB, a palette image colour type palette with its 256
 // colours. True when the whole file was written; on failure no file is left. The level is
 // there for measuring what compression costs; the program always uses kPngZlibLevel.
-bool WritePngFile(const ImageView& image, const std::filesystem::path& file,
-                  int zlibLevel = kPngZlibLevel);
+bool WritePngFile(const ImageView& image, const NativePath& file, int zlibLevel = kPngZlibLevel);
 
 }  // namespace orv
