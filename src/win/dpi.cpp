@@ -6,6 +6,19 @@
 #include "win/system.h"
 
 namespace orv::win {
+namespace {
+
+DWORD StyleOf(HWND window, int which) {
+  return static_cast<DWORD>(GetWindowLongPtrW(window, which));
+}
+
+// Moves and sizes a window to an outer rectangle, leaving its place in front and its activation.
+void PlaceWindow(HWND window, const RECT& frame) {
+  SetWindowPos(window, nullptr, frame.left, frame.top, frame.right - frame.left,
+               frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
 
 float PrimaryMonitorScale(float fallback) {
   const UniqueModule shcore = LoadSystemLibrary(L"shcore.dll");
@@ -30,11 +43,8 @@ float SettleWindowScale(HWND window, Size baseClient, float expected) {
   const float scale = WindowScale(window, expected);
   if (scale != expected) {
     const Size client = ScaledSize(baseClient, scale);
-    const RECT frame = CentredFrame(
-        client.width, client.height, static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)),
-        static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)), scale);
-    SetWindowPos(window, nullptr, frame.left, frame.top, frame.right - frame.left,
-                 frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceWindow(window, CentredFrame(client.width, client.height, StyleOf(window, GWL_STYLE),
+                                     StyleOf(window, GWL_EXSTYLE), scale));
   }
   return scale;
 }
@@ -61,15 +71,12 @@ std::optional<LRESULT> AnswerScaleChange(HWND window, UINT message, WPARAM wPara
   const float scale = ScaleForDpi(dpi, 0.0f);
   if (scale <= 0.0f) return message == WM_DPICHANGED ? 0 : FALSE;  // nothing usable: as it is
   if (message == WM_GETDPISCALEDSIZE) {
-    const auto style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
-    const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE));
-    const Size frame = FrameSize(ScaledSize(baseClient, scale), style, exStyle, scale);
+    const Size frame = FrameSize(ScaledSize(baseClient, scale), StyleOf(window, GWL_STYLE),
+                                 StyleOf(window, GWL_EXSTYLE), scale);
     *reinterpret_cast<SIZE*>(lParam) = {frame.width, frame.height};
     return TRUE;
   }
-  const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
-  SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  PlaceWindow(window, *reinterpret_cast<const RECT*>(lParam));
   layOut(scale);
   return 0;
 }
