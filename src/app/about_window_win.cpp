@@ -5,12 +5,15 @@
 #include <commctrl.h>
 
 #include <string>
+#include <utility>
 
 #include "app/about_layout.h"
 #include "base/fault_location.h"
 #include "base/text_table.h"
 #include "runtime/app_state_win.h"
 #include "runtime/event_queue_win.h"
+#include "runtime/scaled_resources_win.h"
+#include "win/dpi.h"
 #include "win/shell.h"
 #include "win/system.h"
 #include "win/unique_handle.h"
@@ -28,8 +31,9 @@ constexpr UINT_PTR kLinkSubclassId = 1;
 
 struct AboutState {
   win::UniqueWindow window;
-  win::UniqueFont linkFont;  // the control font, underlined
-  bool linkHot = false;      // the pointer is over the link
+  win::UniqueFont linkFont;   // the control font, underlined
+  bool linkHot = false;       // the pointer is over the link
+  ScaledResources resources;  // fonts at the scale of the window's monitor
 };
 AboutState about;
 
@@ -72,8 +76,14 @@ LRESULT CALLBACK LinkProc(HWND link, UINT message, WPARAM wParam, LPARAM lParam,
   return DefSubclassProc(link, message, wParam, lParam);
 }
 
+void LayOutAtScale(float scale);
+
 // The about window closes only through its button or its link.
 LRESULT CALLBACK AboutWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (const auto answer = win::AnswerScaleChange(window, message, wParam, lParam, kAboutClientSize,
+                                                 LayOutAtScale)) {
+    return *answer;
+  }
   if (const auto answer =
           AnswerButtonWindowMessage(App().Events, WindowId::About, message, wParam, lParam)) {
     return *answer;
@@ -99,9 +109,9 @@ win::UniqueFont CreateUnderlinedFont(HFONT base) {
 }
 
 HFONT FontFor(const AboutControl& control) {
-  if (control.titleFont) return App().TitleFont.get();
+  if (control.titleFont) return about.resources.TitleFont();
   if (control.kind == AboutControlKind::Link && about.linkFont) return about.linkFont.get();
-  return App().ControlFont.get();
+  return about.resources.ControlFont();
 }
 
 void CreateControl(const AboutControl& control) {
@@ -129,6 +139,22 @@ void CreateControl(const AboutControl& control) {
   }
 }
 
+// Lays the open window out again at another scale, when it has moved to a monitor of another
+// scale: the controls and their fonts.
+void LayOutAtScale(float scale) {
+  if (!about.window || scale == about.resources.Scale()) return;
+  ScaledResources previous = std::exchange(about.resources, ScaledResources(scale));
+  win::UniqueFont previousLinkFont =
+      std::exchange(about.linkFont, CreateUnderlinedFont(about.resources.ControlFont()));
+  for (const AboutControl& control : AboutControlsAt(scale)) {
+    const HWND handle = GetDlgItem(about.window.get(), static_cast<int>(control.id));
+    const Rect& r = control.bounds;
+    SetWindowPos(handle, nullptr, r.x, r.y, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(control)), TRUE);
+  }
+  // Only now does no control use the fonts of the old scale, which go here.
+}
+
 }  // namespace
 
 void OpenAboutWindow() {
@@ -136,8 +162,10 @@ void OpenAboutWindow() {
   win::RegisterWindowClass({kWindowClass, AboutWindowProc, Icon(ImageId::AppIcon),
                             App().ArrowCursor, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)});
   const AppState& app = App();
-  const Size client = AboutClientSize(app.DpiScale);
-  const RECT frame = win::CentredFrame(client.width, client.height, kWindowStyle, 0);
+  // At the scale of the monitor it opens on, the primary one.
+  float scale = win::PrimaryMonitorScale(app.DpiScale);
+  const Size client = AboutClientSize(scale);
+  const RECT frame = win::CentredFrame(client.width, client.height, kWindowStyle, 0, scale);
   const std::wstring title = Text(L"#GAD00032") + L" " + Text(L"#Program_Name");
   ORV_TRACE_LOCATION();
   about.window.reset(CreateWindowExW(0, kWindowClass, title.c_str(), kWindowStyle, frame.left,
@@ -145,8 +173,10 @@ void OpenAboutWindow() {
                                      nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
   if (!about.window) return;  // nothing is shown
   App().Events.RegisterWindow(WindowId::About, about.window.get());
-  about.linkFont = CreateUnderlinedFont(app.ControlFont.get());
-  for (const AboutControl& control : AboutControlsAt(app.DpiScale)) CreateControl(control);
+  scale = win::SettleWindowScale(about.window.get(), kAboutClientSize, scale);
+  about.resources = ScaledResources(scale);
+  about.linkFont = CreateUnderlinedFont(about.resources.ControlFont());
+  for (const AboutControl& control : AboutControlsAt(scale)) CreateControl(control);
   ShowWindow(about.window.get(), SW_SHOW);
   SetForegroundWindow(about.window.get());
 }
@@ -154,9 +184,10 @@ void OpenAboutWindow() {
 void CloseAboutWindow() {
   if (!about.window) return;
   App().Events.UnregisterWindow(WindowId::About);
-  about.window.reset();  // destroys its controls, which no longer need the link font
+  about.window.reset();  // destroys its controls, which no longer need their fonts
   about.linkFont.reset();
   about.linkHot = false;
+  about.resources = {};
 }
 
 void OpenAboutLink() {

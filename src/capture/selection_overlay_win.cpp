@@ -50,6 +50,9 @@ bool QueuePointerEvent(UINT message) {
 LRESULT CALLBACK OverlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (QueuePointerEvent(message)) return 0;
   if (message == WM_CLOSE) return 0;  // only a left-button release ends the selection
+  // It lies over the physical pixels of every monitor, whatever their scales: a scale that
+  // changes moves and resizes nothing.
+  if (message == WM_DPICHANGED) return 0;
   return DefWindowProcW(window, message, wParam, lParam);
 }
 

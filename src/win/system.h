@@ -11,6 +11,10 @@
 
 namespace orv::win {
 
+// One of the program's icon resources at size x size pixels: the image made for that size, or
+// the nearest one scaled by the system when the icon has none.
+UniqueIcon LoadIconResource(int id, int size);
+
 // Loads a library from the system folder only, never from the program's or the current folder,
 // so that a planted DLL of the same name cannot run.
 UniqueModule LoadSystemLibrary(std::wstring_view name);
@@ -37,9 +41,10 @@ void Pause(DWORD milliseconds);
 HWND MessageBoxOwner();
 int ShowMessageBox(std::wstring_view text, std::wstring_view caption, UINT type);
 
-// The outer rectangle of a window with this client size, style and extended style, centred on
-// the primary monitor's work area (the whole primary screen when the work area is unknown).
-RECT CentredFrame(int clientWidth, int clientHeight, DWORD style, DWORD exStyle);
+// The outer rectangle of a window with this client size, style and extended style, its frame
+// drawn at the given scale, centred on the primary monitor's work area (the whole primary screen
+// when the work area is unknown).
+RECT CentredFrame(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, float scale);
 
 // Starts a program and lets it run on its own (nothing waits for it; its handles are closed at
 // once). An empty application name lets the system find the program from the command line.

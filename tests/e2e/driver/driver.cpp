@@ -547,11 +547,90 @@ int Metrics(const Args&) {
   return 0;
 }
 
+int Monitors(const Args&) {
+  // One line per monitor, as the system lists them: its rectangle, its work area, whether it is
+  // the primary one, and its resolution as this (per-monitor aware) process sees it (0 when the
+  // system cannot say).
+  using DpiForMonitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+  const HMODULE shcore = LoadLibraryW(L"shcore.dll");
+  static DpiForMonitor dpiForMonitor =
+      shcore ? reinterpret_cast<DpiForMonitor>(
+                   reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
+             : nullptr;
+  EnumDisplayMonitors(
+      nullptr, nullptr,
+      [](HMONITOR monitor, HDC, RECT*, LPARAM) -> BOOL {
+        MONITORINFO info{};
+        info.cbSize = sizeof(info);
+        GetMonitorInfoW(monitor, &info);
+        UINT dpiX = 0, dpiY = 0;
+        if (dpiForMonitor) dpiForMonitor(monitor, 0, &dpiX, &dpiY);
+        const auto edges = [](const RECT& r) {
+          return std::to_wstring(r.left) + L"," + std::to_wstring(r.top) + L"," +
+                 std::to_wstring(r.right) + L"," + std::to_wstring(r.bottom);
+        };
+        Print(L"monitor=" + edges(info.rcMonitor) + L" work=" + edges(info.rcWork) + L" primary=" +
+              std::to_wstring(info.dwFlags & MONITORINFOF_PRIMARY ? 1 : 0) + L" dpi=" +
+              std::to_wstring(dpiY));
+        return TRUE;
+      },
+      0);
+  if (shcore) FreeLibrary(shcore);
+  return 0;
+}
+
+int Awareness(const Args& args) {
+  // awareness --hwnd H | --title T: the DPI awareness of that window (0 unaware, 1 system, 2 per
+  // monitor), which follows the awareness its process declared; -1 when the system cannot say.
+  const HWND window = ParseWindow(args);
+  using WindowContext = DPI_AWARENESS_CONTEXT(WINAPI*)(HWND);
+  using ContextAwareness = DPI_AWARENESS(WINAPI*)(DPI_AWARENESS_CONTEXT);
+  const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  const auto windowContext = reinterpret_cast<WindowContext>(
+      reinterpret_cast<void*>(GetProcAddress(user32, "GetWindowDpiAwarenessContext")));
+  const auto contextAwareness = reinterpret_cast<ContextAwareness>(
+      reinterpret_cast<void*>(GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")));
+  const int awareness =
+      windowContext && contextAwareness ? contextAwareness(windowContext(window)) : -1;
+  Print(L"awareness=" + std::to_wstring(awareness));
+  return 0;
+}
+
+int DpiChanged(const Args& args) {
+  // dpi-changed --hwnd H --dpi D --rect L,T,R,B: tells a window of another process what the
+  // system tells it when it has moved to a monitor of another scale, with the suggested
+  // rectangle in that process's memory as the message requires. Waits until it is handled.
+  const HWND window = ParseWindow(args);
+  RECT suggested{};
+  if (swscanf(Option(args, L"rect").c_str(), L"%ld,%ld,%ld,%ld", &suggested.left, &suggested.top,
+              &suggested.right, &suggested.bottom) != 4) {
+    Fail(L"bad --rect %ls", Option(args, L"rect"));
+  }
+  const auto dpi = static_cast<WORD>(NumberOption(args, L"dpi", 96));
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  const HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) Fail(L"cannot open process %ls", std::to_wstring(pid));
+  void* remote =
+      VirtualAllocEx(process, nullptr, sizeof(suggested), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  if (!remote || !WriteProcessMemory(process, remote, &suggested, sizeof(suggested), nullptr)) {
+    Fail(L"cannot write into process %ls", std::to_wstring(pid));
+  }
+  DWORD_PTR result = 0;
+  const bool sent =
+      SendMessageTimeoutW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                          reinterpret_cast<LPARAM>(remote), SMTO_BLOCK, 10000, &result) != 0;
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  if (!sent) Fail(L"the window did not answer%ls");
+  return 0;
+}
+
 int ShowImage(const Args& args) {
   // Shows a BMP file in a borderless window (--framed: a normal captioned window) at --x/--y
-  // (default 0,0) at its own size, titled --title (default "Orvanta test picture"), until the
-  // window is closed or the process ends. Prints "shown=1" once the window is on screen. Run it
-  // in the background.
+  // (default 0,0) at its own size (--maximized: then maximised on its monitor), titled --title
+  // (default "Orvanta test picture"), until the window is closed or the process ends. Prints
+  // "shown=1" once the window is on screen. Run it in the background.
   const std::wstring file = Option(args, L"file");
   const HBITMAP picture = static_cast<HBITMAP>(
       LoadImageW(nullptr, file.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
@@ -591,6 +670,7 @@ int ShowImage(const Args& args) {
       NumberOption(args, L"y", 0), frame.right - frame.left, frame.bottom - frame.top, nullptr,
       nullptr, windowClass.hInstance, nullptr);
   if (!window) Fail(L"cannot create the picture window%ls");
+  if (HasFlag(args, L"maximized")) ShowWindow(window, SW_MAXIMIZE);
   UpdateWindow(window);
   GdiFlush();
   Print(L"shown=1");
@@ -1197,6 +1277,9 @@ const Command kCommands[] = {
     {L"foreground", Foreground},
     {L"set-foreground", SetForeground},
     {L"metrics", Metrics},
+    {L"monitors", Monitors},
+    {L"awareness", Awareness},
+    {L"dpi-changed", DpiChanged},
     {L"show-image", ShowImage},
     {L"time-command", TimeCommand},
     {L"time-move", TimeMove},
@@ -1222,9 +1305,27 @@ int RunCommand(const Args& args) {
   Fail(L"unknown command %ls", args[0]);
 }
 
+// The driver works in physical pixels, as the program does, also in a prefix whose processes
+// start unaware of the display's resolution: per-monitor aware where the system offers it.
+void DeclarePerMonitorAwareness() {
+  const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  using SetContext = BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT);
+  const auto setContext = reinterpret_cast<SetContext>(
+      reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDpiAwarenessContext")));
+  if (setContext && setContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2)) return;
+  if (const HMODULE shcore = LoadLibraryW(L"shcore.dll")) {
+    using SetAwareness = HRESULT(WINAPI*)(int);
+    if (const auto setAwareness = reinterpret_cast<SetAwareness>(
+            reinterpret_cast<void*>(GetProcAddress(shcore, "SetProcessDpiAwareness")))) {
+      setAwareness(2);  // PROCESS_PER_MONITOR_DPI_AWARE; refused when already aware
+    }
+  }
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  DeclarePerMonitorAwareness();
   Args args(argv + 1, argv + argc);
   if (args.empty()) Fail(L"usage: orvanta-driver COMMAND [options]%ls");
   return RunCommand(args);
