@@ -183,9 +183,9 @@ void OpenPreviewWindow() {
                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                       preview.window.get(), nullptr, GetModuleHandleW(nullptr), nullptr);
   for (const PreviewControl& control : kPreviewControls) CreateControl(control, app.DpiScale);
-  // Keyboard first: the top icon button has the focus whenever the window is activated (from
-  // the first activation on, which making it topmost may already be) until the user moves it,
-  // and the focus is shown from the start.
+  // Keyboard first: the top icon button has the focus whenever the window is activated, until
+  // the user moves it, and the focus is shown from the start. Set before anything can activate
+  // the window (making it topmost can).
   app.Events.UseDialogKeys(WindowId::Preview);
   app.Events.SetFocusedControl(WindowId::Preview, Control(ControlId::FitToPaper));
   SendMessageW(preview.window.get(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
