@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <oleacc.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -13,6 +15,7 @@
 #include "runtime/app_state_win.h"
 #include "runtime/event_queue_win.h"
 #include "runtime/scaled_resources_win.h"
+#include "win/accessibility.h"
 #include "win/dpi.h"
 #include "win/shell.h"
 #include "win/system.h"
@@ -25,6 +28,8 @@ namespace {
 constexpr wchar_t kWindowClass[] = L"OrvantaAbout";
 // Title bar only: no system menu (so no close box), not resizable, no minimise or maximise.
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION;
+// Tab moves between the link and the button.
+constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
 constexpr COLORREF kLinkHotColour = RGB(0, 0, 255);
 constexpr COLORREF kLinkColour = RGB(0, 0, 0);
 constexpr UINT_PTR kLinkSubclassId = 1;
@@ -56,10 +61,70 @@ void FollowPointer(HWND link, bool rearm) {
   SetLinkHot(link, over);
 }
 
-// The link's own messages: the hand pointer, and the colour that follows the pointer.
+// Where the link's text is drawn: at the top, centred, as the static control places it.
+RECT LinkTextRect(HWND link, HDC dc) {
+  RECT client{};
+  GetClientRect(link, &client);
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(link)) + 1, L'\0');
+  text.resize(
+      static_cast<size_t>(GetWindowTextW(link, text.data(), static_cast<int>(text.size()))));
+  const win::SelectObjectGuard font(dc,
+                                    reinterpret_cast<HFONT>(SendMessageW(link, WM_GETFONT, 0, 0)));
+  RECT measured = client;
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &measured,
+            DT_CALCRECT | DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
+  // One pixel of room around the text, within the control.
+  const LONG width = std::min<LONG>(measured.right - measured.left + 2, client.right);
+  const LONG left = (client.right - width) / 2;
+  return {left, 0, left + width, std::min<LONG>(measured.bottom + 1, client.bottom)};
+}
+
+// The static control draws the link; the focus rectangle goes around its text while it has the
+// keyboard focus (and focus rectangles are shown), as a link control of the system draws it.
+void PaintLink(HWND link) {
+  PAINTSTRUCT paint;
+  const HDC dc = BeginPaint(link, &paint);
+  DefSubclassProc(link, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  if (GetFocus() == link && !(SendMessageW(link, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS)) {
+    const RECT text = LinkTextRect(link, dc);
+    DrawFocusRect(dc, &text);
+  }
+  EndPaint(link, &paint);
+}
+
+// The key message the dialog keys ask the link about is Enter being pressed.
+bool IsEnterPress(LPARAM keyMessage) {
+  const auto* key = reinterpret_cast<const MSG*>(keyMessage);
+  return key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN;
+}
+
+// The link's own messages: the hand pointer, the colour that follows the pointer, the focus
+// rectangle, and Enter, which follows the link as a click does.
 LRESULT CALLBACK LinkProc(HWND link, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                           DWORD_PTR) {
   switch (message) {
+    case WM_GETDLGCODE:
+      // Enter comes to the link itself rather than going to a default button.
+      if (IsEnterPress(lParam)) {
+        return DefSubclassProc(link, message, wParam, lParam) | DLGC_WANTMESSAGE;
+      }
+      break;
+    case WM_KEYDOWN:
+      if (wParam == VK_RETURN) {
+        // The notification the static control sends for a click, so the press takes its road.
+        SendMessageW(GetParent(link), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(link), STN_CLICKED),
+                     reinterpret_cast<LPARAM>(link));
+        return 0;
+      }
+      break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_UPDATEUISTATE:
+      InvalidateRect(link, nullptr, TRUE);
+      break;
+    case WM_PAINT:
+      PaintLink(link);
+      return 0;
     case WM_SETCURSOR:
       SetCursor(App().HandCursor);
       return TRUE;
@@ -70,6 +135,7 @@ LRESULT CALLBACK LinkProc(HWND link, UINT message, WPARAM wParam, LPARAM lParam,
       FollowPointer(link, true);
       break;
     case WM_NCDESTROY:
+      win::ClearAccessibleRole(link);
       RemoveWindowSubclass(link, LinkProc, kLinkSubclassId);
       break;
   }
@@ -123,7 +189,8 @@ void CreateControl(const AboutControl& control) {
       style |= SS_CENTER | SS_NOPREFIX;
       break;
     case AboutControlKind::Link:
-      style |= SS_CENTER | SS_NOPREFIX | SS_NOTIFY;  // SS_NOTIFY: it gets the pointer and clicks
+      // SS_NOTIFY: it gets the pointer and clicks; a tab stop, as a link is reached by Tab.
+      style |= SS_CENTER | SS_NOPREFIX | SS_NOTIFY | WS_TABSTOP;
       break;
     case AboutControlKind::Button:
       className = L"Button";
@@ -136,6 +203,8 @@ void CreateControl(const AboutControl& control) {
                               control.bounds, static_cast<int>(control.id), FontFor(control));
   if (handle && control.kind == AboutControlKind::Link) {
     SetWindowSubclass(handle, LinkProc, kLinkSubclassId, 0);
+    // A screen reader announces it as a link, named by the address it shows.
+    win::SetAccessibleRole(handle, ROLE_SYSTEM_LINK);
   }
 }
 
@@ -165,18 +234,21 @@ void OpenAboutWindow() {
   // At the scale of the monitor it opens on, the primary one.
   float scale = win::PrimaryMonitorScale(app.DpiScale);
   const Size client = AboutClientSize(scale);
-  const RECT frame = win::CentredFrame(client.width, client.height, kWindowStyle, 0, scale);
+  const RECT frame =
+      win::CentredFrame(client.width, client.height, kWindowStyle, kWindowExStyle, scale);
   const std::wstring title = Text(L"#GAD00032") + L" " + Text(L"#Program_Name");
   ORV_TRACE_LOCATION();
-  about.window.reset(CreateWindowExW(0, kWindowClass, title.c_str(), kWindowStyle, frame.left,
-                                     frame.top, frame.right - frame.left, frame.bottom - frame.top,
-                                     nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+  about.window.reset(CreateWindowExW(kWindowExStyle, kWindowClass, title.c_str(), kWindowStyle,
+                                     frame.left, frame.top, frame.right - frame.left,
+                                     frame.bottom - frame.top, nullptr, nullptr,
+                                     GetModuleHandleW(nullptr), nullptr));
   if (!about.window) return;  // nothing is shown
   App().Events.RegisterWindow(WindowId::About, about.window.get());
   scale = win::SettleWindowScale(about.window.get(), kAboutClientSize, scale);
   about.resources = ScaledResources(scale);
   about.linkFont = CreateUnderlinedFont(about.resources.ControlFont());
   for (const AboutControl& control : AboutControlsAt(scale)) CreateControl(control);
+  App().Events.UseDialogKeys(WindowId::About);
   ShowWindow(about.window.get(), SW_SHOW);
   SetForegroundWindow(about.window.get());
 }

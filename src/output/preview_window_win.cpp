@@ -27,6 +27,8 @@ namespace {
 constexpr wchar_t kWindowClass[] = L"OrvantaPreview";
 // Title bar only: no system menu, so no close box, and no resizing.
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION;
+// Kept above other windows; Tab moves through its buttons.
+constexpr DWORD kWindowExStyle = WS_EX_TOPMOST | WS_EX_CONTROLPARENT;
 
 struct PreviewState {
   win::UniqueWindow window;
@@ -63,8 +65,11 @@ void RegisterClasses() {
   win::RegisterCanvasClass();
 }
 
-void SetTooltip(HWND control, std::wstring_view textKey, UINT message) {
+// An icon button's tooltip is also its window text: the button shows only its icon, but the
+// text is the name screen readers announce.
+void NameIconButton(HWND control, std::wstring_view textKey, UINT message) {
   std::wstring text = Text(textKey);
+  SetWindowTextW(control, text.c_str());
   TOOLINFOW tool{};
   tool.cbSize = sizeof(tool);
   tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -103,7 +108,7 @@ void CreateControl(const PreviewControl& control, float dpiScale) {
                  control.kind == PreviewControlKind::IconButton)) {
     SendMessageW(handle, BM_SETIMAGE, IMAGE_ICON,
                  reinterpret_cast<LPARAM>(preview.resources.Icon(control.icon)));
-    SetTooltip(handle, control.tooltipKey, TTM_ADDTOOLW);
+    NameIconButton(handle, control.tooltipKey, TTM_ADDTOOLW);
   }
 }
 
@@ -113,7 +118,7 @@ void ShowFitToPaperState(bool on) {
   SendMessageW(toggle, BM_SETIMAGE, IMAGE_ICON,
                reinterpret_cast<LPARAM>(
                    preview.resources.Icon(on ? ImageId::FitOnIcon : ImageId::FitOffIcon)));
-  SetTooltip(toggle, on ? L"#TXT00049" : L"#TXT00048", TTM_UPDATETIPTEXTW);
+  NameIconButton(toggle, on ? L"#TXT00049" : L"#TXT00048", TTM_UPDATETIPTEXTW);
 }
 
 void ApplyOutputPolicy() {
@@ -142,7 +147,10 @@ void DrawCanvasPicture() {
   FillRect(target.get(), &all, background.get());
 
   if (const win::DibImage* capture = Images::Get(ImageId::Capture)) {
-    SetWindowTextW(Control(ControlId::SizeLabel), SizeLabel(capture->size()).c_str());
+    const std::wstring size = SizeLabel(capture->size());
+    SetWindowTextW(Control(ControlId::SizeLabel), size.c_str());
+    // The size names the canvas as well: what a screen reader tells of the picture.
+    SetWindowTextW(preview.canvas, size.c_str());
     const Rect r = PreviewPictureRect(capture->size(), canvas);
     // A picture of exactly the canvas rectangle's size is copied as it is. Any other is scaled
     // by averaging: the smooth result halftone stretching stands for, the same on every system,
@@ -215,8 +223,8 @@ void OpenPreviewWindow() {
   float scale = win::PrimaryMonitorScale(app.DpiScale);
   const Size client = ScaledSize(kPreviewClientSize, scale);
   const RECT frame =
-      win::CentredFrame(client.width, client.height, kWindowStyle, WS_EX_TOPMOST, scale);
-  preview.window.reset(CreateWindowExW(WS_EX_TOPMOST, kWindowClass, Text(L"#TXT00046").c_str(),
+      win::CentredFrame(client.width, client.height, kWindowStyle, kWindowExStyle, scale);
+  preview.window.reset(CreateWindowExW(kWindowExStyle, kWindowClass, Text(L"#TXT00046").c_str(),
                                        kWindowStyle, frame.left, frame.top,
                                        frame.right - frame.left, frame.bottom - frame.top, nullptr,
                                        nullptr, GetModuleHandleW(nullptr), nullptr));
@@ -230,6 +238,12 @@ void OpenPreviewWindow() {
                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                       preview.window.get(), nullptr, GetModuleHandleW(nullptr), nullptr);
   for (const PreviewControl& control : kPreviewControls) CreateControl(control, scale);
+  // Keyboard first: the top icon button has the focus whenever the window is activated, until
+  // the user moves it, and the focus is shown from the start. Set before anything can activate
+  // the window (making it topmost can).
+  app.Events.UseDialogKeys(WindowId::Preview);
+  app.Events.SetFocusedControl(WindowId::Preview, Control(ControlId::FitToPaper));
+  SendMessageW(preview.window.get(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
   preview.canvas = Control(ControlId::Canvas);
   MakeCanvasPicture(scale);
 

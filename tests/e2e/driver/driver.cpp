@@ -7,7 +7,9 @@
 // stderr and exit 1 (2 for a time-out). Waiting commands poll with a time limit.
 #include <windows.h>
 
+#include <commctrl.h>
 #include <mmsystem.h>
+#include <oleacc.h>
 #include <psapi.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -971,6 +973,112 @@ int WaitClipboardDib(const Args& args) {
   return 0;
 }
 
+// --- keyboard focus and what assistive technology reads ------------------------------------
+
+int Focus(const Args& args) {
+  // focus --title T: the control that has the keyboard focus in the window's thread (the window
+  // itself counts too), and whether that window shows focus rectangles.
+  const HWND window = ParseWindow(args);
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) {
+    Fail(L"no thread information for %ls", Hex(reinterpret_cast<UINT_PTR>(window)));
+  }
+  const HWND focus = info.hwndFocus;
+  Print(L"hwnd=" + Hex(reinterpret_cast<UINT_PTR>(focus)));
+  Print(L"id=" + std::to_wstring(focus && focus != window ? GetDlgCtrlID(focus) : 0));
+  Print(L"class=" + (focus ? ClassName(focus) : L""));
+  Print(L"active=" + Hex(reinterpret_cast<UINT_PTR>(info.hwndActive)));
+  DWORD_PTR uiState = 0;
+  if (focus) {
+    SendMessageTimeoutW(focus, WM_QUERYUISTATE, 0, 0, SMTO_BLOCK, 2000, &uiState);
+  }
+  Print(L"hide_focus=" + std::to_wstring(uiState & UISF_HIDEFOCUS ? 1 : 0));
+  return 0;
+}
+
+int Accessible(const Args& args) {
+  // accessible --title T: what Active Accessibility reports of each child window, in creation
+  // order: "ID class=C role=0xR state=0xS name=N" (name last; it may hold blanks).
+  const HWND window = ParseWindow(args);
+  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) Fail(L"no COM%ls");
+  for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    IAccessible* object = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(child, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                          reinterpret_cast<void**>(&object))) ||
+        !object) {
+      Fail(L"no accessible object for control %ls", std::to_wstring(GetDlgCtrlID(child)));
+    }
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    std::wstring nameText;
+    if (SUCCEEDED(object->get_accName(self, &name)) && name) nameText = name;
+    SysFreeString(name);
+    VARIANT role, state;
+    VariantInit(&role);
+    VariantInit(&state);
+    object->get_accRole(self, &role);
+    object->get_accState(self, &state);
+    Print(std::to_wstring(GetDlgCtrlID(child)) + L" class=" + ClassName(child) + L" role=" +
+          Hex(role.vt == VT_I4 ? static_cast<DWORD>(role.lVal) : 0) + L" state=" +
+          Hex(state.vt == VT_I4 ? static_cast<DWORD>(state.lVal) : 0) + L" name=" +
+          Escaped(nameText));
+    VariantClear(&role);
+    VariantClear(&state);
+    object->Release();
+  }
+  CoUninitialize();
+  return 0;
+}
+
+int Tooltips(const Args& args) {
+  // tooltips --title T: the tools of the tooltip windows the window owns, one a line: "ID
+  // text=X", ID the control's id. The tooltip control takes its records by address, so they are
+  // put into the other process's memory.
+  const HWND window = ParseWindow(args);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  const HANDLE process =
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) Fail(L"cannot open process %ls", std::to_wstring(pid));
+  constexpr size_t kTextChars = 1024;
+  auto* remote = static_cast<BYTE*>(VirtualAllocEx(process, nullptr,
+                                                   sizeof(TOOLINFOW) + kTextChars * sizeof(wchar_t),
+                                                   MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  if (!remote) Fail(L"no memory in process %ls", std::to_wstring(pid));
+  auto* remoteText = reinterpret_cast<wchar_t*>(remote + sizeof(TOOLINFOW));
+  for (HWND tip : FindTopLevel({L"", TOOLTIPS_CLASSW, false})) {
+    if (GetWindow(tip, GW_OWNER) != window) continue;
+    const auto count = SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+      TOOLINFOW tool{};
+      tool.cbSize = sizeof(tool);
+      WriteProcessMemory(process, remote, &tool, sizeof(tool), nullptr);
+      if (!SendMessageW(tip, TTM_ENUMTOOLSW, static_cast<WPARAM>(i),
+                        reinterpret_cast<LPARAM>(remote))) {
+        continue;
+      }
+      ReadProcessMemory(process, remote, &tool, sizeof(tool), nullptr);
+      tool.lpszText = remoteText;
+      const wchar_t none = 0;
+      WriteProcessMemory(process, remoteText, &none, sizeof(none), nullptr);
+      WriteProcessMemory(process, remote, &tool, sizeof(tool), nullptr);
+      SendMessageW(tip, TTM_GETTEXTW, kTextChars, reinterpret_cast<LPARAM>(remote));
+      std::wstring text(kTextChars, L'\0');
+      ReadProcessMemory(process, remoteText, text.data(), kTextChars * sizeof(wchar_t), nullptr);
+      text.resize(wcsnlen(text.c_str(), kTextChars));
+      const HWND control = tool.uFlags & TTF_IDISHWND ? reinterpret_cast<HWND>(tool.uId) : nullptr;
+      Print(std::to_wstring(control ? GetDlgCtrlID(control) : 0) + L" text=" + Escaped(text));
+    }
+  }
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  return 0;
+}
+
 // --- what a process holds ---------------------------------------------------------------------
 
 // One entry of the GDI handle table as the graphics layer keeps it in the process's own memory
@@ -1294,6 +1402,9 @@ const Command kCommands[] = {
     {L"wait-text", WaitText},
     {L"wait-file", WaitFile},
     {L"wait-clipboard-dib", WaitClipboardDib},
+    {L"focus", Focus},
+    {L"accessible", Accessible},
+    {L"tooltips", Tooltips},
     {L"batch", Batch},
     {L"shortcut", Shortcut},
 };
