@@ -180,7 +180,7 @@ int RunProgram() {
   LoadCursors();
   MainWindow main;
   InstallFaultHandler([&main] { ReleaseProgramObjects(main); });
-  win::UniqueHook keyboardHook = InstallKeyboardHook();
+  KeyboardHook keyboardHook = InstallKeyboardHook();
   LoadPreferences();
 
   if (main.Create()) {
@@ -189,7 +189,7 @@ int RunProgram() {
   }
 
   // Shutdown, after the loop ended (or when the main window failed).
-  keyboardHook.reset();  // UnhookWindowsHookEx when installed
+  keyboardHook.Remove();  // unhooked on its own thread, when installed
   ApplyAutostart();
   SavePreferences();
   instanceMutex.reset();
