@@ -922,7 +922,10 @@ int ClickHoldingClipboard(const Args& args) {
   // clipboard open until window T is gone and --hold ms (default 150) more have passed.
   const HWND window = ParseWindow(args);
   const HWND control = Control(window, args);
-  if (!OpenClipboard(nullptr)) Fail(L"cannot open the clipboard%ls");
+  // Opened for a window, as those programs do (Wine lets two openers without a window share it).
+  const HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                     GetModuleHandleW(nullptr), nullptr);
+  if (!owner || !OpenClipboard(owner)) Fail(L"cannot open the clipboard%ls");
   PostMessageW(control, BM_CLICK, 0, 0);
   const bool gone = WaitFor(10000, [&] { return !IsWindow(window); });
   Sleep(static_cast<DWORD>(NumberOption(args, L"hold", 150)));
