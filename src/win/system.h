@@ -29,7 +29,7 @@ OsVersion GetTrueOsVersion();
 bool IsWindows2000OrLater();
 bool IsWindows10OrLater();
 
-// Blocks the calling thread; the first pause raises the timer resolution to 1 ms for good.
+// Blocks the calling thread, with the timer resolution raised to 1 ms for the pause only.
 void Pause(DWORD milliseconds);
 
 // The owner for the program's message boxes: the foreground window when it belongs to this
