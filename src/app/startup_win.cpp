@@ -14,6 +14,7 @@
 #include "base/text_table.h"
 #include "capture/keyboard_hook_win.h"
 #include "capture/selection_overlay_win.h"
+#include "output/paint_win.h"
 #include "output/preview_window_win.h"
 #include "runtime/app_state_win.h"
 #include "runtime/fault_report_win.h"
@@ -175,6 +176,7 @@ int RunProgram() {
 
   const int fontLogPixelsY = SetUpScaleFactors();
   ComputeFolders();
+  RemoveLeftoverPaintBitmaps();
   CreateFonts(fontLogPixelsY);
   LoadIcons();
   LoadCursors();
@@ -192,6 +194,7 @@ int RunProgram() {
   keyboardHook.Remove();  // unhooked on its own thread, when installed
   ApplyAutostart();
   SavePreferences();
+  RemovePaintBitmaps();
   instanceMutex.reset();
   ReleaseProgramObjects(main);
   return 0;
