@@ -57,6 +57,14 @@ void Pause(DWORD milliseconds) {
   if (raised) timeEndPeriod(1);  // each raise is matched by its own end, with the same period
 }
 
+bool BringToFront(HWND window) {
+  if (!window) return false;
+  INPUT nothing{};
+  nothing.type = INPUT_MOUSE;  // no MOUSEEVENTF_MOVE and no button: the pointer stays, no click
+  SendInput(1, &nothing, sizeof(nothing));
+  return SetForegroundWindow(window) != FALSE && GetForegroundWindow() == window;
+}
+
 HWND MessageBoxOwner() {
   const HWND foreground = GetForegroundWindow();
   DWORD processId = 0;

@@ -32,6 +32,14 @@ bool IsWindows10OrLater();
 // Blocks the calling thread, with the timer resolution raised to 1 ms for the pause only.
 void Pause(DWORD milliseconds);
 
+// Brings a top-level window to the front and activates it; true when it is then the foreground
+// window. Windows lets a process do so only when it received the last input, and the keys a
+// low-level hook sees do not count: the program first sends an input of its own that does
+// nothing (a mouse input without movement or button), which makes it the process that received
+// the last input, then asks once. When Windows still refuses, the window's taskbar button
+// flashes instead, and nothing more is tried.
+bool BringToFront(HWND window);
+
 // The owner for the program's message boxes: the foreground window when it belongs to this
 // process, else none.
 HWND MessageBoxOwner();
