@@ -77,6 +77,10 @@ LRESULT MainWindow::Answer(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     QueueTrayEvent(LOWORD(lParam));
     return 0;
   }
+  if (message == WM_TIMER && wParam == kTrayRetryTimer) {
+    tray_.RetryAdd();  // the shell refused the icon at start-up: one more try
+    return 0;
+  }
   if (message == taskbarCreatedMessage_ && taskbarCreatedMessage_ != 0) {
     // A restarted taskbar forgets every icon; without ours the program has no visible way in.
     tray_.Restore();
