@@ -743,6 +743,24 @@ int Pixel(const Args& args) {
   return 0;
 }
 
+// Shows a captioned 320 x 200 window of class className at --x/--y (default 200,200), titled
+// --title (default defaultTitle), whose procedure windowClass brings: the windows that key-log
+// and key-during type into.
+HWND ShowKeyWindow(const Args& args, WNDCLASSW& windowClass, const wchar_t* className,
+                   const wchar_t* defaultTitle) {
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  windowClass.lpszClassName = className;
+  RegisterClassW(&windowClass);
+  const std::wstring title = Option(args, L"title", defaultTitle);
+  const HWND window = CreateWindowExW(0, className, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                      NumberOption(args, L"x", 200), NumberOption(args, L"y", 200),
+                                      320, 200, nullptr, nullptr, windowClass.hInstance, nullptr);
+  if (!window) Fail(L"cannot create the window '%ls'", title);
+  return window;
+}
+
 int KeyLog(const Args& args) {
   // Shows a captioned window titled --title, brings it to the front and prints every key
   // message it receives ("key=down:0x2c", "key=up:0x10", "key=sysup:..."), until the process
@@ -758,17 +776,7 @@ int KeyLog(const Args& args) {
     if (message == WM_DESTROY) PostQuitMessage(0);
     return DefWindowProcW(window, message, wParam, lParam);
   };
-  windowClass.hInstance = GetModuleHandleW(nullptr);
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  windowClass.lpszClassName = L"OrvantaKeyLog";
-  RegisterClassW(&windowClass);
-  const std::wstring title = Option(args, L"title", L"Orvanta key log");
-  const HWND window =
-      CreateWindowExW(0, windowClass.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                      NumberOption(args, L"x", 200), NumberOption(args, L"y", 200), 320, 200,
-                      nullptr, nullptr, windowClass.hInstance, nullptr);
-  if (!window) Fail(L"cannot create the key log window%ls");
+  const HWND window = ShowKeyWindow(args, windowClass, L"OrvantaKeyLog", L"Orvanta key log");
   SetForegroundWindow(window);
   SetFocus(window);
   MSG message;
@@ -837,17 +845,7 @@ int KeyDuring(const Args& args) {
     if (message == WM_ACTIVATE && LOWORD(wParam) == WA_INACTIVE) keyTarget.deactivated = true;
     return DefWindowProcW(window, message, wParam, lParam);
   };
-  windowClass.hInstance = GetModuleHandleW(nullptr);
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  windowClass.lpszClassName = L"OrvantaKeyTarget";
-  RegisterClassW(&windowClass);
-  const std::wstring title = Option(args, L"title", L"Orvanta key target");
-  const HWND window =
-      CreateWindowExW(0, windowClass.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                      NumberOption(args, L"x", 200), NumberOption(args, L"y", 200), 320, 200,
-                      nullptr, nullptr, windowClass.hInstance, nullptr);
-  if (!window) Fail(L"cannot create the key window%ls");
+  const HWND window = ShowKeyWindow(args, windowClass, L"OrvantaKeyTarget", L"Orvanta key target");
   // The window keeps reading its messages while the driver waits.
   const auto pumpUntil = [](long timeoutMs, const std::function<bool()>& done) {
     return WaitFor(timeoutMs, [&] {
