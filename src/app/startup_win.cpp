@@ -15,6 +15,7 @@
 #include "base/text_table.h"
 #include "capture/keyboard_hook_win.h"
 #include "capture/selection_overlay_win.h"
+#include "output/paint_win.h"
 #include "output/preview_window_win.h"
 #include "runtime/app_state_win.h"
 #include "runtime/fault_report_win.h"
@@ -197,12 +198,13 @@ int RunProgram() {
 
   const int fontLogPixelsY = SetUpScaleFactors();
   ComputeFolders();
+  RemoveLeftoverPaintBitmaps();
   CreateFonts(fontLogPixelsY);
   LoadIcons();
   LoadCursors();
   MainWindow main;
   InstallFaultHandler([&main] { ReleaseProgramObjects(main); });
-  win::UniqueHook keyboardHook = InstallKeyboardHook();
+  KeyboardHook keyboardHook = InstallKeyboardHook();
   LoadPreferences();
 
   if (main.Create()) {
@@ -211,9 +213,10 @@ int RunProgram() {
   }
 
   // Shutdown, after the loop ended (or when the main window failed).
-  keyboardHook.reset();  // UnhookWindowsHookEx when installed
+  keyboardHook.Remove();  // unhooked on its own thread, when installed
   ApplyAutostart();
   SavePreferences();
+  RemovePaintBitmaps();
   instanceMutex.reset();
   ReleaseProgramObjects(main);
   return 0;

@@ -118,7 +118,7 @@ void PickWindowAt(POINT pointer) {
     found = pick.previous;
   } else {
     BringWindowToTop(found);
-    SetForegroundWindow(found);
+    win::BringToFront(GetAncestor(found, GA_ROOT));  // the picked control's own window
     win::Pause(400);
     FocusSelectionOverlay();
     RegrabScreen(SelectionState().screen);

@@ -256,7 +256,7 @@ void OpenPreviewWindow() {
   }
   app.Events.BindEscapeKey(WindowId::Preview, CommandId::ClosePreview);
   ShowWindow(preview.window.get(), SW_SHOW);
-  SetForegroundWindow(preview.window.get());
+  win::BringToFront(preview.window.get());  // a keyboard hook's key gives no right to the front
 }
 
 void ClosePreviewWindow() {

@@ -100,20 +100,28 @@ void CopyReportToClipboard(const std::wstring& report) {
   if (clipboard) win::ReplaceClipboardContent(CF_UNICODETEXT, memory);
 }
 
+// Ends the process at once with exit code 0. Not ExitProcess: after a fault it would run other
+// libraries' detach code, which may wait for a lock a dead thread holds and hang, keeping the
+// single-instance mutex so that a restart says the program is already running.
+[[noreturn]] void EndProcess() {
+  TerminateProcess(GetCurrentProcess(), 0);  // does not return when it ends its own process
+  ExitProcess(0);                            // only if the termination was refused
+}
+
 LONG WINAPI FaultFilter(EXCEPTION_POINTERS* pointers) {
   const DWORD thread = GetCurrentThreadId();
   DWORD none = 0;
   if (!handler.reportingThread.compare_exchange_strong(none, thread)) {
     // A fault inside the report itself ends the process at once; a fault on another thread
     // waits for the report that is showing, which ends the process.
-    if (none == thread) ExitProcess(0);
+    if (none == thread) EndProcess();
     for (;;) Sleep(INFINITE);
   }
   FaultRecord& fault = handler.fault;
   fault.code = pointers && pointers->ExceptionRecord ? pointers->ExceptionRecord->ExceptionCode : 0;
   fault.location = CurrentFaultLocation();
   ReportFatalError();
-  ExitProcess(0);  // not reached: the report ends the process itself
+  EndProcess();  // not reached: the report ends the process itself
 }
 
 }  // namespace
@@ -146,7 +154,7 @@ void ReportFatalError() {
   if (answer == IDYES) CopyReportToClipboard(report);
   // Taken out first: the release puts the earlier filter back, which forgets this function.
   if (const std::function<void()> release = handler.releaseProgramObjects) release();
-  ExitProcess(0);
+  EndProcess();
 }
 
 }  // namespace orv

@@ -56,9 +56,19 @@ bool IsWindows10OrLater() {
 }
 
 void Pause(DWORD milliseconds) {
-  static const bool timerRaised = (timeBeginPeriod(1), true);  // never undone, by design
-  (void)timerRaised;
+  // The finer timer only for the pause itself: left raised, it would keep the whole machine's
+  // timer fast (before Windows 10 2004) and the processor from its idle states.
+  const bool raised = timeBeginPeriod(1) == TIMERR_NOERROR;
   Sleep(milliseconds);
+  if (raised) timeEndPeriod(1);  // each raise is matched by its own end, with the same period
+}
+
+bool BringToFront(HWND window) {
+  if (!window) return false;
+  INPUT nothing{};
+  nothing.type = INPUT_MOUSE;  // no MOUSEEVENTF_MOVE and no button: the pointer stays, no click
+  SendInput(1, &nothing, sizeof(nothing));
+  return SetForegroundWindow(window) != FALSE && GetForegroundWindow() == window;
 }
 
 HWND MessageBoxOwner() {

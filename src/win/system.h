@@ -33,8 +33,16 @@ OsVersion GetTrueOsVersion();
 bool IsWindows2000OrLater();
 bool IsWindows10OrLater();
 
-// Blocks the calling thread; the first pause raises the timer resolution to 1 ms for good.
+// Blocks the calling thread, with the timer resolution raised to 1 ms for the pause only.
 void Pause(DWORD milliseconds);
+
+// Brings a top-level window to the front and activates it; true when it is then the foreground
+// window. Windows lets a process do so only when it received the last input, and the keys a
+// low-level hook sees do not count: the program first sends an input of its own that does
+// nothing (a mouse input without movement or button), which makes it the process that received
+// the last input, then asks once. When Windows still refuses, the window's taskbar button
+// flashes instead, and nothing more is tried.
+bool BringToFront(HWND window);
 
 // The owner for the program's message boxes: the foreground window when it belongs to this
 // process, else none.

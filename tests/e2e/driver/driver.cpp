@@ -825,6 +825,24 @@ int Pixel(const Args& args) {
   return 0;
 }
 
+// Shows a captioned 320 x 200 window of class className at --x/--y (default 200,200), titled
+// --title (default defaultTitle), whose procedure windowClass brings: the windows that key-log
+// and key-during type into.
+HWND ShowKeyWindow(const Args& args, WNDCLASSW& windowClass, const wchar_t* className,
+                   const wchar_t* defaultTitle) {
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  windowClass.lpszClassName = className;
+  RegisterClassW(&windowClass);
+  const std::wstring title = Option(args, L"title", defaultTitle);
+  const HWND window = CreateWindowExW(0, className, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                      NumberOption(args, L"x", 200), NumberOption(args, L"y", 200),
+                                      320, 200, nullptr, nullptr, windowClass.hInstance, nullptr);
+  if (!window) Fail(L"cannot create the window '%ls'", title);
+  return window;
+}
+
 int KeyLog(const Args& args) {
   // Shows a captioned window titled --title, brings it to the front and prints every key
   // message it receives ("key=down:0x2c", "key=up:0x10", "key=sysup:..."), until the process
@@ -840,17 +858,7 @@ int KeyLog(const Args& args) {
     if (message == WM_DESTROY) PostQuitMessage(0);
     return DefWindowProcW(window, message, wParam, lParam);
   };
-  windowClass.hInstance = GetModuleHandleW(nullptr);
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  windowClass.lpszClassName = L"OrvantaKeyLog";
-  RegisterClassW(&windowClass);
-  const std::wstring title = Option(args, L"title", L"Orvanta key log");
-  const HWND window =
-      CreateWindowExW(0, windowClass.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                      NumberOption(args, L"x", 200), NumberOption(args, L"y", 200), 320, 200,
-                      nullptr, nullptr, windowClass.hInstance, nullptr);
-  if (!window) Fail(L"cannot create the key log window%ls");
+  const HWND window = ShowKeyWindow(args, windowClass, L"OrvantaKeyLog", L"Orvanta key log");
   SetForegroundWindow(window);
   SetFocus(window);
   MSG message;
@@ -880,6 +888,129 @@ int HoldFile(const Args& args) {
   if (file == INVALID_HANDLE_VALUE) Fail(L"cannot open %ls", args.at(1));
   Print(L"held=1");
   Sleep(INFINITE);
+  return 0;
+}
+
+// The window of key-during: notes when its key arrives and whether the watched window was on
+// screen at that moment.
+struct KeyTarget {
+  WPARAM key = 0;
+  std::wstring watch;
+  LARGE_INTEGER arrival{};
+  bool watchVisible = false;
+  bool deactivated = false;  // another window took the front from it
+};
+KeyTarget keyTarget;
+
+int KeyDuring(const Args& args) {
+  // key-during --post-title T --post-class C --id N
+  //   (--after MS | --pick W --move X Y) [--watch TITLE] [--title OWN] [--x X --y Y]
+  //   [--timeout MS]
+  // Shows a window of its own (at --x/--y, default 200,200), posts WM_COMMAND N to the window
+  // T/C (as the keyboard hook does) and types one key into its window while the program works
+  // on the command, as a user typing into another program. Either its window is in front and
+  // it types --after ms after the post; or, with --pick, it waits for the program's window
+  // titled W to take the front, moves the pointer to (X, Y), over its own window, and types once
+  // W is hidden and the program has brought the window under the pointer (its own) to the front,
+  // and ends once W is back. Prints send_ms
+  // (how long SendInput took), arrival_ms (from the sending to the key's arrival in the window)
+  // and watch_visible (1 when a visible window titled --watch was there as the key arrived);
+  // fails with 2 when the key does not arrive within --timeout ms (5000).
+  keyTarget = {'Q', Option(args, L"watch")};
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+    if (message == WM_KEYDOWN && wParam == keyTarget.key && keyTarget.arrival.QuadPart == 0) {
+      QueryPerformanceCounter(&keyTarget.arrival);
+      keyTarget.watchVisible =
+          !keyTarget.watch.empty() && !FindTopLevel({keyTarget.watch, L"", true}).empty();
+    }
+    if (message == WM_ACTIVATE && LOWORD(wParam) == WA_INACTIVE) keyTarget.deactivated = true;
+    return DefWindowProcW(window, message, wParam, lParam);
+  };
+  const HWND window = ShowKeyWindow(args, windowClass, L"OrvantaKeyTarget", L"Orvanta key target");
+  // The window keeps reading its messages while the driver waits.
+  const auto pumpUntil = [](long timeoutMs, const std::function<bool()>& done) {
+    return WaitFor(timeoutMs, [&] {
+      MSG message;
+      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+      }
+      return done();
+    });
+  };
+  const auto inFront = [&] { return GetForegroundWindow() == window && GetFocus() == window; };
+  SetForegroundWindow(window);
+  SetFocus(window);
+  if (!pumpUntil(10000, inFront)) Fail(L"the key window did not come to the front%ls");
+
+  const HWND target = WaitWindow(
+      {L"--title", Option(args, L"post-title"), L"--class", Option(args, L"post-class")});
+  keyTarget.deactivated = false;
+  PostMessageW(target, WM_COMMAND, static_cast<WPARAM>(NumberOption(args, L"id", 0)), 0);
+  const std::wstring picker = Option(args, L"pick");
+  if (picker.empty()) {
+    // Time for the program to take the command and begin its work.
+    pumpUntil(NumberOption(args, L"after", 100), [] { return false; });
+  } else {
+    // The picker takes the front when it appears; only then is a pick what brings the window
+    // back.
+    if (!pumpUntil(15000, [&] {
+          return keyTarget.deactivated && !FindTopLevel({picker, L"", false}).empty();
+        })) {
+      Fail(L"no window '%ls' took the front", picker, 2);
+    }
+    const auto move = std::find(args.begin(), args.end(), L"--move");
+    if (args.end() - move < 3) Fail(L"--move needs X and Y%ls");
+    MovePointer(Number(move[1]), Number(move[2]));
+    if (!pumpUntil(10000, [&] { return FindTopLevel({picker, L"", true}).empty() && inFront(); })) {
+      Fail(L"window '%ls' did not give way to the key window", picker, 2);
+    }
+  }
+
+  LARGE_INTEGER frequency, sent, returned;
+  QueryPerformanceFrequency(&frequency);
+  const auto milliseconds = [&](const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
+    return std::to_wstring((to.QuadPart - from.QuadPart) * 1000.0 / frequency.QuadPart);
+  };
+  INPUT keys[] = {KeyInput(static_cast<WORD>(keyTarget.key), false),
+                  KeyInput(static_cast<WORD>(keyTarget.key), true)};
+  QueryPerformanceCounter(&sent);
+  SendInput(2, keys, sizeof(INPUT));
+  QueryPerformanceCounter(&returned);
+  Print(L"send_ms=" + milliseconds(sent, returned));
+  if (!pumpUntil(NumberOption(args, L"timeout", 5000),
+                 [] { return keyTarget.arrival.QuadPart != 0; })) {
+    Fail(L"the key did not arrive in the key window (SendInput took %ls ms)",
+         milliseconds(sent, returned), 2);
+  }
+  Print(L"arrival_ms=" + milliseconds(sent, keyTarget.arrival));
+  Print(L"watch_visible=" + std::to_wstring(keyTarget.watchVisible ? 1 : 0));
+  // The picked window stays until the pick is over: the program measures it after its pause.
+  if (!picker.empty() && !pumpUntil(10000, [&] {
+        return !FindTopLevel({picker, L"", true}).empty();
+      })) {
+    Fail(L"window '%ls' did not come back", picker, 2);
+  }
+  DestroyWindow(window);
+  return 0;
+}
+
+int ClickHoldingClipboard(const Args& args) {
+  // click-holding-clipboard --title T --id N [--hold MS]: opens the clipboard, as clipboard
+  // managers and remote desktops do for a moment, clicks control N of window T, and keeps the
+  // clipboard open until window T is gone and --hold ms (default 150) more have passed.
+  const HWND window = ParseWindow(args);
+  const HWND control = Control(window, args);
+  // Opened for a window, as those programs do (Wine lets two openers without a window share it).
+  const HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                     GetModuleHandleW(nullptr), nullptr);
+  if (!owner || !OpenClipboard(owner)) Fail(L"cannot open the clipboard%ls");
+  PostMessageW(control, BM_CLICK, 0, 0);
+  const bool gone = WaitFor(10000, [&] { return !IsWindow(window); });
+  Sleep(static_cast<DWORD>(NumberOption(args, L"hold", 150)));
+  CloseClipboard();
+  if (!gone) Fail(L"the window stayed open%ls", L"", 2);
   return 0;
 }
 
@@ -1396,6 +1527,8 @@ const Command kCommands[] = {
     {L"save-dialog", SaveDialog},
     {L"save-dialog-state", SaveDialogState},
     {L"hold-file", HoldFile},
+    {L"key-during", KeyDuring},
+    {L"click-holding-clipboard", ClickHoldingClipboard},
     {L"record-args", RecordArgs},
     {L"fault-thread", FaultThread},
     {L"process-stats", ProcessStats},
