@@ -86,8 +86,10 @@ class ProgramWindowsSetAside {
   std::size_t count_ = 0;
 };
 
-// The report as Unicode text on the clipboard, with no clipboard owner; silent when the clipboard
-// cannot be opened.
+// The report as Unicode text on the clipboard, in one attempt; silent when the clipboard cannot be
+// opened. The clipboard is opened for a message-only window made for this on the reporting
+// thread: opened for no window, it gets no owner when it is emptied, and Windows then refuses the
+// data (Wine takes it all the same).
 void CopyReportToClipboard(const std::wstring& report) {
   const std::size_t bytes = (report.size() + 1) * sizeof(wchar_t);
   win::UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE, bytes));
@@ -96,7 +98,9 @@ void CopyReportToClipboard(const std::wstring& report) {
   if (!target) return;
   std::memcpy(target, report.c_str(), bytes);
   GlobalUnlock(memory.get());
-  const win::OpenedClipboard clipboard;
+  const win::UniqueWindow owner(CreateWindowExW(0, L"STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                                nullptr, GetModuleHandleW(nullptr), nullptr));
+  const win::OpenedClipboard clipboard(owner.get(), 0, 0);
   if (clipboard) win::ReplaceClipboardContent(CF_UNICODETEXT, memory);
 }
 

@@ -11,11 +11,10 @@ namespace orv::win {
 // Opens the clipboard and closes it again at scope end, on every path.
 class OpenedClipboard {
  public:
-  // One attempt with no owner window: the fatal-error report's way, which must not wait.
-  OpenedClipboard() : open_(OpenClipboard(nullptr) != FALSE) {}
   // Opened for owner, which becomes the clipboard's owner once it is emptied. Clipboard history,
   // remote desktops and password managers hold the clipboard for a moment all the time: a
-  // clipboard that is held is tried again after each pause of `interval` ms, `retries` times.
+  // clipboard that is held is tried again after each pause of `interval` ms, `retries` times
+  // (none: one attempt, as the fatal-error report makes, which must not wait).
   OpenedClipboard(HWND owner, int retries, DWORD interval) : open_(OpenClipboard(owner) != FALSE) {
     for (; !open_ && retries > 0; --retries) {
       Pause(interval);

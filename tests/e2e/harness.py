@@ -423,7 +423,7 @@ class Desktop:
             self.main_window(program)
         return program
 
-    def main_window(self, program=None, timeout=15000):
+    def main_window(self, program=None, timeout=30000):
         return self.driver("wait", "--title", self.config.texts["#Program_Name"],
                            "--class", "OrvantaMain", "--timeout", timeout)
 
