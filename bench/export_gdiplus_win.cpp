@@ -133,7 +133,7 @@ int main(int argc, char** argv) {
     const std::filesystem::path tif = out / (std::string(name) + ".tif");
     const Timing gdiGif = Median(
         [&] {
-          return SaveWithGdiPlus(reduced.bitmap(), gif.wstring(), GdiPlusFormat::Gif) ==
+          return SaveWithGdiPlus(reduced.View(), gif.wstring(), GdiPlusFormat::Gif) ==
                  GdiPlusResult::Saved;
         },
         ok);
@@ -157,7 +157,7 @@ int main(int argc, char** argv) {
   const std::filesystem::path tinyGif = out / "tiny.gif";
   const Timing fixed = Median(
       [&] {
-        return SaveWithGdiPlus(tiny.bitmap(), tinyGif.wstring(), GdiPlusFormat::Gif) ==
+        return SaveWithGdiPlus(tiny.View(), tinyGif.wstring(), GdiPlusFormat::Gif) ==
                GdiPlusResult::Saved;
       },
       ok);

@@ -7,6 +7,10 @@
 Every icon is built from a few geometric shapes, rasterised with
 supersampling for anti-aliased edges and stored as 32-bit BGRA images
 (with the classic 1-bit AND mask) inside a standard ICO container.
+Each file holds the icon drawn afresh at every size it is shown at, so
+that no scale of the display gets a picture stretched by the system: the
+program icon at 16, 20, 24, 32, 48 and 64 pixels, the toolbar icons at
+20, 25, 30 and 40 pixels (100, 125, 150 and 200 %).
 Standard library only; the output is byte-for-byte reproducible.
 """
 
@@ -17,6 +21,8 @@ import sys
 import zlib
 
 SUPERSAMPLE = 8  # samples per pixel along each axis
+APP_SIZES = (16, 20, 24, 32, 48, 64)
+TOOLBAR_SIZES = (20, 25, 30, 40)  # 20 pixels at 100 %, like every layout value
 
 # ---------------------------------------------------------------- palette
 
@@ -154,19 +160,23 @@ def arrow_arc(cx, cy, r, a0, a1, w, head):
 
 
 class Canvas:
-    """Premultiplied RGBA floats; shapes are composited with source-over."""
+    """Premultiplied RGBA floats; shapes are composited with source-over.
+    Shapes are given in the units of a design square of side `design` (the
+    size by default), which fills the canvas whatever its size in pixels."""
 
-    def __init__(self, size):
+    def __init__(self, size, design=None):
         self.size = size
+        self.k = size / (design or size)  # pixels per design unit
         self.px = [[0.0, 0.0, 0.0, 0.0] for _ in range(size * size)]
 
     def fill(self, shape, rgb, opacity=1.0):
-        n = SUPERSAMPLE
+        n, k = SUPERSAMPLE, self.k
         offsets = [(i + 0.5) / n for i in range(n)]
-        x0, y0, x1, y1 = shape.box
+        x0, y0, x1, y1 = (v * k for v in shape.box)
         for py in range(max(0, math.floor(y0)), min(self.size, math.ceil(y1) + 1)):
             for px in range(max(0, math.floor(x0)), min(self.size, math.ceil(x1) + 1)):
-                hits = sum(shape.test(px + ox, py + oy) for oy in offsets for ox in offsets)
+                hits = sum(shape.test((px + ox) / k, (py + oy) / k)
+                           for oy in offsets for ox in offsets)
                 if hits:
                     a = opacity * hits / (n * n)
                     p = self.px[py * self.size + px]
@@ -191,8 +201,9 @@ class Canvas:
 
 
 # ---------------------------------------------------------------- icons
-# Toolbar icons are 20x20, drawn inside a 2 px margin (only the pressed
-# toggle's tile fills the whole square); strokes are W = 1.5 px wide.
+# Toolbar icons are designed on a 20x20 square, inside a margin of 2 (only
+# the pressed toggle's tile fills the whole square); strokes are W = 1.5
+# wide. At 100 % one unit is one pixel.
 
 W = 1.5
 
@@ -209,20 +220,26 @@ def landscape(c, x0, y0, x1, y1, coloured=True):
            hill, 0.75)
 
 
-def app_small():
-    # Hand-placed on the pixel grid so the tray icon stays crisp.
-    c = Canvas(16)
-    c.fill(rrect(0, 0, 16, 16, 3.5), ACCENT)
-    for x, y, sx, sy in ((2, 2, 1, 1), (14, 2, -1, 1), (2, 14, 1, -1), (14, 14, -1, -1)):
-        c.fill(rect(min(x, x + 3 * sx), min(y, y + sy), max(x, x + 3 * sx), max(y, y + sy)), PAPER)
-        c.fill(rect(min(x, x + sx), min(y, y + 3 * sy), max(x, x + sx), max(y, y + 3 * sy)), PAPER)
-    c.fill(circle(8, 8, 3.6), PAPER)
-    c.fill(circle(8, 8, 2.1), ACCENT_DARK)
+def app_small(n=16):
+    # Hand-placed on the pixel grid so the tray icon stays crisp: at 16
+    # pixels as drawn, at other small sizes with the corner marks' edges
+    # rounded to whole pixels.
+    c = Canvas(n)
+    u = n / 16
+    m, arm, t = round(2 * u), round(3 * u), max(1, round(u))  # margin, arm length, stroke
+    c.fill(rrect(0, 0, n, n, 3.5 * u), ACCENT)
+    for x, y, sx, sy in ((m, m, 1, 1), (n - m, m, -1, 1), (m, n - m, 1, -1), (n - m, n - m, -1, -1)):
+        c.fill(rect(min(x, x + arm * sx), min(y, y + t * sy), max(x, x + arm * sx), max(y, y + t * sy)),
+               PAPER)
+        c.fill(rect(min(x, x + t * sx), min(y, y + arm * sy), max(x, x + t * sx), max(y, y + arm * sy)),
+               PAPER)
+    c.fill(circle(n / 2, n / 2, 3.6 * u), PAPER)
+    c.fill(circle(n / 2, n / 2, 2.1 * u), ACCENT_DARK)
     return c
 
 
-def app_large():
-    c = Canvas(64)
+def app_large(n=64):
+    c = Canvas(n, 64)
     c.fill(rrect(2, 2, 62, 62, 13), ACCENT)
     for sx, sy in ((1, 1), (-1, 1), (1, -1), (-1, -1)):
         x, y = 32 - sx * 19, 32 - sy * 19
@@ -233,8 +250,8 @@ def app_large():
     return c
 
 
-def fit(active):
-    c = Canvas(20)
+def fit(active, n=20):
+    c = Canvas(n, 20)
     if active:  # pressed toggle: tinted tile with an accent border
         c.fill(rrect(0, 0, 20, 20, 3.5), ACCENT_TINT)
         c.fill(rrect_outline(0, 0, 20, 20, 3.5, 1), ACCENT)
@@ -246,8 +263,8 @@ def fit(active):
     return c
 
 
-def printers():
-    c = Canvas(20)
+def printers(n=20):
+    c = Canvas(n, 20)
     c.fill(rect(5, 2, 15, 8), PAPER)
     c.fill(rrect_outline(5, 2, 15, 9, 0.5, W), INK)
     c.fill(rrect(2, 7, 18, 15, 2), INK)
@@ -258,47 +275,50 @@ def printers():
     return c
 
 
-def rotate():
-    c = Canvas(20)
+def rotate(n=20):
+    c = Canvas(n, 20)
     c.fill(rect(7, 9, 18, 18), PAPER)
     c.fill(rrect_outline(7, 9, 18, 18, 1, W), INK)
     c.fill(arrow_arc(10, 10, 6.5, 0, 180, W, 2.8), ACCENT)
     return c
 
 
-def grey():
+def grey(n=20):
     # Left half: a colour ramp through the palette; right half: its greys.
-    c = Canvas(20)
+    c = Canvas(n, 20)
     disc = circle(10, 10, 8)
     stops = [RED, SUN, HILL, ACCENT]
-    for y in range(2, 18):  # one pixel row at a time, so the bands never leave seams
-        t = (y - 2) / 15 * (len(stops) - 1)
+    # One pixel row at a time, so the bands never leave seams; each takes
+    # the colour at its middle (in design units).
+    for py in range(math.floor(2 * c.k), math.ceil(18 * c.k)):
+        top, bottom = py / c.k, (py + 1) / c.k
+        t = min(max((top + bottom) / 2 - 2.5, 0) / 15, 1) * (len(stops) - 1)
         i = min(int(t), len(stops) - 2)
         rgb = tuple(round(a + (b - a) * (t - i)) for a, b in zip(stops[i], stops[i + 1]))
-        c.fill(disc & rect(2, y, 10, y + 1), rgb)
-        c.fill(disc & rect(10, y, 18, y + 1), grey_of(rgb))
+        c.fill(disc & rect(2, top, 10, bottom), rgb)
+        c.fill(disc & rect(10, top, 18, bottom), grey_of(rgb))
     c.fill(ring(10, 10, 8 - W / 2, W), INK)
     return c
 
 
-def negative():
-    c = Canvas(20)
+def negative(n=20):
+    c = Canvas(n, 20)
     c.fill(circle(10, 10, 8), PAPER)
     c.fill(circle(10, 10, 8) & rect(10, 0, 20, 20), BLACK)
     c.fill(ring(10, 10, 8 - W / 2, W), INK)
     return c
 
 
-def restore():
-    c = Canvas(20)
+def restore(n=20):
+    c = Canvas(n, 20)
     c.fill(arrow_arc(10.5, 10, 7, -125, 190, W, 2.8), AMBER)
     c.fill(line((10.5, 6), (10.5, 10), (13, 12), w=W), INK)
     return c
 
 
 TOOLBAR = [
-    ("fit_off", lambda: fit(False)),
-    ("fit_on", lambda: fit(True)),
+    ("fit_off", lambda n: fit(False, n)),
+    ("fit_on", lambda n: fit(True, n)),
     ("printers", printers),
     ("rotate", rotate),
     ("grey", grey),
@@ -308,10 +328,11 @@ TOOLBAR = [
 
 
 def all_icons():
-    """{file stem: [Canvas, ...]} in a fixed order."""
-    icons = {"app": [app_small(), app_large()]}
+    """{file stem: [Canvas, ...]} in a fixed order, smallest image first."""
+    # The small design up to 24 pixels, the detailed one from 32.
+    icons = {"app": [app_small(n) if n <= 24 else app_large(n) for n in APP_SIZES]}
     for name, draw in TOOLBAR:
-        icons[name] = [draw()]
+        icons[name] = [draw(n) for n in TOOLBAR_SIZES]
     return icons
 
 
@@ -354,14 +375,15 @@ def png_bytes(width, height, rows):
 
 
 def preview(path):
-    """Each icon at 8x, then all of them at 1x and 2x, on a light and a dark panel."""
-    icons = [cv for images in all_icons().values() for cv in images]
+    """The program icon and the toolbar icons at 100 % zoomed 8x, then every image of every icon
+    at 1x, one line per size, on a light and a dark panel."""
+    drawn = all_icons()
+    icons = [cv for images in drawn.values() for cv in images]
     zoom, gap = 8, 16
     rows = [  # (scale, canvases) per line of the sheet
-        (zoom, [cv for cv in icons if cv.size != 20]),
-        (zoom, [cv for cv in icons if cv.size == 20]),
-        (1, icons), (2, icons),
-    ]
+        (zoom, [cv for cv in drawn["app"] if cv.size in (16, 64)]),
+        (zoom, [images[0] for name, images in drawn.items() if name != "app"]),
+    ] + [(1, [cv for cv in icons if cv.size == n]) for n in sorted({cv.size for cv in icons})]
     panel_w = gap + max(sum(cv.size * s + gap for cv in line) for s, line in rows)
     panel_h = gap + sum(s * max(cv.size for cv in line) + gap for s, line in rows)
     pixels = []

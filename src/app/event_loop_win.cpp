@@ -155,9 +155,13 @@ bool WaitForEvent(Event& event) {
     MSG message;
     if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
       if (message.message == WM_QUIT) return false;
+      // Escape first: in the preview it is a command of its own, not a dialog key.
       if (events.TranslateEscapeKey(message)) continue;
-      TranslateMessage(&message);
       ORV_TRACE_LOCATION();
+      // The preview and about windows take Tab, Space and Enter as a dialog box does; what
+      // their keys press arrives as the clicks do, as a queued control event.
+      if (events.HandleDialogMessage(message)) continue;
+      TranslateMessage(&message);
       DispatchMessageW(&message);
       continue;
     }

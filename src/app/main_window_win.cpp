@@ -4,6 +4,7 @@
 
 #include "base/scale.h"
 #include "base/text_table.h"
+#include "capture/keyboard_hook_win.h"
 #include "runtime/app_state_win.h"
 #include "settings/autostart_win.h"
 #include "settings/preferences_win.h"
@@ -42,6 +43,7 @@ bool MainWindow::Create() {
                                 nullptr, GetModuleHandleW(nullptr), this));
   if (!window_) return false;
   app.Events.RegisterWindow(WindowId::Main, window_.get());
+  SetKeyboardHookTarget(window_.get());
   taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
   return true;
 }
@@ -49,6 +51,7 @@ bool MainWindow::Create() {
 void MainWindow::Destroy() {
   tray_.Remove();
   if (window_) {
+    SetKeyboardHookTarget(nullptr);
     App().Events.UnregisterWindow(WindowId::Main);
     window_.reset();
   }
@@ -72,6 +75,10 @@ LRESULT MainWindow::Answer(HWND window, UINT message, WPARAM wParam, LPARAM lPar
   }
   if (message == kTrayCallbackMessage) {
     QueueTrayEvent(LOWORD(lParam));
+    return 0;
+  }
+  if (message == WM_TIMER && wParam == kTrayRetryTimer) {
+    tray_.RetryAdd();  // the shell refused the icon at start-up: one more try
     return 0;
   }
   if (message == taskbarCreatedMessage_ && taskbarCreatedMessage_ != 0) {

@@ -2,6 +2,7 @@
 // to the event loop, and undoes everything in order when the loop ends.
 #include "app/startup_win.h"
 
+#include <shellscalingapi.h>
 #include <shlobj.h>
 #include <windows.h>
 
@@ -14,6 +15,7 @@
 #include "base/text_table.h"
 #include "capture/keyboard_hook_win.h"
 #include "capture/selection_overlay_win.h"
+#include "output/paint_win.h"
 #include "output/preview_window_win.h"
 #include "runtime/app_state_win.h"
 #include "runtime/fault_report_win.h"
@@ -47,9 +49,30 @@ int MessageFontHeight() {
   return -metrics.lfMessageFont.lfHeight;
 }
 
+// Makes the process work in physical pixels on every monitor, with the best call the system
+// has. Only per-monitor awareness keeps the screen grab, the pointer and window rectangles in one
+// pixel space on a desk whose monitors have different scales (or after the scale changed while
+// the program runs); a process that is only system-aware is given scaled coordinates on every
+// monitor whose scale differs from the one at logon. Each call refuses once the awareness is
+// set, which ends the search: whatever set it (the system, a compatibility setting) stays.
 void DeclareDpiAwareness() {
   const win::UniqueModule user32 = win::LoadSystemLibrary(L"user32.dll");
   if (!user32) return;
+  // Windows 10 1703 and later: per-monitor awareness that also scales the frames and dialogs.
+  if (const auto setContext = win::GetProc<decltype(&SetProcessDpiAwarenessContext)>(
+          user32.get(), "SetProcessDpiAwarenessContext")) {
+    if (setContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2)) return;
+    if (GetLastError() == ERROR_ACCESS_DENIED) return;
+  }
+  // Windows 8.1 and later (and 10 before 1703, which does not know the context above).
+  if (const win::UniqueModule shcore = win::LoadSystemLibrary(L"shcore.dll")) {
+    if (const auto setAwareness = win::GetProc<decltype(&SetProcessDpiAwareness)>(
+            shcore.get(), "SetProcessDpiAwareness")) {
+      const HRESULT result = setAwareness(PROCESS_PER_MONITOR_DPI_AWARE);
+      if (SUCCEEDED(result) || result == E_ACCESSDENIED) return;
+    }
+  }
+  // Older systems have one resolution for all monitors: system awareness is all there is.
   const auto setAware = win::GetProc<BOOL(WINAPI*)()>(user32.get(), "SetProcessDPIAware");
   const auto isAware = win::GetProc<BOOL(WINAPI*)()>(user32.get(), "IsProcessDPIAware");
   if (setAware && isAware && !isAware()) setAware();
@@ -117,13 +140,13 @@ void CreateFonts(int logPixelsY) {
 
 void LoadIcons() {
   AppState& app = App();
-  const HINSTANCE instance = GetModuleHandleW(nullptr);
   for (int id = static_cast<int>(ImageId::AppIcon); id <= static_cast<int>(ImageId::RestoreIcon);
        ++id) {
-    // The app icon is shown in the tray at the small-icon size; the others are 20x20 buttons.
-    const int size = id == static_cast<int>(ImageId::AppIcon) ? GetSystemMetrics(SM_CXSMICON) : 20;
-    app.Icons[id - static_cast<int>(ImageId::AppIcon)].reset(static_cast<HICON>(
-        LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+    // The app icon is shown in the tray at the small-icon size; the others are the preview's
+    // button pictures, drawn for the scale of the display.
+    const int size = id == static_cast<int>(ImageId::AppIcon) ? GetSystemMetrics(SM_CXSMICON)
+                                                              : ButtonIconSize(app.DpiScale);
+    app.Icons[id - static_cast<int>(ImageId::AppIcon)] = win::LoadIconResource(id, size);
   }
 }
 
@@ -175,12 +198,13 @@ int RunProgram() {
 
   const int fontLogPixelsY = SetUpScaleFactors();
   ComputeFolders();
+  RemoveLeftoverPaintBitmaps();
   CreateFonts(fontLogPixelsY);
   LoadIcons();
   LoadCursors();
   MainWindow main;
   InstallFaultHandler([&main] { ReleaseProgramObjects(main); });
-  win::UniqueHook keyboardHook = InstallKeyboardHook();
+  KeyboardHook keyboardHook = InstallKeyboardHook();
   LoadPreferences();
 
   if (main.Create()) {
@@ -189,9 +213,10 @@ int RunProgram() {
   }
 
   // Shutdown, after the loop ended (or when the main window failed).
-  keyboardHook.reset();  // UnhookWindowsHookEx when installed
+  keyboardHook.Remove();  // unhooked on its own thread, when installed
   ApplyAutostart();
   SavePreferences();
+  RemovePaintBitmaps();
   instanceMutex.reset();
   ReleaseProgramObjects(main);
   return 0;

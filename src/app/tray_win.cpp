@@ -7,6 +7,14 @@
 #include "runtime/app_state_win.h"
 
 namespace orv {
+namespace {
+
+// A refused icon is tried again every two seconds, five times: the shell has ten seconds to
+// finish starting.
+constexpr UINT kRetryInterval = 2000;
+constexpr int kRetries = 5;
+
+}  // namespace
 
 NOTIFYICONDATAW TrayIcon::IconData() const {
   NOTIFYICONDATAW data{};
@@ -23,8 +31,11 @@ void TrayIcon::AddIcon() {
   data.uFlags = NIF_MESSAGE | NIF_ICON;
   data.uCallbackMessage = kTrayCallbackMessage;
   data.hIcon = Icon(ImageId::AppIcon);
-  iconAdded_ = Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
-  if (!iconAdded_) return;  // the program runs on without an icon; the hook still works
+  // A busy shell may add the icon after the call has already given up waiting for it: then the
+  // icon is there, and only a change of it succeeds.
+  iconAdded_ =
+      Shell_NotifyIconW(NIM_ADD, &data) != FALSE || Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+  if (!iconAdded_) return;  // tried again later; meanwhile the hook still works
 
   data = IconData();
   data.uFlags = NIF_TIP;
@@ -36,6 +47,9 @@ void TrayIcon::AddIcon() {
 void TrayIcon::Create(HWND owner) {
   owner_ = owner;
   AddIcon();
+  if (!iconAdded_ && SetTimer(owner_, kTrayRetryTimer, kRetryInterval, nullptr) != 0) {
+    retriesLeft_ = kRetries;
+  }
   menu_.reset(CreatePopupMenu());
   if (!menu_) return;  // a right press then shows nothing
   for (const TrayMenuItem& item : kTrayMenuItems) {
@@ -47,7 +61,22 @@ void TrayIcon::Create(HWND owner) {
   }
 }
 
+void TrayIcon::RetryAdd() {
+  if (!iconAdded_ && retriesLeft_ > 0) {
+    --retriesLeft_;
+    AddIcon();
+  }
+  if (iconAdded_ || retriesLeft_ == 0) {
+    KillTimer(owner_, kTrayRetryTimer);
+    retriesLeft_ = 0;
+  }
+}
+
 void TrayIcon::Remove() {
+  if (retriesLeft_ > 0) {
+    KillTimer(owner_, kTrayRetryTimer);
+    retriesLeft_ = 0;
+  }
   if (iconAdded_) {
     NOTIFYICONDATAW data = IconData();
     Shell_NotifyIconW(NIM_DELETE, &data);

@@ -17,9 +17,14 @@ class TrayIcon {
   ~TrayIcon() { Remove(); }
 
   // Adds the icon (with its tooltip), whose notifications go to owner, and builds the menu.
+  // When the shell refuses the icon (it is still starting at logon), a timer of owner
+  // (kTrayRetryTimer) has it tried again a few times over some seconds.
   void Create(HWND owner);
   // Adds the icon again after the taskbar was restarted.
   void Restore() { AddIcon(); }
+  // The retry timer went off: one more try, and the timer stops once the icon is there or the
+  // tries are used up.
+  void RetryAdd();
   // Removes the icon from the notification area and destroys the menu.
   void Remove();
 
@@ -35,6 +40,10 @@ class TrayIcon {
   HWND owner_ = nullptr;
   win::UniqueMenu menu_;
   bool iconAdded_ = false;
+  int retriesLeft_ = 0;
 };
+
+// The owner's timer that tries to add a refused icon again.
+inline constexpr UINT_PTR kTrayRetryTimer = 1;
 
 }  // namespace orv

@@ -6,7 +6,23 @@
 namespace orv {
 
 float ComputeDpiScale(int logPixelsY) {
-  return logPixelsY >= 1 ? static_cast<float>(logPixelsY) / 96.0f : 1.0f;
+  return ScaleForDpi(logPixelsY, 1.0f);
+}
+
+float ScaleForDpi(int dpi, float fallback) {
+  return dpi >= 1 ? static_cast<float>(dpi) / 96.0f : fallback;
+}
+
+int DpiForScale(float scale) {
+  return static_cast<int>(std::lround(scale * 96.0f));
+}
+
+int FontHeightAtScale(int height, float fromScale, float toScale) {
+  return MulDivRound(height, DpiForScale(toScale), DpiForScale(fromScale));
+}
+
+int ButtonIconSize(float scale) {
+  return Scaled(20, scale);
 }
 
 float ComputeFontScale(int heightBefore, int heightAfter) {

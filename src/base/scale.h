@@ -11,6 +11,20 @@ namespace orv {
 // Vertical resolution / 96, or 1.0 when the resolution could not be read (below 1).
 float ComputeDpiScale(int logPixelsY);
 
+// The layout scale of a window from the resolution of the monitor it is on (dots per inch as the
+// system reports it): dpi / 96, or fallback when the system could not say (below 1).
+float ScaleForDpi(int dpi, float fallback);
+// The resolution of a layout scale, to the nearest whole dot per inch.
+int DpiForScale(float scale);
+
+// A font's pixel height made for one scale, at another, rounded like MulDiv; the sign (negative:
+// character height) is kept.
+int FontHeightAtScale(int height, float fromScale, float toScale);
+
+// Side in pixels of the square pictures on the preview's icon buttons: 20 at 100 % (the icon
+// files hold 20, 25, 30 and 40 pixel images for 100, 125, 150 and 200 %).
+int ButtonIconSize(float scale);
+
 // Message-font height after the process became DPI-aware divided by the height before.
 float ComputeFontScale(int heightBefore, int heightAfter);
 

@@ -1,5 +1,6 @@
 #include "capture/selection.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <utility>
 
@@ -80,25 +81,36 @@ int WindowBorder(bool windows10OrLater, bool unownedTopLevel, const Edges& windo
   return border > 0 ? border : 0;
 }
 
-Rect WindowSelectionRect(const Edges& window, int border, Point screenOrigin) {
-  return {window.left - screenOrigin.x + border, window.top - screenOrigin.y,
-          (window.right - window.left) - 2 * border, (window.bottom - window.top) - border};
+Edges PickedWindowBounds(const PickedWindow& window) {
+  const Edges& w = window.windowRect;
+  Edges bounds = window.drawnBounds.value_or(
+      Edges{w.left + window.border, w.top, w.right - window.border, w.bottom - window.border});
+  const Edges& clip = window.maximised ? window.monitor : window.virtualScreen;
+  bounds = {std::max(bounds.left, clip.left), std::max(bounds.top, clip.top),
+            std::min(bounds.right, clip.right), std::min(bounds.bottom, clip.bottom)};
+  if (bounds.right <= bounds.left || bounds.bottom <= bounds.top) return {};
+  return bounds;
+}
+
+Rect WindowSelectionRect(const Edges& bounds, Point screenOrigin) {
+  return {bounds.left - screenOrigin.x, bounds.top - screenOrigin.y, bounds.right - bounds.left,
+          bounds.bottom - bounds.top};
 }
 
 Point WindowLabelPosition(const Rect& selection) {
   return {selection.x + 1, selection.y + 1};
 }
 
-void RecordPickedWindow(WindowSelection& state, const Edges& window, int border) {
+void RecordPickedWindow(WindowSelection& state, const Edges& window, const Edges& bounds) {
   state.windowRect = window;
-  state.border = border;
+  state.bounds = bounds;
   state.lastWindowRect = window;
   state.picked = true;
 }
 
 std::optional<Rect> FinishWindowPick(const WindowSelection& state, Point screenOrigin) {
   if (!state.picked) return std::nullopt;
-  const Rect selection = WindowSelectionRect(state.windowRect, state.border, screenOrigin);
+  const Rect selection = WindowSelectionRect(state.bounds, screenOrigin);
   if (selection.width <= 0 || selection.height <= 0) return std::nullopt;
   return selection;
 }

@@ -59,7 +59,7 @@ std::optional<Rect> FinishRegionDrag(RegionSelection& state, Point pointer, Size
 struct WindowSelection {
   Edges windowRect;      // outer rectangle of the highlighted window
   Edges lastWindowRect;  // pointer moves inside it keep the highlight
-  int border = 0;        // invisible resize border trimmed off left, right and bottom
+  Edges bounds;          // the window as drawn (PickedWindowBounds): highlighted and captured
   bool picked = false;   // a window was highlighted since the window command
 };
 
@@ -76,15 +76,34 @@ bool IsOutsideRect(const Edges& rect, Point pointer);
 int WindowBorder(bool windows10OrLater, bool unownedTopLevel, const Edges& window,
                  const Edges& client);
 
-// The overlay rectangle to highlight and capture for a window: the border comes off the left,
-// right and bottom edges, never the top. screenOrigin is the virtual screen's top-left corner.
-Rect WindowSelectionRect(const Edges& window, int border, Point screenOrigin);
+// What is known of a picked window's place on the screen, in screen coordinates.
+struct PickedWindow {
+  Edges windowRect;                  // the outer rectangle the system gives for the window
+  std::optional<Edges> drawnBounds;  // what the compositor draws of a top-level window, when
+                                     // composition is on and it says
+  int border = 0;                    // invisible resize border (WindowBorder), for when it does not
+  bool maximised = false;
+  Edges monitor;        // the monitor the window is on
+  Edges virtualScreen;  // all monitors together
+};
+
+// The window as drawn, the one rectangle that is highlighted, labelled and captured: the bounds
+// the compositor draws when it gives them (they leave out invisible borders and shadows on every
+// side), else the outer rectangle without the border on the left, right and bottom (never the
+// top). A maximised window is clipped to its monitor, since its frame reaches past the monitor's
+// edges, onto a neighbouring monitor or off the screen; any other window to the virtual screen.
+// Nothing of it on the screen gives an empty rectangle.
+Edges PickedWindowBounds(const PickedWindow& window);
+
+// The overlay rectangle of a window's bounds; screenOrigin is the virtual screen's top-left
+// corner.
+Rect WindowSelectionRect(const Edges& bounds, Point screenOrigin);
 
 // The size label's top-left, inside the frame's top-left corner.
 Point WindowLabelPosition(const Rect& selection);
 
-// Records a newly highlighted window.
-void RecordPickedWindow(WindowSelection& state, const Edges& window, int border);
+// Records a newly highlighted window: its outer rectangle and its bounds as drawn.
+void RecordPickedWindow(WindowSelection& state, const Edges& window, const Edges& bounds);
 
 // Left release: the rectangle to cut, or nothing when no window was highlighted yet or its
 // rectangle is empty; then nothing is captured and no preview opens (the overlay closes all the

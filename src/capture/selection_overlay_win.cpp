@@ -9,6 +9,7 @@
 #include "runtime/app_state_win.h"
 #include "runtime/event_queue_win.h"
 #include "runtime/images_win.h"
+#include "win/system.h"
 #include "win/unique_handle.h"
 #include "win/window_class.h"
 
@@ -50,6 +51,9 @@ bool QueuePointerEvent(UINT message) {
 LRESULT CALLBACK OverlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (QueuePointerEvent(message)) return 0;
   if (message == WM_CLOSE) return 0;  // only a left-button release ends the selection
+  // It lies over the physical pixels of every monitor, whatever their scales: a scale that
+  // changes moves and resizes nothing.
+  if (message == WM_DPICHANGED) return 0;
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -98,6 +102,8 @@ void OpenSelectionOverlay() {
   ShowWindow(overlay.window.get(), SW_SHOWNORMAL);
   SetWindowPos(overlay.window.get(), HWND_TOPMOST, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // Shown is not yet active: a keyboard hook's key gives no right to the front.
+  win::BringToFront(overlay.window.get());
   ShowOverlayChanges({});
 }
 

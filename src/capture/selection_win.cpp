@@ -9,6 +9,7 @@
 #include "capture/screen_grab_win.h"
 #include "capture/selection.h"
 #include "capture/selection_overlay_win.h"
+#include "capture/window_bounds_win.h"
 #include "runtime/app_state_win.h"
 #include "runtime/images_win.h"
 #include "win/system.h"
@@ -76,8 +77,9 @@ void DrawBand() {
   ShowOverlayChanges(UnionRect(changed, label));
 }
 
-// Measures the picked window and draws it highlighted on the dimmed screen. Since Windows 10 a
-// top-level window without owner has an invisible resize border, which is left out.
+// Measures the picked window and draws it highlighted on the dimmed screen, as it is drawn: since
+// Windows 10 a top-level window has invisible resize borders, which are left out, and a maximised
+// one reaches past its monitor, which is cut off.
 void HighlightPickedWindow() {
   WindowPick& pick = SelectionState().pick;
   RECT windowRect{};
@@ -91,13 +93,15 @@ void HighlightPickedWindow() {
     if (GetClientRect(pick.current, &client)) pick.client = EdgesOf(client);
   }
   const int border = WindowBorder(windows10, unowned, window, pick.client);
-  RecordPickedWindow(pick.geometry, window, border);
+  const Edges bounds = PickedWindowBounds(
+      DescribePickedWindow(pick.current, window, border, SelectionState().screen));
+  RecordPickedWindow(pick.geometry, window, bounds);
 
   DrawDimmedBackground();
   win::DibImage* picture = OverlayPicture();
   const win::DibImage* grab = Images::Get(ImageId::GrabBuffer);
   if (!picture || !grab) return;
-  const Rect selection = WindowSelectionRect(window, border, ScreenOrigin());
+  const Rect selection = WindowSelectionRect(bounds, ScreenOrigin());
   DrawHighlight(grab->View(), picture->View(), selection);
   DrawSizeLabel(WindowLabelPosition(selection), {selection.width, selection.height});
 }
@@ -114,7 +118,7 @@ void PickWindowAt(POINT pointer) {
     found = pick.previous;
   } else {
     BringWindowToTop(found);
-    SetForegroundWindow(found);
+    win::BringToFront(GetAncestor(found, GA_ROOT));  // the picked control's own window
     win::Pause(400);
     FocusSelectionOverlay();
     RegrabScreen(SelectionState().screen);

@@ -7,12 +7,17 @@
 
 #include "base/fault_location.h"
 #include "output/packed_dib.h"
+#include "runtime/app_state_win.h"
 #include "runtime/images_win.h"
 #include "win/clipboard.h"
 #include "win/unique_handle.h"
 
 namespace orv {
 namespace {
+
+// How long a clipboard held by another program is waited for: ten more tries, 20 ms apart.
+constexpr int kOpenRetries = 10;
+constexpr DWORD kOpenRetryInterval = 20;
 
 // Fills movable global memory with the packed bitmap; false when it cannot be locked.
 bool FillGlobalMemory(HGLOBAL memory, const ImageView& image, std::size_t size) {
@@ -29,8 +34,10 @@ void CopyToClipboard() {
   const win::DibImage* capture = Images::Get(ImageId::Capture);
   if (capture == nullptr) return;
   ORV_TRACE_LOCATION();
-  const win::OpenedClipboard clipboard;
-  if (!clipboard) return;  // another program holds it; a copy is not worth a message
+  // The main window owns what it puts there: Windows refuses the data of an ownerless clipboard.
+  const win::OpenedClipboard clipboard(App().Events.Window(WindowId::Main), kOpenRetries,
+                                       kOpenRetryInterval);
+  if (!clipboard) return;  // another program keeps holding it; a copy is not worth a message
 
   const ImageView view = capture->View();
   const std::size_t size = PackedDibSize(view);

@@ -76,7 +76,7 @@ win::DibImage ReducedCopy(const win::DibImage& image) {
   MutableImageView target = reduced.View();
   target.colors = palette.data();
   if (!ReduceToPalette(image.View(), target)) return {};
-  reduced.SetColors(palette);  // into the DIB section's own table, which GDI+ reads
+  reduced.SetColors(palette);  // the image's table, which GDI+ is given with the pixels
   return reduced;
 }
 
@@ -107,10 +107,10 @@ SaveOutcome WriteImageFile(const win::DibImage& image, const std::wstring& file,
       // The capture stays at 24 bits; only the file gets the 256 colours.
       const win::DibImage reduced = ReducedCopy(image);
       if (!reduced) return SaveOutcome::Failed;
-      return FromGdiPlus(SaveWithGdiPlus(reduced.bitmap(), file, GdiPlusFormat::Gif));
+      return FromGdiPlus(SaveWithGdiPlus(reduced.View(), file, GdiPlusFormat::Gif));
     }
     case ExportFormat::Tif:
-      return FromGdiPlus(SaveWithGdiPlus(image.bitmap(), file, GdiPlusFormat::Tiff));
+      return FromGdiPlus(SaveWithGdiPlus(image.View(), file, GdiPlusFormat::Tiff));
   }
   return SaveOutcome::Failed;
 }

@@ -1,8 +1,11 @@
 #include "output/gdiplus_win.h"
 
+#include <windows.h>
+
 #include <objidl.h>
 
 #include <cstdio>
+#include <limits>
 
 #include "base/fault_location.h"
 #include "output/output_file.h"
@@ -27,7 +30,20 @@ struct StartupInput {
 static_assert(sizeof(StartupInput) == (sizeof(void*) == 8 ? 24 : 16));
 
 using StartupFn = GpStatus(WINAPI*)(ULONG_PTR* token, const StartupInput* input, void* output);
-using CreateBitmapFn = GpStatus(WINAPI*)(HBITMAP bitmap, HPALETTE palette, void** image);
+using CreateBitmapFn = GpStatus(WINAPI*)(INT width, INT height, INT stride, INT format, BYTE* scan0,
+                                         void** image);
+
+// The pixel formats (Gdipluspixelformats.h) of the program's images.
+constexpr INT kPixelFormat8bppIndexed = 0x00030803;
+constexpr INT kPixelFormat24bppRGB = 0x00021808;
+
+// ColorPalette with room for 256 entries: flags, count, then ARGB entries.
+struct ColorPalette256 {
+  UINT Flags = 0;  // no alpha, not grey, not halftone
+  UINT Count = 256;
+  UINT32 Entries[256] = {};
+};
+using SetPaletteFn = GpStatus(WINAPI*)(void* image, const ColorPalette256* palette);
 using SaveFn = GpStatus(WINAPI*)(void* image, IStream* stream, const CLSID* encoder,
                                  const void* parameters);
 using DisposeFn = GpStatus(WINAPI*)(void* image);
@@ -42,6 +58,7 @@ constexpr CLSID kTiffEncoder = {
 struct FlatApi {
   StartupFn startup;
   CreateBitmapFn createBitmap;
+  SetPaletteFn setPalette;
   SaveFn save;
   DisposeFn dispose;
   ShutdownFn shutdown;
@@ -115,19 +132,50 @@ bool WriteStreamToFile(IStream* stream, const std::wstring& file) {
   return written && out.Finish();
 }
 
+// A GDI+ bitmap over the image's own pixels: rows top to bottom through the view's stride (a
+// negative stride for the bottom-up rows of a DIB), and for 8 bits the colour table set
+// explicitly, every entry opaque. No bitmap handle is handed over: GDI+ must not be given a
+// bitmap that is or was selected into a device context.
+GpStatus CreateBitmapOver(const FlatApi& api, const ImageView& image, void** created) {
+  const INT format = image.bitsPerPixel == 8 ? kPixelFormat8bppIndexed : kPixelFormat24bppRGB;
+  ORV_TRACE_LOCATION();
+  return api.createBitmap(image.width, image.height, static_cast<INT>(image.stride), format,
+                          const_cast<BYTE*>(image.top), created);
+}
+
+GpStatus SetColourTable(const FlatApi& api, void* bitmap, const ImageView& image) {
+  ColorPalette256 palette;
+  for (UINT i = 0; i < palette.Count; ++i) {
+    palette.Entries[i] = 0xFF000000u | (image.colors[i] & 0x00FFFFFFu);
+  }
+  ORV_TRACE_LOCATION();
+  return api.setPalette(bitmap, &palette);
+}
+
+bool IsSavableImage(const ImageView& image) {
+  const bool depth = image.bitsPerPixel == 24 || (image.bitsPerPixel == 8 && image.colors);
+  const std::ptrdiff_t stride = image.stride < 0 ? -image.stride : image.stride;
+  return image.top && image.width > 0 && image.height > 0 && depth && stride % 4 == 0 &&
+         stride <= std::numeric_limits<INT>::max();
+}
+
 }  // namespace
 
-GdiPlusResult SaveWithGdiPlus(HBITMAP bitmap, const std::wstring& file, GdiPlusFormat format) {
+GdiPlusResult SaveWithGdiPlus(const ImageView& image, const std::wstring& file,
+                              GdiPlusFormat format) {
+  if (!IsSavableImage(image)) return GdiPlusResult::Failed;
   ORV_TRACE_LOCATION();
   const win::UniqueModule library = win::LoadSystemLibrary(L"gdiplus.dll");
   if (!library) return GdiPlusResult::Unavailable;
   const HMODULE module = library.get();
   const FlatApi api{win::GetProc<StartupFn>(module, "GdiplusStartup"),
-                    win::GetProc<CreateBitmapFn>(module, "GdipCreateBitmapFromHBITMAP"),
+                    win::GetProc<CreateBitmapFn>(module, "GdipCreateBitmapFromScan0"),
+                    win::GetProc<SetPaletteFn>(module, "GdipSetImagePalette"),
                     win::GetProc<SaveFn>(module, "GdipSaveImageToStream"),
                     win::GetProc<DisposeFn>(module, "GdipDisposeImage"),
                     win::GetProc<ShutdownFn>(module, "GdiplusShutdown")};
-  if (!api.startup || !api.createBitmap || !api.save || !api.dispose || !api.shutdown) {
+  if (!api.startup || !api.createBitmap || !api.setPalette || !api.save || !api.dispose ||
+      !api.shutdown) {
     return GdiPlusResult::Unavailable;  // a library of that name, but not the one we need
   }
 
@@ -139,13 +187,14 @@ GdiPlusResult SaveWithGdiPlus(HBITMAP bitmap, const std::wstring& file, GdiPlusF
   const Session session(api, token);
   if (started != kOk) return GdiPlusResult::Failed;
 
-  // No palette: a DIB section brings its own colour table.
   void* created = nullptr;
-  ORV_TRACE_LOCATION();
-  if (api.createBitmap(bitmap, nullptr, &created) != kOk || created == nullptr) {
+  if (CreateBitmapOver(api, image, &created) != kOk || created == nullptr) {
     return GdiPlusResult::Failed;
   }
-  const GpImage image(api, created);
+  const GpImage bitmap(api, created);
+  if (image.bitsPerPixel == 8 && SetColourTable(api, bitmap.get(), image) != kOk) {
+    return GdiPlusResult::Failed;
+  }
 
   // GDI+ encodes into memory and the program writes the file itself: GDI+'s own file writing
   // (under Wine at least) reports a file cut short by a full disk as saved, and can even crash
@@ -155,7 +204,7 @@ GdiPlusResult SaveWithGdiPlus(HBITMAP bitmap, const std::wstring& file, GdiPlusF
   if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.out()))) return GdiPlusResult::Failed;
   const CLSID& encoder = format == GdiPlusFormat::Gif ? kGifEncoder : kTiffEncoder;
   ORV_TRACE_LOCATION();
-  if (api.save(image.get(), stream.get(), &encoder, nullptr) != kOk) return GdiPlusResult::Failed;
+  if (api.save(bitmap.get(), stream.get(), &encoder, nullptr) != kOk) return GdiPlusResult::Failed;
   ORV_TRACE_LOCATION();
   return WriteStreamToFile(stream.get(), file) ? GdiPlusResult::Saved : GdiPlusResult::Failed;
 }

@@ -2,9 +2,9 @@
 // one file, shut down and unloaded again, so that it costs nothing between saves.
 #pragma once
 
-#include <windows.h>
-
 #include <string>
+
+#include "imaging/image.h"
 
 namespace orv {
 
@@ -16,8 +16,10 @@ enum class GdiPlusResult {
   Unavailable,  // gdiplus.dll (or one of its entry points) is missing
 };
 
-// Writes the bitmap (a DIB section: 8 bits with its colour table for GIF, 24 bits for TIFF) with
-// GDI+'s encoder at its defaults. A failed save leaves no file.
-GdiPlusResult SaveWithGdiPlus(HBITMAP bitmap, const std::wstring& file, GdiPlusFormat format);
+// Writes the image (8 bits with its colour table for GIF, 24 bits for TIFF) with GDI+'s encoder
+// at its defaults. GDI+ reads the pixels where they are, for the length of the call. A failed
+// save leaves no file.
+GdiPlusResult SaveWithGdiPlus(const ImageView& image, const std::wstring& file,
+                              GdiPlusFormat format);
 
 }  // namespace orv

@@ -1,11 +1,20 @@
-// The capture in the system's paint program: written to a date-stamped temporary bitmap, the
-// program started on it, and the file deleted two seconds later.
+// The capture in the system's paint program: written to a date-stamped temporary bitmap and the
+// program started on it. The bitmap is kept until this program quits, however long the paint
+// program takes to open it.
 #pragma once
 
 namespace orv {
 
-// Writes the temporary bitmap, releases the capture and its backup, starts the paint program,
-// waits two seconds and deletes the file. Nothing in it is reported to the user.
+// Writes the temporary bitmap, releases the capture and its backup and starts the paint program.
+// A bitmap no paint program could be started on goes at once. Nothing in it is reported to the
+// user.
 void OpenInPaint();
+
+// At quit: deletes the bitmaps handed to the paint program in this run.
+void RemovePaintBitmaps();
+
+// At start-up: deletes the temporary bitmaps an earlier run left in the temporary folder (it did
+// not quit normally), and nothing else there.
+void RemoveLeftoverPaintBitmaps();
 
 }  // namespace orv

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <utility>
 
 #include "base/scale.h"
 #include "base/text_table.h"
@@ -13,7 +14,9 @@
 #include "runtime/app_state_win.h"
 #include "runtime/event_queue_win.h"
 #include "runtime/images_win.h"
+#include "runtime/scaled_resources_win.h"
 #include "settings/preferences_win.h"
+#include "win/dpi.h"
 #include "win/system.h"
 #include "win/unique_handle.h"
 #include "win/window_class.h"
@@ -24,6 +27,8 @@ namespace {
 constexpr wchar_t kWindowClass[] = L"OrvantaPreview";
 // Title bar only: no system menu, so no close box, and no resizing.
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION;
+// Kept above other windows; Tab moves through its buttons.
+constexpr DWORD kWindowExStyle = WS_EX_TOPMOST | WS_EX_CONTROLPARENT;
 
 struct PreviewState {
   win::UniqueWindow window;
@@ -31,6 +36,7 @@ struct PreviewState {
   HWND tooltip = nullptr;
   win::UniqueBitmap canvasPicture;  // what the canvas shows, redrawn by RefreshPreview
   Size canvasSize;
+  ScaledResources resources;  // fonts and button pictures at the scale of the window's monitor
 };
 PreviewState preview;
 
@@ -38,8 +44,14 @@ HWND Control(ControlId id) {
   return GetDlgItem(preview.window.get(), static_cast<int>(id));
 }
 
+void LayOutAtScale(float scale);
+
 // The preview closes only through its buttons, Escape or a new capture.
 LRESULT CALLBACK PreviewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (const auto answer = win::AnswerScaleChange(window, message, wParam, lParam,
+                                                 kPreviewClientSize, LayOutAtScale)) {
+    return *answer;
+  }
   const auto answer =
       AnswerButtonWindowMessage(App().Events, WindowId::Preview, message, wParam, lParam);
   return answer ? *answer : DefWindowProcW(window, message, wParam, lParam);
@@ -53,8 +65,11 @@ void RegisterClasses() {
   win::RegisterCanvasClass();
 }
 
-void SetTooltip(HWND control, std::wstring_view textKey, UINT message) {
+// An icon button's tooltip is also its window text: the button shows only its icon, but the
+// text is the name screen readers announce.
+void NameIconButton(HWND control, std::wstring_view textKey, UINT message) {
   std::wstring text = Text(textKey);
+  SetWindowTextW(control, text.c_str());
   TOOLINFOW tool{};
   tool.cbSize = sizeof(tool);
   tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -88,11 +103,12 @@ void CreateControl(const PreviewControl& control, float dpiScale) {
   const std::wstring text = control.textKey.empty() ? std::wstring() : Text(control.textKey);
   const HWND handle = win::CreateChildControl(
       preview.window.get(), className, text, style, ScaledRect(control.bounds, dpiScale),
-      static_cast<int>(control.id), App().ControlFont.get());
+      static_cast<int>(control.id), preview.resources.ControlFont());
   if (handle && (control.kind == PreviewControlKind::IconToggle ||
                  control.kind == PreviewControlKind::IconButton)) {
-    SendMessageW(handle, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(Icon(control.icon)));
-    SetTooltip(handle, control.tooltipKey, TTM_ADDTOOLW);
+    SendMessageW(handle, BM_SETIMAGE, IMAGE_ICON,
+                 reinterpret_cast<LPARAM>(preview.resources.Icon(control.icon)));
+    NameIconButton(handle, control.tooltipKey, TTM_ADDTOOLW);
   }
 }
 
@@ -100,8 +116,9 @@ void ShowFitToPaperState(bool on) {
   const HWND toggle = Control(ControlId::FitToPaper);
   SendMessageW(toggle, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
   SendMessageW(toggle, BM_SETIMAGE, IMAGE_ICON,
-               reinterpret_cast<LPARAM>(Icon(on ? ImageId::FitOnIcon : ImageId::FitOffIcon)));
-  SetTooltip(toggle, on ? L"#TXT00049" : L"#TXT00048", TTM_UPDATETIPTEXTW);
+               reinterpret_cast<LPARAM>(
+                   preview.resources.Icon(on ? ImageId::FitOnIcon : ImageId::FitOffIcon)));
+  NameIconButton(toggle, on ? L"#TXT00049" : L"#TXT00048", TTM_UPDATETIPTEXTW);
 }
 
 void ApplyOutputPolicy() {
@@ -130,7 +147,10 @@ void DrawCanvasPicture() {
   FillRect(target.get(), &all, background.get());
 
   if (const win::DibImage* capture = Images::Get(ImageId::Capture)) {
-    SetWindowTextW(Control(ControlId::SizeLabel), SizeLabel(capture->size()).c_str());
+    const std::wstring size = SizeLabel(capture->size());
+    SetWindowTextW(Control(ControlId::SizeLabel), size.c_str());
+    // The size names the canvas as well: what a screen reader tells of the picture.
+    SetWindowTextW(preview.canvas, size.c_str());
     const Rect r = PreviewPictureRect(capture->size(), canvas);
     // A picture of exactly the canvas rectangle's size is copied as it is. Any other is scaled
     // by averaging: the smooth result halftone stretching stands for, the same on every system,
@@ -155,35 +175,77 @@ void DrawCanvasPicture() {
   Rectangle(target.get(), 0, 0, canvas.width, canvas.height);
 }
 
+// A new canvas picture of the canvas's size at the given scale, which the canvas shows from now
+// on (the old one goes).
+void MakeCanvasPicture(float scale) {
+  preview.canvasSize =
+      ScaledSize({kPreviewControls[1].bounds.width, kPreviewControls[1].bounds.height}, scale);
+  win::UniqueBitmap picture;
+  {
+    const win::WindowDc dc(preview.canvas);
+    picture.reset(
+        CreateCompatibleBitmap(dc.get(), preview.canvasSize.width, preview.canvasSize.height));
+  }
+  win::SetCanvasPicture(preview.canvas, picture.get());
+  preview.canvasPicture = std::move(picture);
+}
+
+// Lays the open preview out again at another scale, when it has moved to a monitor of another
+// scale: the controls, their font and pictures, and the canvas with the picture redrawn.
+void LayOutAtScale(float scale) {
+  if (!preview.window || scale == preview.resources.Scale()) return;
+  ScaledResources previous = std::exchange(preview.resources, ScaledResources(scale));
+  for (const PreviewControl& control : kPreviewControls) {
+    const HWND handle = Control(control.id);
+    const Rect r = ScaledRect(control.bounds, scale);
+    SetWindowPos(handle, nullptr, r.x, r.y, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(preview.resources.ControlFont()),
+                 TRUE);
+    if (control.kind == PreviewControlKind::IconButton) {
+      SendMessageW(handle, BM_SETIMAGE, IMAGE_ICON,
+                   reinterpret_cast<LPARAM>(preview.resources.Icon(control.icon)));
+    }
+  }
+  ShowFitToPaperState(SendMessageW(Control(ControlId::FitToPaper), BM_GETCHECK, 0, 0) ==
+                      BST_CHECKED);
+  MakeCanvasPicture(scale);
+  RefreshPreview();
+  // Only now does no control use the fonts and pictures of the old scale, which go here.
+}
+
 }  // namespace
 
 void OpenPreviewWindow() {
   ClosePreviewWindow();
   RegisterClasses();
   AppState& app = App();
-  const Size client = ScaledSize(kPreviewClientSize, app.DpiScale);
-  const RECT frame = win::CentredFrame(client.width, client.height, kWindowStyle, WS_EX_TOPMOST);
-  preview.window.reset(CreateWindowExW(WS_EX_TOPMOST, kWindowClass, Text(L"#TXT00046").c_str(),
+  // At the scale of the monitor it opens on, the primary one.
+  float scale = win::PrimaryMonitorScale(app.DpiScale);
+  const Size client = ScaledSize(kPreviewClientSize, scale);
+  const RECT frame =
+      win::CentredFrame(client.width, client.height, kWindowStyle, kWindowExStyle, scale);
+  preview.window.reset(CreateWindowExW(kWindowExStyle, kWindowClass, Text(L"#TXT00046").c_str(),
                                        kWindowStyle, frame.left, frame.top,
                                        frame.right - frame.left, frame.bottom - frame.top, nullptr,
                                        nullptr, GetModuleHandleW(nullptr), nullptr));
   if (!preview.window) return;
   app.Events.RegisterWindow(WindowId::Preview, preview.window.get());
+  scale = win::SettleWindowScale(preview.window.get(), kPreviewClientSize, scale);
+  preview.resources = ScaledResources(scale);
 
   preview.tooltip =
       CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                       preview.window.get(), nullptr, GetModuleHandleW(nullptr), nullptr);
-  for (const PreviewControl& control : kPreviewControls) CreateControl(control, app.DpiScale);
+  for (const PreviewControl& control : kPreviewControls) CreateControl(control, scale);
+  // Keyboard first: the top icon button has the focus whenever the window is activated, until
+  // the user moves it, and the focus is shown from the start. Set before anything can activate
+  // the window (making it topmost can).
+  app.Events.UseDialogKeys(WindowId::Preview);
+  app.Events.SetFocusedControl(WindowId::Preview, Control(ControlId::FitToPaper));
+  SendMessageW(preview.window.get(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
   preview.canvas = Control(ControlId::Canvas);
-  preview.canvasSize = ScaledSize(
-      {kPreviewControls[1].bounds.width, kPreviewControls[1].bounds.height}, app.DpiScale);
-  {
-    const win::WindowDc dc(preview.canvas);
-    preview.canvasPicture.reset(
-        CreateCompatibleBitmap(dc.get(), preview.canvasSize.width, preview.canvasSize.height));
-  }
-  win::SetCanvasPicture(preview.canvas, preview.canvasPicture.get());
+  MakeCanvasPicture(scale);
 
   SetWindowPos(preview.window.get(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   ApplyOutputPolicy();
@@ -194,7 +256,7 @@ void OpenPreviewWindow() {
   }
   app.Events.BindEscapeKey(WindowId::Preview, CommandId::ClosePreview);
   ShowWindow(preview.window.get(), SW_SHOW);
-  SetForegroundWindow(preview.window.get());
+  win::BringToFront(preview.window.get());  // a keyboard hook's key gives no right to the front
 }
 
 void ClosePreviewWindow() {

@@ -76,8 +76,11 @@ win::UniqueCreatedDc OpenDefaultPrinter() {
 win::UniqueCreatedDc ChoosePrinterInDialog() {
   PRINTDLGW dialog{};
   dialog.lStructSize = sizeof(dialog);
-  dialog.hwndOwner = GetForegroundWindow();
-  dialog.Flags = PD_RETURNDC | PD_USEDEVMODECOPIESANDCOLLATE;
+  // Owned by the program's own (hidden) main window: a modal dialog disables its owner, and the
+  // window in front may belong to another program.
+  dialog.hwndOwner = App().Events.Window(WindowId::Main);
+  // No "Print to file" box: ticked, it would still print on paper, as no file name is asked.
+  dialog.Flags = PD_RETURNDC | PD_USEDEVMODECOPIESANDCOLLATE | PD_HIDEPRINTTOFILE;
   dialog.nCopies = 1;
   dialog.nFromPage = 1;
   dialog.nToPage = 0;
@@ -94,7 +97,9 @@ win::UniqueCreatedDc ChoosePrinterInDialog() {
 }
 
 // One print job: the printer and the document and page as far as they were started. The job
-// ends with the scope: page and document are ended and the printer is let go. It is not kept
+// ends with the scope: page and document are ended once the picture is drawn; a job where it
+// could not be drawn is cancelled instead, so that no blank page comes out. The printer is let
+// go. It is not kept
 // for the next job: nothing reuses it (the next default printer job makes a new one, the next
 // dialog returns its own), and a printer held between jobs would only tie up the driver.
 class PrintJob {
@@ -112,13 +117,14 @@ class PrintJob {
   const PageMetrics& Page() const { return page_; }
 
   // Stretches the whole image onto the device rectangle of the page, which placement worked out
-  // from its size in millimetres.
+  // from its size in millimetres; the job is printed only when this succeeded.
   void PlaceImageMm(const win::DibImage& image, const Rect& device);
 
  private:
   win::UniqueCreatedDc printer_;
   bool documentStarted_ = false;
   bool pageStarted_ = false;
+  bool drawn_ = false;
   PageMetrics page_;
 };
 
@@ -143,11 +149,13 @@ PrintJob::PrintJob(const std::wstring& jobName, bool useDefaultPrinter) {
 }
 
 PrintJob::~PrintJob() {
-  if (pageStarted_) {
+  if (documentStarted_ && !drawn_) {
+    // Cancelled rather than ended, as for other print failures without a message.
+    ORV_TRACE_LOCATION();
+    AbortDoc(printer_.get());
+  } else if (documentStarted_) {
     ORV_TRACE_LOCATION();
     EndPage(printer_.get());
-  }
-  if (documentStarted_) {
     ORV_TRACE_LOCATION();
     EndDoc(printer_.get());
   }
@@ -168,9 +176,12 @@ void PrintJob::PlaceImageMm(const win::DibImage& image, const Rect& device) {
   const HDC printer = printer_.get();
   SetStretchBltMode(printer, COLORONCOLOR);
   ORV_TRACE_LOCATION();
-  // The bottom row comes first in memory.
-  StretchDIBits(printer, device.x, device.y, device.width, device.height, 0, 0, view.width,
-                view.height, view.Row(view.height - 1), &info, DIB_RGB_COLORS, SRCCOPY);
+  // The bottom row comes first in memory. The result counts the rows drawn: none (0) or
+  // GDI_ERROR is a failure.
+  const int rows =
+      StretchDIBits(printer, device.x, device.y, device.width, device.height, 0, 0, view.width,
+                    view.height, view.Row(view.height - 1), &info, DIB_RGB_COLORS, SRCCOPY);
+  drawn_ = rows != 0 && rows != static_cast<int>(GDI_ERROR);
 }
 
 }  // namespace

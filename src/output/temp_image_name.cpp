@@ -6,6 +6,8 @@ namespace orv {
 namespace {
 
 constexpr std::int64_t kLastValidDate = 2147483647;  // 2038-01-19 03:14:07
+constexpr std::wstring_view kTemporaryImagePrefix = L"OrvantaImage-";
+constexpr std::wstring_view kTemporaryImageExtension = L".bmp";
 
 bool IsLeapYear(std::int64_t year) {
   return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
@@ -103,10 +105,27 @@ std::wstring FormatDate(std::wstring_view mask, std::int64_t date) {
 
 std::wstring TemporaryImagePath(std::wstring_view tempDir, const LocalDateTime& now) {
   std::wstring path(tempDir);
-  path += L"OrvantaImage-";
+  path += kTemporaryImagePrefix;
   path += FormatDate(kTempImageDateMask, DateValueOf(now));
-  path += L".bmp";
+  path += kTemporaryImageExtension;
   return path;
+}
+
+bool IsTemporaryImageName(std::wstring_view fileName) {
+  // The date part is what the mask writes: eight digits, a dash, six digits.
+  constexpr std::wstring_view kDateShape = L"00000000-000000";
+  if (fileName.size() !=
+          kTemporaryImagePrefix.size() + kDateShape.size() + kTemporaryImageExtension.size() ||
+      !fileName.starts_with(kTemporaryImagePrefix) ||
+      !fileName.ends_with(kTemporaryImageExtension)) {
+    return false;
+  }
+  const std::wstring_view date = fileName.substr(kTemporaryImagePrefix.size(), kDateShape.size());
+  for (std::size_t i = 0; i < date.size(); ++i) {
+    const bool digit = date[i] >= L'0' && date[i] <= L'9';
+    if (kDateShape[i] == L'-' ? date[i] != L'-' : !digit) return false;
+  }
+  return true;
 }
 
 }  // namespace orv

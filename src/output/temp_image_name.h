@@ -35,4 +35,11 @@ inline constexpr std::wstring_view kTempImageDateMask = L"%yyyy%mm%dd-%hh%ii%ss"
 // The full path of the temporary bitmap; `tempDir` ends with a separator.
 std::wstring TemporaryImagePath(std::wstring_view tempDir, const LocalDateTime& now);
 
+// A pattern for the system's file search that finds every temporary bitmap (and may find more).
+inline constexpr std::wstring_view kTemporaryImageSearch = L"OrvantaImage-*.bmp";
+
+// Whether a file name (without folder) is one TemporaryImagePath makes: "OrvantaImage-", eight
+// digits, "-", six digits, ".bmp", exactly.
+bool IsTemporaryImageName(std::wstring_view fileName);
+
 }  // namespace orv

@@ -86,8 +86,10 @@ class ProgramWindowsSetAside {
   std::size_t count_ = 0;
 };
 
-// The report as Unicode text on the clipboard, with no clipboard owner; silent when the clipboard
-// cannot be opened.
+// The report as Unicode text on the clipboard, in one attempt; silent when the clipboard cannot be
+// opened. The clipboard is opened for a message-only window made for this on the reporting
+// thread: opened for no window, it gets no owner when it is emptied, and Windows then refuses the
+// data (Wine takes it all the same).
 void CopyReportToClipboard(const std::wstring& report) {
   const std::size_t bytes = (report.size() + 1) * sizeof(wchar_t);
   win::UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE, bytes));
@@ -96,8 +98,18 @@ void CopyReportToClipboard(const std::wstring& report) {
   if (!target) return;
   std::memcpy(target, report.c_str(), bytes);
   GlobalUnlock(memory.get());
-  const win::OpenedClipboard clipboard;
+  const win::UniqueWindow owner(CreateWindowExW(0, L"STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                                nullptr, GetModuleHandleW(nullptr), nullptr));
+  const win::OpenedClipboard clipboard(owner.get(), 0, 0);
   if (clipboard) win::ReplaceClipboardContent(CF_UNICODETEXT, memory);
+}
+
+// Ends the process at once with exit code 0. Not ExitProcess: after a fault it would run other
+// libraries' detach code, which may wait for a lock a dead thread holds and hang, keeping the
+// single-instance mutex so that a restart says the program is already running.
+[[noreturn]] void EndProcess() {
+  TerminateProcess(GetCurrentProcess(), 0);  // does not return when it ends its own process
+  ExitProcess(0);                            // only if the termination was refused
 }
 
 LONG WINAPI FaultFilter(EXCEPTION_POINTERS* pointers) {
@@ -106,14 +118,14 @@ LONG WINAPI FaultFilter(EXCEPTION_POINTERS* pointers) {
   if (!handler.reportingThread.compare_exchange_strong(none, thread)) {
     // A fault inside the report itself ends the process at once; a fault on another thread
     // waits for the report that is showing, which ends the process.
-    if (none == thread) ExitProcess(0);
+    if (none == thread) EndProcess();
     for (;;) Sleep(INFINITE);
   }
   FaultRecord& fault = handler.fault;
   fault.code = pointers && pointers->ExceptionRecord ? pointers->ExceptionRecord->ExceptionCode : 0;
   fault.location = CurrentFaultLocation();
   ReportFatalError();
-  ExitProcess(0);  // not reached: the report ends the process itself
+  EndProcess();  // not reached: the report ends the process itself
 }
 
 }  // namespace
@@ -146,7 +158,7 @@ void ReportFatalError() {
   if (answer == IDYES) CopyReportToClipboard(report);
   // Taken out first: the release puts the earlier filter back, which forgets this function.
   if (const std::function<void()> release = handler.releaseProgramObjects) release();
-  ExitProcess(0);
+  EndProcess();
 }
 
 }  // namespace orv

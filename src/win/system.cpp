@@ -3,10 +3,16 @@
 #include <mmsystem.h>
 
 #include "base/fault_location.h"
+#include "win/dpi.h"
 
 #include <vector>
 
 namespace orv::win {
+
+UniqueIcon LoadIconResource(int id, int size) {
+  return UniqueIcon(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
+                                                  IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+}
 
 UniqueModule LoadSystemLibrary(std::wstring_view name) {
   const std::wstring folder = SystemFolder();
@@ -50,9 +56,19 @@ bool IsWindows10OrLater() {
 }
 
 void Pause(DWORD milliseconds) {
-  static const bool timerRaised = (timeBeginPeriod(1), true);  // never undone, by design
-  (void)timerRaised;
+  // The finer timer only for the pause itself: left raised, it would keep the whole machine's
+  // timer fast (before Windows 10 2004) and the processor from its idle states.
+  const bool raised = timeBeginPeriod(1) == TIMERR_NOERROR;
   Sleep(milliseconds);
+  if (raised) timeEndPeriod(1);  // each raise is matched by its own end, with the same period
+}
+
+bool BringToFront(HWND window) {
+  if (!window) return false;
+  INPUT nothing{};
+  nothing.type = INPUT_MOUSE;  // no MOUSEEVENTF_MOVE and no button: the pointer stays, no click
+  SendInput(1, &nothing, sizeof(nothing));
+  return SetForegroundWindow(window) != FALSE && GetForegroundWindow() == window;
 }
 
 HWND MessageBoxOwner() {
@@ -67,10 +83,9 @@ int ShowMessageBox(std::wstring_view text, std::wstring_view caption, UINT type)
   return MessageBoxW(MessageBoxOwner(), textZ.c_str(), captionZ.c_str(), type);
 }
 
-RECT CentredFrame(int clientWidth, int clientHeight, DWORD style, DWORD exStyle) {
-  RECT frame{0, 0, clientWidth, clientHeight};
-  AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+RECT CentredFrame(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, float scale) {
+  const Size frame = FrameSize({clientWidth, clientHeight}, style, exStyle, scale);
+  const int width = frame.width, height = frame.height;
   RECT work{};
   if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) {
     work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};

@@ -11,6 +11,10 @@
 
 namespace orv::win {
 
+// One of the program's icon resources at size x size pixels: the image made for that size, or
+// the nearest one scaled by the system when the icon has none.
+UniqueIcon LoadIconResource(int id, int size);
+
 // Loads a library from the system folder only, never from the program's or the current folder,
 // so that a planted DLL of the same name cannot run.
 UniqueModule LoadSystemLibrary(std::wstring_view name);
@@ -29,17 +33,26 @@ OsVersion GetTrueOsVersion();
 bool IsWindows2000OrLater();
 bool IsWindows10OrLater();
 
-// Blocks the calling thread; the first pause raises the timer resolution to 1 ms for good.
+// Blocks the calling thread, with the timer resolution raised to 1 ms for the pause only.
 void Pause(DWORD milliseconds);
+
+// Brings a top-level window to the front and activates it; true when it is then the foreground
+// window. Windows lets a process do so only when it received the last input, and the keys a
+// low-level hook sees do not count: the program first sends an input of its own that does
+// nothing (a mouse input without movement or button), which makes it the process that received
+// the last input, then asks once. When Windows still refuses, the window's taskbar button
+// flashes instead, and nothing more is tried.
+bool BringToFront(HWND window);
 
 // The owner for the program's message boxes: the foreground window when it belongs to this
 // process, else none.
 HWND MessageBoxOwner();
 int ShowMessageBox(std::wstring_view text, std::wstring_view caption, UINT type);
 
-// The outer rectangle of a window with this client size, style and extended style, centred on
-// the primary monitor's work area (the whole primary screen when the work area is unknown).
-RECT CentredFrame(int clientWidth, int clientHeight, DWORD style, DWORD exStyle);
+// The outer rectangle of a window with this client size, style and extended style, its frame
+// drawn at the given scale, centred on the primary monitor's work area (the whole primary screen
+// when the work area is unknown).
+RECT CentredFrame(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, float scale);
 
 // Starts a program and lets it run on its own (nothing waits for it; its handles are closed at
 // once). An empty application name lets the system find the program from the command line.

@@ -51,8 +51,16 @@ struct FileHandleTraits {
   static void Close(Type h) { CloseHandle(h); }
 };
 
+// A file search from FindFirstFileW: INVALID_HANDLE_VALUE when there is none, ended by FindClose.
+struct FindHandleTraits {
+  using Type = HANDLE;
+  static Type Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(Type h) { FindClose(h); }
+};
+
 using UniqueKernelHandle = UniqueHandle<NullableHandleTraits<HANDLE, CloseHandle>>;
 using UniqueFile = UniqueHandle<FileHandleTraits>;
+using UniqueFileSearch = UniqueHandle<FindHandleTraits>;
 using UniqueBitmap = UniqueHandle<NullableHandleTraits<HBITMAP, DeleteObject>>;
 using UniqueFont = UniqueHandle<NullableHandleTraits<HFONT, DeleteObject>>;
 using UniqueBrush = UniqueHandle<NullableHandleTraits<HBRUSH, DeleteObject>>;

@@ -150,6 +150,37 @@ def prepare_template(config):
     stamp_file.write_text(stamp)
 
 
+def xinerama_standin(config):
+    """The stand-in libXinerama (xinerama_standin.c) that shows Wine the monitors a test asks
+    for, built once per run into the work folder; returns its folder."""
+    source = Path(__file__).parent / "xinerama_standin.c"
+    folder = config.work / "xinerama"
+    library = folder / "libXinerama.so.1"
+    if not library.exists() or library.stat().st_mtime < source.stat().st_mtime:
+        folder.mkdir(parents=True, exist_ok=True)
+        # Built under a name of its own and renamed: two scenarios may build it at once.
+        partial = folder / f"libXinerama.{os.getpid()}.tmp"
+        subprocess.run(["gcc", "-shared", "-fPIC", "-O2", "-Wl,-soname,libXinerama.so.1",
+                        "-o", str(partial), str(source)], check=True, capture_output=True)
+        os.replace(partial, library)
+    return folder
+
+
+def preset_user_registry(prefix, values):
+    """Adds values to the current user's registry of a prefix that no Wine process uses yet, for
+    settings Wine reads only when its first process starts. values: {key: {name: value}}, keys
+    relative to HKEY_CURRENT_USER, values str (REG_SZ) or int (REG_DWORD)."""
+    lines = []
+    for key, named in values.items():
+        lines.append(f"\n[{key.replace(chr(92), chr(92) * 2)}] {int(time.time())}")
+        for name, value in named.items():
+            data = f"dword:{value:08x}" if isinstance(value, int) else f'"{value}"'
+            lines.append(f'"{name}"={data}')
+    # Wine reads a key given twice as one: the values are added to those it has.
+    with open(prefix / "user.reg", "a", encoding="utf-8") as registry:
+        registry.write("\n".join(lines) + "\n")
+
+
 class Program:
     """One run of orvanta.exe, started through the driver so that its full exit code is known."""
 
@@ -187,14 +218,30 @@ class Program:
     def running(self):
         return self.process.poll() is None
 
+    def pid(self):
+        """The program's process id, once the launcher has started it."""
+        def reported():
+            # Read without moving the file position, which the launcher shares for its writes.
+            text = os.pread(self._output.fileno(), 4096, 0).decode("utf-8", errors="replace")
+            return parse_pairs(text).get("pid")
+        return int(poll(reported, timeout=15, what="the program's process id"))
+
 
 class Desktop:
     """A virtual display plus a private copy of the Wine prefix, for one scenario."""
 
     def __init__(self, config, artifacts, width=1920, height=1080, dpi=None,
-                 windows_version=None):
+                 windows_version=None, monitors=None, start_unaware=False):
+        """monitors: several monitors side by side, as (width, height, x, y) in X screen
+        coordinates, the primary one first (Wine puts it at 0,0 and the others around it); the X
+        screen is then just large enough to hold them all. start_unaware: Windows programs start
+        unaware of the display's resolution, as on Windows, instead of Wine's per-monitor default,
+        so that what a program declares decides."""
         self.config = config
         self.artifacts = artifacts
+        if monitors:
+            width = max(x + w for w, h, x, y in monitors)
+            height = max(y + h for w, h, x, y in monitors)
         self.size = (width, height)
         self.programs = []
         self.helpers = []
@@ -203,9 +250,20 @@ class Desktop:
         self.prefix = artifacts / "prefix"
         shutil.rmtree(self.prefix, ignore_errors=True)
         subprocess.run(["cp", "-a", str(config.template), str(self.prefix)], check=True)
+        preset = {}
+        if monitors:
+            # Wine's XRandR support would report the one X screen; without it Wine asks Xinerama.
+            preset["Software\\Wine\\X11 Driver"] = {"UseXRandR": "N"}
+        if start_unaware:
+            preset["Control Panel\\Desktop"] = {"DpiScalingVer": 0x1000}
+        if preset:
+            preset_user_registry(self.prefix, preset)
         self.xvfb = Xvfb(width, height, self.log)
         self.env = dict(os.environ, DISPLAY=self.xvfb.display, WINEPREFIX=str(self.prefix),
                         **WINE_ENV)
+        if monitors:
+            self.env["LD_LIBRARY_PATH"] = str(xinerama_standin(config))
+            self.env["ORVANTA_E2E_HEADS"] = " ".join(f"{w}x{h}+{x}+{y}" for w, h, x, y in monitors)
         self.wineserver = subprocess.Popen(["wineserver", "-p", "-f"], env=self.env,
                                            stdout=self.log, stderr=self.log)
         # The first Wine program of a prefix starts its services and desktop process, which
@@ -365,7 +423,7 @@ class Desktop:
             self.main_window(program)
         return program
 
-    def main_window(self, program=None, timeout=15000):
+    def main_window(self, program=None, timeout=30000):
         return self.driver("wait", "--title", self.config.texts["#Program_Name"],
                            "--class", "OrvantaMain", "--timeout", timeout)
 
@@ -385,13 +443,16 @@ class Desktop:
         subprocess.run(["xdotool", "mousemove", str(x), str(y)], env=self.env, check=True,
                        capture_output=True, timeout=10)
 
-    def show_image(self, bmp_path, x=0, y=0, title="Orvanta test picture", framed=False):
-        """Shows a BMP file on the display at (x, y) until the desktop closes (or the returned
-        process is killed); returns once it is on screen. framed: in an ordinary captioned
-        window whose client area is the picture, instead of a borderless one."""
+    def show_image(self, bmp_path, x=0, y=0, title="Orvanta test picture", framed=False,
+                   maximized=False):
+        """Shows a BMP file on the display at (x, y) (Windows coordinates) until the desktop
+        closes (or the returned process is killed); returns once it is on screen. framed: in an
+        ordinary captioned window whose client area is the picture, instead of a borderless one;
+        maximized: that window maximised on its monitor."""
         process = subprocess.Popen(
             ["wine", str(self.config.driver), "show-image", "--file", windows_path(bmp_path),
-             "--x", str(x), "--y", str(y), "--title", title] + (["--framed"] if framed else []),
+             "--x", str(x), "--y", str(y), "--title", title] + (["--framed"] if framed else [])
+            + (["--maximized"] if maximized else []),
             env=self.env, stdout=subprocess.PIPE, stderr=self.log, text=True)
         self.helpers.append(process)
         line = process.stdout.readline()

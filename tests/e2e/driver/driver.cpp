@@ -7,7 +7,9 @@
 // stderr and exit 1 (2 for a time-out). Waiting commands poll with a time limit.
 #include <windows.h>
 
+#include <commctrl.h>
 #include <mmsystem.h>
+#include <oleacc.h>
 #include <psapi.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -547,11 +549,90 @@ int Metrics(const Args&) {
   return 0;
 }
 
+int Monitors(const Args&) {
+  // One line per monitor, as the system lists them: its rectangle, its work area, whether it is
+  // the primary one, and its resolution as this (per-monitor aware) process sees it (0 when the
+  // system cannot say).
+  using DpiForMonitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+  const HMODULE shcore = LoadLibraryW(L"shcore.dll");
+  static DpiForMonitor dpiForMonitor =
+      shcore ? reinterpret_cast<DpiForMonitor>(
+                   reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
+             : nullptr;
+  EnumDisplayMonitors(
+      nullptr, nullptr,
+      [](HMONITOR monitor, HDC, RECT*, LPARAM) -> BOOL {
+        MONITORINFO info{};
+        info.cbSize = sizeof(info);
+        GetMonitorInfoW(monitor, &info);
+        UINT dpiX = 0, dpiY = 0;
+        if (dpiForMonitor) dpiForMonitor(monitor, 0, &dpiX, &dpiY);
+        const auto edges = [](const RECT& r) {
+          return std::to_wstring(r.left) + L"," + std::to_wstring(r.top) + L"," +
+                 std::to_wstring(r.right) + L"," + std::to_wstring(r.bottom);
+        };
+        Print(L"monitor=" + edges(info.rcMonitor) + L" work=" + edges(info.rcWork) + L" primary=" +
+              std::to_wstring(info.dwFlags & MONITORINFOF_PRIMARY ? 1 : 0) + L" dpi=" +
+              std::to_wstring(dpiY));
+        return TRUE;
+      },
+      0);
+  if (shcore) FreeLibrary(shcore);
+  return 0;
+}
+
+int Awareness(const Args& args) {
+  // awareness --hwnd H | --title T: the DPI awareness of that window (0 unaware, 1 system, 2 per
+  // monitor), which follows the awareness its process declared; -1 when the system cannot say.
+  const HWND window = ParseWindow(args);
+  using WindowContext = DPI_AWARENESS_CONTEXT(WINAPI*)(HWND);
+  using ContextAwareness = DPI_AWARENESS(WINAPI*)(DPI_AWARENESS_CONTEXT);
+  const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  const auto windowContext = reinterpret_cast<WindowContext>(
+      reinterpret_cast<void*>(GetProcAddress(user32, "GetWindowDpiAwarenessContext")));
+  const auto contextAwareness = reinterpret_cast<ContextAwareness>(
+      reinterpret_cast<void*>(GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")));
+  const int awareness =
+      windowContext && contextAwareness ? contextAwareness(windowContext(window)) : -1;
+  Print(L"awareness=" + std::to_wstring(awareness));
+  return 0;
+}
+
+int DpiChanged(const Args& args) {
+  // dpi-changed --hwnd H --dpi D --rect L,T,R,B: tells a window of another process what the
+  // system tells it when it has moved to a monitor of another scale, with the suggested
+  // rectangle in that process's memory as the message requires. Waits until it is handled.
+  const HWND window = ParseWindow(args);
+  RECT suggested{};
+  if (swscanf(Option(args, L"rect").c_str(), L"%ld,%ld,%ld,%ld", &suggested.left, &suggested.top,
+              &suggested.right, &suggested.bottom) != 4) {
+    Fail(L"bad --rect %ls", Option(args, L"rect"));
+  }
+  const auto dpi = static_cast<WORD>(NumberOption(args, L"dpi", 96));
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  const HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) Fail(L"cannot open process %ls", std::to_wstring(pid));
+  void* remote =
+      VirtualAllocEx(process, nullptr, sizeof(suggested), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  if (!remote || !WriteProcessMemory(process, remote, &suggested, sizeof(suggested), nullptr)) {
+    Fail(L"cannot write into process %ls", std::to_wstring(pid));
+  }
+  DWORD_PTR result = 0;
+  const bool sent =
+      SendMessageTimeoutW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                          reinterpret_cast<LPARAM>(remote), SMTO_BLOCK, 10000, &result) != 0;
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  if (!sent) Fail(L"the window did not answer%ls");
+  return 0;
+}
+
 int ShowImage(const Args& args) {
   // Shows a BMP file in a borderless window (--framed: a normal captioned window) at --x/--y
-  // (default 0,0) at its own size, titled --title (default "Orvanta test picture"), until the
-  // window is closed or the process ends. Prints "shown=1" once the window is on screen. Run it
-  // in the background.
+  // (default 0,0) at its own size (--maximized: then maximised on its monitor), titled --title
+  // (default "Orvanta test picture"), until the window is closed or the process ends. Prints
+  // "shown=1" once the window is on screen. Run it in the background.
   const std::wstring file = Option(args, L"file");
   const HBITMAP picture = static_cast<HBITMAP>(
       LoadImageW(nullptr, file.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
@@ -591,6 +672,7 @@ int ShowImage(const Args& args) {
       NumberOption(args, L"y", 0), frame.right - frame.left, frame.bottom - frame.top, nullptr,
       nullptr, windowClass.hInstance, nullptr);
   if (!window) Fail(L"cannot create the picture window%ls");
+  if (HasFlag(args, L"maximized")) ShowWindow(window, SW_MAXIMIZE);
   UpdateWindow(window);
   GdiFlush();
   Print(L"shown=1");
@@ -743,6 +825,24 @@ int Pixel(const Args& args) {
   return 0;
 }
 
+// Shows a captioned 320 x 200 window of class className at --x/--y (default 200,200), titled
+// --title (default defaultTitle), whose procedure windowClass brings: the windows that key-log
+// and key-during type into.
+HWND ShowKeyWindow(const Args& args, WNDCLASSW& windowClass, const wchar_t* className,
+                   const wchar_t* defaultTitle) {
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  windowClass.lpszClassName = className;
+  RegisterClassW(&windowClass);
+  const std::wstring title = Option(args, L"title", defaultTitle);
+  const HWND window = CreateWindowExW(0, className, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                      NumberOption(args, L"x", 200), NumberOption(args, L"y", 200),
+                                      320, 200, nullptr, nullptr, windowClass.hInstance, nullptr);
+  if (!window) Fail(L"cannot create the window '%ls'", title);
+  return window;
+}
+
 int KeyLog(const Args& args) {
   // Shows a captioned window titled --title, brings it to the front and prints every key
   // message it receives ("key=down:0x2c", "key=up:0x10", "key=sysup:..."), until the process
@@ -758,17 +858,7 @@ int KeyLog(const Args& args) {
     if (message == WM_DESTROY) PostQuitMessage(0);
     return DefWindowProcW(window, message, wParam, lParam);
   };
-  windowClass.hInstance = GetModuleHandleW(nullptr);
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  windowClass.lpszClassName = L"OrvantaKeyLog";
-  RegisterClassW(&windowClass);
-  const std::wstring title = Option(args, L"title", L"Orvanta key log");
-  const HWND window =
-      CreateWindowExW(0, windowClass.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                      NumberOption(args, L"x", 200), NumberOption(args, L"y", 200), 320, 200,
-                      nullptr, nullptr, windowClass.hInstance, nullptr);
-  if (!window) Fail(L"cannot create the key log window%ls");
+  const HWND window = ShowKeyWindow(args, windowClass, L"OrvantaKeyLog", L"Orvanta key log");
   SetForegroundWindow(window);
   SetFocus(window);
   MSG message;
@@ -798,6 +888,129 @@ int HoldFile(const Args& args) {
   if (file == INVALID_HANDLE_VALUE) Fail(L"cannot open %ls", args.at(1));
   Print(L"held=1");
   Sleep(INFINITE);
+  return 0;
+}
+
+// The window of key-during: notes when its key arrives and whether the watched window was on
+// screen at that moment.
+struct KeyTarget {
+  WPARAM key = 0;
+  std::wstring watch;
+  LARGE_INTEGER arrival{};
+  bool watchVisible = false;
+  bool deactivated = false;  // another window took the front from it
+};
+KeyTarget keyTarget;
+
+int KeyDuring(const Args& args) {
+  // key-during --post-title T --post-class C --id N
+  //   (--after MS | --pick W --move X Y) [--watch TITLE] [--title OWN] [--x X --y Y]
+  //   [--timeout MS]
+  // Shows a window of its own (at --x/--y, default 200,200), posts WM_COMMAND N to the window
+  // T/C (as the keyboard hook does) and types one key into its window while the program works
+  // on the command, as a user typing into another program. Either its window is in front and
+  // it types --after ms after the post; or, with --pick, it waits for the program's window
+  // titled W to take the front, moves the pointer to (X, Y), over its own window, and types once
+  // W is hidden and the program has brought the window under the pointer (its own) to the front,
+  // and ends once W is back. Prints send_ms
+  // (how long SendInput took), arrival_ms (from the sending to the key's arrival in the window)
+  // and watch_visible (1 when a visible window titled --watch was there as the key arrived);
+  // fails with 2 when the key does not arrive within --timeout ms (5000).
+  keyTarget = {'Q', Option(args, L"watch")};
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+    if (message == WM_KEYDOWN && wParam == keyTarget.key && keyTarget.arrival.QuadPart == 0) {
+      QueryPerformanceCounter(&keyTarget.arrival);
+      keyTarget.watchVisible =
+          !keyTarget.watch.empty() && !FindTopLevel({keyTarget.watch, L"", true}).empty();
+    }
+    if (message == WM_ACTIVATE && LOWORD(wParam) == WA_INACTIVE) keyTarget.deactivated = true;
+    return DefWindowProcW(window, message, wParam, lParam);
+  };
+  const HWND window = ShowKeyWindow(args, windowClass, L"OrvantaKeyTarget", L"Orvanta key target");
+  // The window keeps reading its messages while the driver waits.
+  const auto pumpUntil = [](long timeoutMs, const std::function<bool()>& done) {
+    return WaitFor(timeoutMs, [&] {
+      MSG message;
+      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+      }
+      return done();
+    });
+  };
+  const auto inFront = [&] { return GetForegroundWindow() == window && GetFocus() == window; };
+  SetForegroundWindow(window);
+  SetFocus(window);
+  if (!pumpUntil(10000, inFront)) Fail(L"the key window did not come to the front%ls");
+
+  const HWND target = WaitWindow(
+      {L"--title", Option(args, L"post-title"), L"--class", Option(args, L"post-class")});
+  keyTarget.deactivated = false;
+  PostMessageW(target, WM_COMMAND, static_cast<WPARAM>(NumberOption(args, L"id", 0)), 0);
+  const std::wstring picker = Option(args, L"pick");
+  if (picker.empty()) {
+    // Time for the program to take the command and begin its work.
+    pumpUntil(NumberOption(args, L"after", 100), [] { return false; });
+  } else {
+    // The picker takes the front when it appears; only then is a pick what brings the window
+    // back.
+    if (!pumpUntil(15000, [&] {
+          return keyTarget.deactivated && !FindTopLevel({picker, L"", false}).empty();
+        })) {
+      Fail(L"no window '%ls' took the front", picker, 2);
+    }
+    const auto move = std::find(args.begin(), args.end(), L"--move");
+    if (args.end() - move < 3) Fail(L"--move needs X and Y%ls");
+    MovePointer(Number(move[1]), Number(move[2]));
+    if (!pumpUntil(10000, [&] { return FindTopLevel({picker, L"", true}).empty() && inFront(); })) {
+      Fail(L"window '%ls' did not give way to the key window", picker, 2);
+    }
+  }
+
+  LARGE_INTEGER frequency, sent, returned;
+  QueryPerformanceFrequency(&frequency);
+  const auto milliseconds = [&](const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
+    return std::to_wstring((to.QuadPart - from.QuadPart) * 1000.0 / frequency.QuadPart);
+  };
+  INPUT keys[] = {KeyInput(static_cast<WORD>(keyTarget.key), false),
+                  KeyInput(static_cast<WORD>(keyTarget.key), true)};
+  QueryPerformanceCounter(&sent);
+  SendInput(2, keys, sizeof(INPUT));
+  QueryPerformanceCounter(&returned);
+  Print(L"send_ms=" + milliseconds(sent, returned));
+  if (!pumpUntil(NumberOption(args, L"timeout", 5000),
+                 [] { return keyTarget.arrival.QuadPart != 0; })) {
+    Fail(L"the key did not arrive in the key window (SendInput took %ls ms)",
+         milliseconds(sent, returned), 2);
+  }
+  Print(L"arrival_ms=" + milliseconds(sent, keyTarget.arrival));
+  Print(L"watch_visible=" + std::to_wstring(keyTarget.watchVisible ? 1 : 0));
+  // The picked window stays until the pick is over: the program measures it after its pause.
+  if (!picker.empty() && !pumpUntil(10000, [&] {
+        return !FindTopLevel({picker, L"", true}).empty();
+      })) {
+    Fail(L"window '%ls' did not come back", picker, 2);
+  }
+  DestroyWindow(window);
+  return 0;
+}
+
+int ClickHoldingClipboard(const Args& args) {
+  // click-holding-clipboard --title T --id N [--hold MS]: opens the clipboard, as clipboard
+  // managers and remote desktops do for a moment, clicks control N of window T, and keeps the
+  // clipboard open until window T is gone and --hold ms (default 150) more have passed.
+  const HWND window = ParseWindow(args);
+  const HWND control = Control(window, args);
+  // Opened for a window, as those programs do (Wine lets two openers without a window share it).
+  const HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                     GetModuleHandleW(nullptr), nullptr);
+  if (!owner || !OpenClipboard(owner)) Fail(L"cannot open the clipboard%ls");
+  PostMessageW(control, BM_CLICK, 0, 0);
+  const bool gone = WaitFor(10000, [&] { return !IsWindow(window); });
+  Sleep(static_cast<DWORD>(NumberOption(args, L"hold", 150)));
+  CloseClipboard();
+  if (!gone) Fail(L"the window stayed open%ls", L"", 2);
   return 0;
 }
 
@@ -888,6 +1101,112 @@ int WaitClipboardDib(const Args& args) {
     Fail(L"no %ls bitmap on the clipboard", std::to_wstring(width) + L"x" + std::to_wstring(height),
          2);
   }
+  return 0;
+}
+
+// --- keyboard focus and what assistive technology reads ------------------------------------
+
+int Focus(const Args& args) {
+  // focus --title T: the control that has the keyboard focus in the window's thread (the window
+  // itself counts too), and whether that window shows focus rectangles.
+  const HWND window = ParseWindow(args);
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) {
+    Fail(L"no thread information for %ls", Hex(reinterpret_cast<UINT_PTR>(window)));
+  }
+  const HWND focus = info.hwndFocus;
+  Print(L"hwnd=" + Hex(reinterpret_cast<UINT_PTR>(focus)));
+  Print(L"id=" + std::to_wstring(focus && focus != window ? GetDlgCtrlID(focus) : 0));
+  Print(L"class=" + (focus ? ClassName(focus) : L""));
+  Print(L"active=" + Hex(reinterpret_cast<UINT_PTR>(info.hwndActive)));
+  DWORD_PTR uiState = 0;
+  if (focus) {
+    SendMessageTimeoutW(focus, WM_QUERYUISTATE, 0, 0, SMTO_BLOCK, 2000, &uiState);
+  }
+  Print(L"hide_focus=" + std::to_wstring(uiState & UISF_HIDEFOCUS ? 1 : 0));
+  return 0;
+}
+
+int Accessible(const Args& args) {
+  // accessible --title T: what Active Accessibility reports of each child window, in creation
+  // order: "ID class=C role=0xR state=0xS name=N" (name last; it may hold blanks).
+  const HWND window = ParseWindow(args);
+  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) Fail(L"no COM%ls");
+  for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    IAccessible* object = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(child, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                          reinterpret_cast<void**>(&object))) ||
+        !object) {
+      Fail(L"no accessible object for control %ls", std::to_wstring(GetDlgCtrlID(child)));
+    }
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    std::wstring nameText;
+    if (SUCCEEDED(object->get_accName(self, &name)) && name) nameText = name;
+    SysFreeString(name);
+    VARIANT role, state;
+    VariantInit(&role);
+    VariantInit(&state);
+    object->get_accRole(self, &role);
+    object->get_accState(self, &state);
+    Print(std::to_wstring(GetDlgCtrlID(child)) + L" class=" + ClassName(child) + L" role=" +
+          Hex(role.vt == VT_I4 ? static_cast<DWORD>(role.lVal) : 0) + L" state=" +
+          Hex(state.vt == VT_I4 ? static_cast<DWORD>(state.lVal) : 0) + L" name=" +
+          Escaped(nameText));
+    VariantClear(&role);
+    VariantClear(&state);
+    object->Release();
+  }
+  CoUninitialize();
+  return 0;
+}
+
+int Tooltips(const Args& args) {
+  // tooltips --title T: the tools of the tooltip windows the window owns, one a line: "ID
+  // text=X", ID the control's id. The tooltip control takes its records by address, so they are
+  // put into the other process's memory.
+  const HWND window = ParseWindow(args);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  const HANDLE process =
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) Fail(L"cannot open process %ls", std::to_wstring(pid));
+  constexpr size_t kTextChars = 1024;
+  auto* remote = static_cast<BYTE*>(VirtualAllocEx(process, nullptr,
+                                                   sizeof(TOOLINFOW) + kTextChars * sizeof(wchar_t),
+                                                   MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  if (!remote) Fail(L"no memory in process %ls", std::to_wstring(pid));
+  auto* remoteText = reinterpret_cast<wchar_t*>(remote + sizeof(TOOLINFOW));
+  for (HWND tip : FindTopLevel({L"", TOOLTIPS_CLASSW, false})) {
+    if (GetWindow(tip, GW_OWNER) != window) continue;
+    const auto count = SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+      TOOLINFOW tool{};
+      tool.cbSize = sizeof(tool);
+      WriteProcessMemory(process, remote, &tool, sizeof(tool), nullptr);
+      if (!SendMessageW(tip, TTM_ENUMTOOLSW, static_cast<WPARAM>(i),
+                        reinterpret_cast<LPARAM>(remote))) {
+        continue;
+      }
+      ReadProcessMemory(process, remote, &tool, sizeof(tool), nullptr);
+      tool.lpszText = remoteText;
+      const wchar_t none = 0;
+      WriteProcessMemory(process, remoteText, &none, sizeof(none), nullptr);
+      WriteProcessMemory(process, remote, &tool, sizeof(tool), nullptr);
+      SendMessageW(tip, TTM_GETTEXTW, kTextChars, reinterpret_cast<LPARAM>(remote));
+      std::wstring text(kTextChars, L'\0');
+      ReadProcessMemory(process, remoteText, text.data(), kTextChars * sizeof(wchar_t), nullptr);
+      text.resize(wcsnlen(text.c_str(), kTextChars));
+      const HWND control = tool.uFlags & TTF_IDISHWND ? reinterpret_cast<HWND>(tool.uId) : nullptr;
+      Print(std::to_wstring(control ? GetDlgCtrlID(control) : 0) + L" text=" + Escaped(text));
+    }
+  }
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
   return 0;
 }
 
@@ -1197,6 +1516,9 @@ const Command kCommands[] = {
     {L"foreground", Foreground},
     {L"set-foreground", SetForeground},
     {L"metrics", Metrics},
+    {L"monitors", Monitors},
+    {L"awareness", Awareness},
+    {L"dpi-changed", DpiChanged},
     {L"show-image", ShowImage},
     {L"time-command", TimeCommand},
     {L"time-move", TimeMove},
@@ -1205,12 +1527,17 @@ const Command kCommands[] = {
     {L"save-dialog", SaveDialog},
     {L"save-dialog-state", SaveDialogState},
     {L"hold-file", HoldFile},
+    {L"key-during", KeyDuring},
+    {L"click-holding-clipboard", ClickHoldingClipboard},
     {L"record-args", RecordArgs},
     {L"fault-thread", FaultThread},
     {L"process-stats", ProcessStats},
     {L"wait-text", WaitText},
     {L"wait-file", WaitFile},
     {L"wait-clipboard-dib", WaitClipboardDib},
+    {L"focus", Focus},
+    {L"accessible", Accessible},
+    {L"tooltips", Tooltips},
     {L"batch", Batch},
     {L"shortcut", Shortcut},
 };
@@ -1222,9 +1549,27 @@ int RunCommand(const Args& args) {
   Fail(L"unknown command %ls", args[0]);
 }
 
+// The driver works in physical pixels, as the program does, also in a prefix whose processes
+// start unaware of the display's resolution: per-monitor aware where the system offers it.
+void DeclarePerMonitorAwareness() {
+  const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  using SetContext = BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT);
+  const auto setContext = reinterpret_cast<SetContext>(
+      reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDpiAwarenessContext")));
+  if (setContext && setContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2)) return;
+  if (const HMODULE shcore = LoadLibraryW(L"shcore.dll")) {
+    using SetAwareness = HRESULT(WINAPI*)(int);
+    if (const auto setAwareness = reinterpret_cast<SetAwareness>(
+            reinterpret_cast<void*>(GetProcAddress(shcore, "SetProcessDpiAwareness")))) {
+      setAwareness(2);  // PROCESS_PER_MONITOR_DPI_AWARE; refused when already aware
+    }
+  }
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  DeclarePerMonitorAwareness();
   Args args(argv + 1, argv + argc);
   if (args.empty()) Fail(L"usage: orvanta-driver COMMAND [options]%ls");
   return RunCommand(args);

@@ -1,6 +1,7 @@
 // A stand-in for the system's paint program, for the end-to-end tests: copied into the program
 // folder as mspaint.exe (the folder the system searches first), it records how it was started
-// and copies the file it was given (its one argument), then ends. The record, paint-standin.txt
+// and, three seconds later (as slow as a paint program's cold start can be), copies the file it
+// was given (its one argument), then ends. The record, paint-standin.txt
 // beside it, is written last and in one step, so a test that sees it sees the copy too.
 #include <windows.h>
 
@@ -37,6 +38,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   wchar_t** arguments = CommandLineToArgvW(commandLine.c_str(), &count);
   const std::wstring file = arguments && count == 2 ? arguments[1] : L"";
   LocalFree(arguments);
+  Sleep(3000);
   const bool copied = CopyFileW(file.c_str(), (folder + L"paint-copy.bmp").c_str(), FALSE) != 0;
 
   const std::string record =

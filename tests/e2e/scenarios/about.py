@@ -1,6 +1,6 @@
 """The about window: one at a time, centred, title bar only, six controls scaled with the
 display resolution; its button closes it, its link opens the address through the shell and
-closes it, and close requests do nothing."""
+closes it, both also from the keyboard, and close requests do nothing."""
 import subprocess
 
 from harness import poll
@@ -180,5 +180,42 @@ def test_link_turns_blue_under_the_pointer_and_opens_the_address(e2e):
                 return None
         poll(click_link, timeout=30, what="the shell to open the address")
         assert opened() == [texts["#Online_Adresse"]]
+        desk.driver("wait-gone", "--class", "OrvantaAbout", "--timeout", 15000)
+        assert desk.quit(program) == 0
+
+
+def test_tab_reaches_the_link_and_the_button_and_enter_presses_them(e2e):
+    address = e2e.texts["#Online_Adresse"]
+    with e2e.desktop() as desk:
+        opened = desk.record_shell_opens(e2e.artifacts / "opened.txt")
+        program = desk.start()
+
+        def open_window():
+            desk.command(13)
+            return desk.driver("wait", "--class", "OrvantaAbout", "--visible", "--timeout", 15000)
+
+        def focused(window):
+            return int(desk.driver("focus", "--hwnd", window["hwnd"])["id"])
+
+        # Enter with nothing focused presses nothing; Tab goes to the link, then to the button,
+        # where Enter closes the window and opens nothing.
+        window = open_window()
+        desk.driver("keys", "press:return", "press:tab")
+        poll(lambda: focused(window) == 55, timeout=10, what="the link focused")
+        desk.driver("keys", "press:tab")
+        poll(lambda: focused(window) == 47, timeout=10, what="the button focused")
+        desk.driver("keys", "press:return")
+        desk.driver("wait-gone", "--class", "OrvantaAbout", "--timeout", 15000)
+
+        # The link, named by its address, follows Enter as it follows a click.
+        window = open_window()
+        desk.driver("keys", "press:tab")
+        poll(lambda: focused(window) == 55, timeout=10, what="the link focused")
+        link = next(line for line in desk.driver_lines("accessible", "--hwnd", window["hwnd"])
+                    if line.startswith("55 "))
+        assert link.split(" name=", 1)[1] == address
+        desk.driver("keys", "press:return")
+        poll(opened, timeout=10, what="the shell to open the address")
+        assert opened() == [address]
         desk.driver("wait-gone", "--class", "OrvantaAbout", "--timeout", 15000)
         assert desk.quit(program) == 0

@@ -1,4 +1,5 @@
-"""Whole-screen capture and the preview window: picture, label, buttons, policy, closing."""
+"""Whole-screen capture and the preview window: picture, label, buttons, policy, closing, the
+keyboard and what screen readers are told."""
 import shutil
 import subprocess
 
@@ -25,6 +26,27 @@ def controls(desk, e2e):
         fields["text"] = rest.split(" text=", 1)[1] if " text=" in rest else ""
         rows.append((int(control_id), fields))
     return rows
+
+
+def focused(desk, e2e):
+    """The id of the preview's control that has the keyboard focus (0: none)."""
+    return int(desk.driver("focus", "--title", preview_title(e2e))["id"])
+
+
+def accessible_names(desk, e2e):
+    """id -> (state bits, name) of the preview's controls as Active Accessibility reports them."""
+    rows = {}
+    for line in desk.driver_lines("accessible", "--title", preview_title(e2e)):
+        control_id, rest = line.split(" ", 1)
+        fields, name = rest.split(" name=", 1)
+        rows[int(control_id)] = (int(dict(f.split("=") for f in fields.split())["state"], 16), name)
+    return rows
+
+
+def tooltips(desk, e2e):
+    """id -> text of the preview's tooltips."""
+    return {int(line.split(" ", 1)[0]): line.split(" text=", 1)[1]
+            for line in desk.driver_lines("tooltips", "--title", preview_title(e2e))}
 
 
 def picture_rect(width, height, canvas=180):
@@ -172,4 +194,60 @@ def test_preview_scales_at_144_dots_per_inch(e2e):
         assert window["client"] == "592x330"
         assert dict(controls(desk, e2e))[50]["rect"] == "15,45,270,270"
         desk.driver("keys", "press:escape")
+        assert desk.quit(program) == 0
+
+
+def test_keyboard_alone_reaches_and_presses_the_buttons_which_screen_readers_can_name(e2e):
+    texts = e2e.texts
+    with e2e.desktop(width=800, height=600) as desk:
+        folder = desk.install()
+        prefs = folder / "Orvanta.ini"
+        program = desk.start(folder)
+        desk.driver("keys", "down:shift", "press:snapshot", "up:shift")
+        wait_preview(desk, e2e)
+        # The top icon button has the focus, and focus rectangles are shown.
+        focus = desk.driver("focus", "--title", preview_title(e2e))
+        assert (focus["id"], focus["hide_focus"]) == ("38", "0")
+
+        # Every button is named by its tooltip, or by its caption when it has none; the canvas by
+        # the capture's size.
+        tips = tooltips(desk, e2e)
+        assert tips == {38: texts["#TXT00048"], 37: texts["#TXT00050"], 34: texts["#TXT00047"],
+                        36: texts["#TXT00052"], 35: texts["#TXT00051"], 42: texts["#TXT00053"]}
+        names = accessible_names(desk, e2e)
+        for control_id, fields in controls(desk, e2e):
+            if fields["class"] == "Button":
+                assert names[control_id][1] == tips.get(control_id, fields["text"]) != ""
+        assert names[50][1] == "800 x 600"
+        STATE_SYSTEM_FOCUSED = 0x4
+        assert names[38][0] & STATE_SYSTEM_FOCUSED
+
+        # Shift+Tab from the first button wraps round to Cancel, Tab comes back.
+        desk.driver("keys", "down:shift", "press:tab", "up:shift")
+        poll(lambda: focused(desk, e2e) == 46, timeout=10, what="Cancel focused")
+        desk.driver("keys", "press:tab")
+        poll(lambda: focused(desk, e2e) == 38, timeout=10, what="the toggle focused")
+        # Enter on the toggle presses nothing (there is no default button); Space flips it and
+        # saves at once, as a click does, and its name follows as its tooltip does. Wine reports
+        # no checked state through Active Accessibility: the check is read from the button.
+        desk.driver("keys", "press:return", "press:space")
+        poll(lambda: prefs.exists() and b"FitPaperOrientation = 1\r\n" in prefs.read_bytes(),
+             timeout=10, what="FitPaperOrientation = 1 in the preferences")
+        assert dict(controls(desk, e2e))[38]["checked"] == "1"
+        assert accessible_names(desk, e2e)[38][1] == tooltips(desk, e2e)[38] == texts["#TXT00049"]
+
+        # Tab goes down the icon column, then down the output buttons.
+        order = []
+        for _ in range(8):
+            desk.driver("keys", "press:tab")
+            previous = order[-1] if order else 38
+            order.append(poll(lambda: (f := focused(desk, e2e)) != previous and f, timeout=10,
+                              what="the focus to move"))
+        assert order == [37, 34, 36, 35, 42, 40, 41, 39]
+        # Space on the clipboard button: the capture is on the clipboard.
+        desk.driver("keys", "press:space")
+        desk.driver("wait-gone", "--title", preview_title(e2e), "--timeout", 5000)
+        desk.driver("wait-clipboard-dib", "--width", 800, "--height", 600)
+        # The Enter before the Space changed nothing.
+        assert b"FitPaperOrientation = 1\r\n" in prefs.read_bytes()
         assert desk.quit(program) == 0

@@ -12,6 +12,7 @@ from scenarios.extreme_screens import PeakMemory, big_files, capture_into_previe
 
 MAGENTA, CYAN = (255, 0, 255), (0, 255, 255)
 BAND = 6  # screen pixels
+PRINT_TO_FILE = 1040  # the print dialog's "Print to file" box
 
 
 def preview_title(e2e):
@@ -154,7 +155,14 @@ def print_and_check(e2e, printer, desk, before, control, capture_size, fit):
     press(desk, e2e, control)
     if control == 40:
         window = print_dialog(desk)
-        assert window["pid"] == desk.main_window()["pid"], "the program's own print dialog"
+        main = desk.main_window()
+        assert window["pid"] == main["pid"], "the program's own print dialog"
+        # Owned by the program's own window, never by another program's that is in front; and
+        # without the "Print to file" box, which would print on paper all the same.
+        assert int(window["owner"], 16) == int(main["hwnd"], 16), "owned by the main window"
+        print_to_file = [line for line in desk.driver_lines("controls", "--hwnd", window["hwnd"])
+                         if line.startswith(f"{PRINT_TO_FILE} ")]
+        assert all(" visible=0 " in line for line in print_to_file), print_to_file
         desk.driver("click", "--hwnd", window["hwnd"], "--id", 1)  # OK
     job, pdf = printer.wait_pdf(last)
     assert job == last + 1, f"one job, not {job - last}"

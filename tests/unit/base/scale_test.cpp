@@ -57,5 +57,33 @@ TEST(Scale, FontHeightRoundsLikeMulDiv) {
   EXPECT_EQ(MulDivRound(1, 1, 0), -1);
 }
 
+TEST(Scale, EachWindowFollowsTheResolutionOfItsMonitor) {
+  EXPECT_EQ(ScaleForDpi(120, 1.5f), 1.25f);
+  EXPECT_EQ(ScaleForDpi(192, 1.0f), 2.0f);
+  EXPECT_EQ(ScaleForDpi(0, 1.5f), 1.5f);  // the system cannot say: the system's scale
+  // On a monitor at the system's resolution a window's scale is DpiScale itself, so that
+  // nothing changes where every monitor has the same scale.
+  for (const int dpi : {96, 120, 144, 168, 192}) {
+    EXPECT_EQ(ScaleForDpi(dpi, 0.0f), ComputeDpiScale(dpi)) << dpi;
+    EXPECT_EQ(DpiForScale(ScaleForDpi(dpi, 0.0f)), dpi) << dpi;
+  }
+  EXPECT_EQ(ScaledSize({395, 220}, ScaleForDpi(120, 1.0f)), (Size{493, 275}));
+}
+
+TEST(Scale, FontsAndButtonPicturesAreMadeForTheWindowsScale) {
+  // The icon files hold pictures of exactly these sizes.
+  EXPECT_EQ(ButtonIconSize(1.0f), 20);
+  EXPECT_EQ(ButtonIconSize(1.25f), 25);
+  EXPECT_EQ(ButtonIconSize(1.5f), 30);
+  EXPECT_EQ(ButtonIconSize(2.0f), 40);
+  EXPECT_EQ(ButtonIconSize(1.75f), 35);  // between them: the system scales the nearest
+  // A font made for the system's 150 % on a monitor at 100 %, and the other way round.
+  EXPECT_EQ(FontHeightAtScale(-18, 1.5f, 1.0f), -12);
+  EXPECT_EQ(FontHeightAtScale(-12, 1.0f, 1.5f), -18);
+  EXPECT_EQ(FontHeightAtScale(-17, 1.5f, 1.0f), -11);   // 11.33
+  EXPECT_EQ(FontHeightAtScale(-15, 1.0f, 1.25f), -19);  // 18.75
+  EXPECT_EQ(FontHeightAtScale(-16, 1.25f, 1.25f), -16);
+}
+
 }  // namespace
 }  // namespace orv

@@ -93,5 +93,39 @@ TEST(HookDecision, OtherEventsPassOnWithoutAskingTheKeyboard) {
   EXPECT_EQ(Release(Held(kDown, 0), -1).command, std::nullopt);
 }
 
+struct PressOutcome {
+  bool swallowed;
+  std::vector<int> asked;
+};
+
+PressOutcome Press(FakeKeyboard keys, int nCode = kHookAction, std::uintptr_t message = kWmKeyDown,
+                   std::uint32_t vk = kVkSnapshot) {
+  const bool swallowed = IsSwallowedPrintScreenPress(nCode, message, vk, std::ref(keys));
+  return {swallowed, keys.asked};
+}
+
+TEST(HookDecision, ThePressOfEveryCombinationIsSwallowedByTheReleasesRule) {
+  EXPECT_TRUE(Press(Held(kDown, 0)).swallowed);
+  EXPECT_TRUE(Press(Held(0, kDown)).swallowed);
+  const PressOutcome both = Press(Held(kPressedSince, kDown));
+  EXPECT_TRUE(both.swallowed);
+  EXPECT_THAT(both.asked, ElementsAre(kCtrl, kShift, kShift, kCtrl, kCtrl, kShift));
+
+  const PressOutcome alone = Press(Held(0, 0));
+  EXPECT_FALSE(alone.swallowed);
+  EXPECT_THAT(alone.asked, ElementsAre(kCtrl, kShift, kCtrl));
+}
+
+TEST(HookDecision, OnlyAPressOfPrintScreenCanBeSwallowed) {
+  const PressOutcome system = Press(Held(kDown, 0), kHookAction, 0x0104);  // WM_SYSKEYDOWN
+  EXPECT_FALSE(system.swallowed);
+  EXPECT_THAT(system.asked, IsEmpty());
+  EXPECT_FALSE(Press(Held(kDown, 0), kHookAction, kWmKeyUp).swallowed);  // the release decides
+  EXPECT_FALSE(Press(Held(kDown, kDown), kHookAction, kWmKeyDown, 0x41).swallowed);
+  const PressOutcome noAction = Press(Held(kDown, 0), 3);  // HC_NOREMOVE
+  EXPECT_FALSE(noAction.swallowed);
+  EXPECT_THAT(noAction.asked, IsEmpty());
+}
+
 }  // namespace
 }  // namespace orv

@@ -100,13 +100,21 @@ TEST(RubberBand, ShrinkingEitherSideErasesGrowingDoesNot) {
 
 constexpr Edges kWindow{100, 50, 916, 657};
 constexpr Edges kClient{0, 0, 800, 580};
+constexpr Edges kWideScreen{-4000, -4000, 4000, 4000};
+
+// The bounds of a window that is neither maximised nor near the screen's edges, where the
+// compositor says nothing: the border rule alone.
+Edges BorderRuleBounds(const Edges& window, int border) {
+  return PickedWindowBounds({window, std::nullopt, border, false, kWideScreen, kWideScreen});
+}
 
 TEST(WindowSelection, InvisibleBorderIsTrimmedOnWindows10TopLevelWindows) {
   const int border = WindowBorder(true, true, kWindow, kClient);
   EXPECT_EQ(border, 8);
-  EXPECT_EQ(WindowSelectionRect(kWindow, border, {0, 0}), (Rect{108, 50, 800, 599}));
+  EXPECT_EQ(WindowSelectionRect(BorderRuleBounds(kWindow, border), {0, 0}),
+            (Rect{108, 50, 800, 599}));
   EXPECT_EQ(WindowBorder(false, true, kWindow, kClient), 0);  // Windows 7
-  EXPECT_EQ(WindowSelectionRect(kWindow, 0, {0, 0}), (Rect{100, 50, 816, 607}));
+  EXPECT_EQ(WindowSelectionRect(BorderRuleBounds(kWindow, 0), {0, 0}), (Rect{100, 50, 816, 607}));
   EXPECT_EQ(WindowBorder(true, false, kWindow, kClient), 0);  // owned window or child control
   EXPECT_EQ(WindowBorder(true, true, {0, 0, 817, 600}, kClient), 8);  // 17 / 2 truncated
   EXPECT_EQ(WindowBorder(true, true, {0, 0, 700, 600}, kClient), 0);  // stale client rectangle
@@ -114,7 +122,7 @@ TEST(WindowSelection, InvisibleBorderIsTrimmedOnWindows10TopLevelWindows) {
 
 TEST(WindowSelection, OverlayCoordinatesFollowTheVirtualScreenOrigin) {
   // A left monitor at negative coordinates moves the overlay's origin.
-  EXPECT_EQ(WindowSelectionRect({-1000, -30, -184, 577}, 8, {-1920, -40}),
+  EXPECT_EQ(WindowSelectionRect(BorderRuleBounds({-1000, -30, -184, 577}, 8), {-1920, -40}),
             (Rect{928, 10, 800, 599}));
   EXPECT_EQ(WindowLabelPosition({928, 10, 800, 599}), (Point{929, 11}));
 }
@@ -133,7 +141,7 @@ TEST(WindowSelection, ReleaseCapturesOnlyAHighlightedWindow) {
   WindowSelection state;
   ResetWindowSelection(state);
   EXPECT_EQ(FinishWindowPick(state, {0, 0}), std::nullopt);
-  RecordPickedWindow(state, kWindow, 8);
+  RecordPickedWindow(state, kWindow, BorderRuleBounds(kWindow, 8));
   EXPECT_EQ(state.lastWindowRect, kWindow);
   EXPECT_EQ(FinishWindowPick(state, {0, 0}), (Rect{108, 50, 800, 599}));
   // The next window command starts over.
@@ -141,8 +149,55 @@ TEST(WindowSelection, ReleaseCapturesOnlyAHighlightedWindow) {
   EXPECT_EQ(state.lastWindowRect, Edges{});
   EXPECT_EQ(FinishWindowPick(state, {0, 0}), std::nullopt);
   // A window with nothing left inside its border yields no capture.
-  RecordPickedWindow(state, {10, 10, 20, 40}, 5);
+  RecordPickedWindow(state, {10, 10, 20, 40}, BorderRuleBounds({10, 10, 20, 40}, 5));
   EXPECT_EQ(FinishWindowPick(state, {0, 0}), std::nullopt);
+}
+
+// A desk of two monitors: the primary 1920 x 1080 at (0, 0) and one 1280 x 1024 on its left,
+// reaching higher.
+constexpr Edges kPrimary{0, 0, 1920, 1080};
+constexpr Edges kLeftMonitor{-1280, -200, 0, 824};
+constexpr Edges kDesk{-1280, -200, 1920, 1080};
+
+TEST(WindowBounds, TheCompositorsBoundsAreTakenAsTheyAre) {
+  // It leaves out the invisible borders on every side, the top's too; the border rule is not
+  // applied on top of it.
+  const PickedWindow window{kWindow, Edges{107, 51, 909, 650}, 8, false, kPrimary, kDesk};
+  EXPECT_EQ(PickedWindowBounds(window), (Edges{107, 51, 909, 650}));
+  // Without it (composition off, or it does not say), the border rule.
+  EXPECT_EQ(PickedWindowBounds({kWindow, std::nullopt, 8, false, kPrimary, kDesk}),
+            (Edges{108, 50, 908, 649}));
+}
+
+TEST(WindowBounds, AMaximisedWindowStaysOnItsMonitor) {
+  // Maximised on the primary: its frame reaches 8 pixels past the monitor on every side, onto
+  // the left monitor and off the screen at the top.
+  const Edges maximised{-8, -8, 1928, 1088};
+  EXPECT_EQ(PickedWindowBounds({maximised, std::nullopt, 8, true, kPrimary, kDesk}), kPrimary);
+  EXPECT_EQ(PickedWindowBounds({maximised, std::nullopt, 0, true, kPrimary, kDesk}), kPrimary);
+  EXPECT_EQ(PickedWindowBounds({maximised, maximised, 0, true, kPrimary, kDesk}), kPrimary);
+  // Maximised on the left monitor, whose edges are negative.
+  const Edges leftMaximised{-1288, -208, 8, 832};
+  EXPECT_EQ(PickedWindowBounds({leftMaximised, std::nullopt, 8, true, kLeftMonitor, kDesk}),
+            kLeftMonitor);
+  // Not maximised, the same rectangle only loses what lies off the screen: it may span monitors.
+  EXPECT_EQ(PickedWindowBounds({maximised, std::nullopt, 8, false, kPrimary, kDesk}),
+            (Edges{0, -8, 1920, 1080}));
+  EXPECT_EQ(PickedWindowBounds({{-300, 100, 300, 500}, std::nullopt, 0, false, kPrimary, kDesk}),
+            (Edges{-300, 100, 300, 500}));
+}
+
+TEST(WindowBounds, AWindowOffTheScreenGivesNothingToCapture) {
+  // A minimised window lies far off the screen.
+  WindowSelection state;
+  const Edges minimised{-32000, -32000, -31840, -31972};
+  const Edges bounds = PickedWindowBounds({minimised, std::nullopt, 0, false, kPrimary, kDesk});
+  EXPECT_EQ(bounds, Edges{});
+  RecordPickedWindow(state, minimised, bounds);
+  EXPECT_EQ(FinishWindowPick(state, {kDesk.left, kDesk.top}), std::nullopt);
+  // Half off the right edge: only the part on the screen.
+  EXPECT_EQ(PickedWindowBounds({{1800, 100, 2100, 300}, std::nullopt, 0, false, kPrimary, kDesk}),
+            (Edges{1800, 100, 1920, 300}));
 }
 
 }  // namespace

@@ -34,7 +34,7 @@ TEST(GdiPlusSave, GifKeepsTheBitmapsColourTableAndSize) {
   }
 
   const std::filesystem::path file = folder / "palette.gif";
-  ASSERT_EQ(SaveWithGdiPlus(image.bitmap(), file.wstring(), GdiPlusFormat::Gif),
+  ASSERT_EQ(SaveWithGdiPlus(image.View(), file.wstring(), GdiPlusFormat::Gif),
             GdiPlusResult::Saved);
   const std::vector<std::uint8_t> gif = test::ReadFileBytes(file);
   ASSERT_GE(gif.size(), 13u + 768u);

@@ -55,5 +55,23 @@ TEST(TempImageName, PathIsTempFolderPrefixStampAndBmp) {
             L"T:\\OrvantaImage-00000000-000000.bmp");
 }
 
+TEST(TempImageName, OnlyTheProgramsOwnNamesCountAsTemporaryImages) {
+  EXPECT_TRUE(IsTemporaryImageName(L"OrvantaImage-20240229-130509.bmp"));
+  EXPECT_TRUE(IsTemporaryImageName(L"OrvantaImage-00000000-000000.bmp"));  // an invalid date
+  const std::wstring path = TemporaryImagePath(L"C:\\temp files\\", {2024, 2, 29, 13, 5, 9});
+  EXPECT_TRUE(IsTemporaryImageName(std::wstring_view(path).substr(path.rfind(L'\\') + 1)));
+
+  EXPECT_FALSE(IsTemporaryImageName(L"OrvantaImage-2024022-130509.bmp"));
+  EXPECT_FALSE(IsTemporaryImageName(L"OrvantaImage-202402290-130509.bmp"));
+  EXPECT_FALSE(IsTemporaryImageName(L"OrvantaImage-20240229_130509.bmp"));
+  EXPECT_FALSE(IsTemporaryImageName(L"OrvantaImage-2024O229-130509.bmp"));
+  EXPECT_FALSE(IsTemporaryImageName(L"OrvantaImage-20240229-130509.bmp.txt"));
+  EXPECT_FALSE(IsTemporaryImageName(L"OrvantaImage-20240229-130509.BMP"));
+  EXPECT_FALSE(IsTemporaryImageName(L"orvantaimage-20240229-130509.bmp"));
+  EXPECT_FALSE(IsTemporaryImageName(L"OrvantaImage-notes.bmp"));
+  EXPECT_FALSE(IsTemporaryImageName(L"MyOrvantaImage-20240229-130509.bmp"));
+  EXPECT_FALSE(IsTemporaryImageName(L""));
+}
+
 }  // namespace
 }  // namespace orv
