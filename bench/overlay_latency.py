@@ -38,13 +38,20 @@ def open_overlay(desk, config, width, height):
     return elapsed(result) - PAUSE_MS
 
 
+def close_preview(desk, title):
+    """Escape once the preview is the window in front, where the key goes."""
+    harness.poll(lambda: desk.driver("foreground").get("title") == title, timeout=15,
+                 what="the preview in front")
+    desk.driver("keys", "press:escape")
+    desk.driver("wait-gone", "--title", title, "--timeout", 5000)
+
+
 def whole_screen(desk, config):
     """Milliseconds from the whole-screen command to its preview window, for comparison."""
     title = config.texts["#TXT00046"]
     result = desk.driver("time-command", "--title", config.texts["#Program_Name"],
                          "--class", "OrvantaMain", "--id", 8, "--until", title)
-    desk.driver("keys", "press:escape")
-    desk.driver("wait-gone", "--title", title, "--timeout", 5000)
+    close_preview(desk, title)
     return elapsed(result) - PAUSE_MS
 
 
@@ -52,8 +59,7 @@ def close_overlay(desk, config):
     desk.driver("mouse", "click", 100, 100)
     title = config.texts["#TXT00046"]
     desk.driver("wait", "--title", title, "--visible", "--timeout", 15000)
-    desk.driver("keys", "press:escape")
-    desk.driver("wait-gone", "--title", title, "--timeout", 5000)
+    close_preview(desk, title)
 
 
 def band_moves(desk, runs):
@@ -110,7 +116,7 @@ def main():
                               " ".join(f"{v:.1f}" for v in values))
                 title = config.texts["#TXT00046"]
                 desk.driver("wait", "--title", title, "--visible", "--timeout", 15000)
-                desk.driver("keys", "press:escape")
+                close_preview(desk, title)
             desk.quit(program)
 
 

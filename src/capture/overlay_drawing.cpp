@@ -8,17 +8,26 @@
 namespace orv {
 namespace {
 
-constexpr std::size_t kBytesPerPixel = 3;
-
 Size SizeOf(const ImageView& image) {
   return {image.width, image.height};
+}
+
+// The overlay draws on 24-bit pictures and on 32-bit ones (blue, green, red, 0), the screen's
+// own format; anything else is left alone.
+bool IsCanvas(const ImageView& canvas) {
+  return canvas.bitsPerPixel == 24 || canvas.bitsPerPixel == 32;
+}
+
+std::size_t BytesPerPixel(const ImageView& image) {
+  return static_cast<std::size_t>(image.bitsPerPixel / 8);
 }
 
 void FillBlack(MutableImageView canvas, const Rect& r) {
   const Rect clipped = ClipRect(r, SizeOf(canvas));
   if (IsEmptyRect(clipped)) return;
+  const std::size_t size = BytesPerPixel(canvas);
   for (int y = clipped.y; y < clipped.y + clipped.height; ++y) {
-    std::memset(canvas.Row(y) + clipped.x * kBytesPerPixel, 0, clipped.width * kBytesPerPixel);
+    std::memset(canvas.Row(y) + clipped.x * size, 0, clipped.width * size);
   }
 }
 
@@ -56,19 +65,23 @@ void DrawDimmedScreen(const ImageView& grab, MutableImageView canvas) {
 }
 
 void DrawCutOut(const ImageView& grab, MutableImageView canvas, const Rect& r) {
-  if (grab.bitsPerPixel != 24 || canvas.bitsPerPixel != 24) return;
+  if (grab.bitsPerPixel != 24 || !IsCanvas(canvas)) return;
   const Size common{std::min(grab.width, canvas.width), std::min(grab.height, canvas.height)};
   const Rect clipped = ClipRect(r, common);
   if (IsEmptyRect(clipped)) return;
-  const std::size_t offset = clipped.x * kBytesPerPixel;
-  const std::size_t bytes = clipped.width * kBytesPerPixel;
+  const std::size_t from = clipped.x * BytesPerPixel(grab);
+  const std::size_t to = clipped.x * BytesPerPixel(canvas);
   for (int y = clipped.y; y < clipped.y + clipped.height; ++y) {
-    std::memcpy(canvas.Row(y) + offset, grab.Row(y) + offset, bytes);
+    if (canvas.bitsPerPixel == 32) {
+      WidenRow(grab.Row(y) + from, canvas.Row(y) + to, clipped.width, false);
+    } else {
+      std::memcpy(canvas.Row(y) + to, grab.Row(y) + from, clipped.width * BytesPerPixel(grab));
+    }
   }
 }
 
 void DrawOutline(MutableImageView canvas, const Rect& r) {
-  if (canvas.bitsPerPixel != 24 || IsEmptyRect(r)) return;
+  if (!IsCanvas(canvas) || IsEmptyRect(r)) return;
   FillBlack(canvas, {r.x, r.y, r.width, 1});
   FillBlack(canvas, {r.x, r.y + r.height - 1, r.width, 1});
   FillBlack(canvas, {r.x, r.y, 1, r.height});

@@ -1,6 +1,7 @@
 // The selection feedback drawn into the overlay's picture: the frozen screen dimmed, the
 // selected part undimmed with a black frame around it, and the part of the picture each drawing
-// step changed, so that only that part has to reach the screen.
+// step changed, so that only that part has to reach the screen. The frozen screen is 24-bit; the
+// picture is 24-bit or, as the overlay keeps it, 32-bit (blue, green, red, 0).
 #pragma once
 
 #include "base/geometry.h"
@@ -20,7 +21,7 @@ Rect UnionRect(const Rect& a, const Rect& b);
 Rect FrameBox(const Rect& frame);
 
 // The whole frozen screen, dimmed half-way to grey, as the overlay's picture. Nothing is drawn
-// when the pictures differ in size or depth.
+// when the pictures differ in size or the picture is of another depth.
 void DrawDimmedScreen(const ImageView& grab, MutableImageView canvas);
 
 // Copies the pixels of r from the frozen screen to the same place in the overlay's picture

@@ -93,7 +93,9 @@ void OpenSelectionOverlay() {
   overlay.canvas = win::CreateChildControl(overlay.window.get(), win::kCanvasClass, {}, 0,
                                            {0, 0, screen.width, screen.height}, 0, nullptr);
   ORV_TRACE_LOCATION();
-  overlay.picture = win::DibImage::Create(screen.width, screen.height);
+  // In the screen's own 32-bit format, which the system paints without converting every pixel:
+  // a shrinking band paints the whole picture again.
+  overlay.picture = win::DibImage::Create(screen.width, screen.height, 32);
   if (overlay.canvas) win::SetCanvasPicture(overlay.canvas, overlay.picture.bitmap());
   overlay.selection.screen = screen;
   ResetRegionSelection(overlay.selection.region);

@@ -5,13 +5,15 @@
 
 #include <cstdint>
 
+#include "imaging/cpu_features.h"
+
 namespace orv::grey_kernels {
 
 #if defined(__SSE2__)
 int Sse2Blocks(std::uint8_t* row, int width);
 // Only for processors that have SSSE3 (HaveSsse3).
 int Ssse3Blocks(std::uint8_t* row, int width);
-bool HaveSsse3();
+using orv::HaveSsse3;
 #endif
 
 }  // namespace orv::grey_kernels

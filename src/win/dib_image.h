@@ -1,5 +1,6 @@
-// DibImage: an image held in a DIB section (24 bits per pixel, or 8 bits with a colour table),
-// created black. It owns its HBITMAP and hands the pixels to the portable code as a view.
+// DibImage: an image held in a DIB section (24 bits per pixel; 32 for the overlay's picture; or 8
+// bits with a colour table), created black. It owns its HBITMAP and hands the pixels to the
+// portable code as a view.
 #pragma once
 
 #include <windows.h>

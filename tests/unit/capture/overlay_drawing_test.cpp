@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <string>
 
@@ -146,6 +147,33 @@ TEST(OverlayDrawing, HighlightPartlyOffScreenIsClipped) {
   DrawHighlight(overlay.grab.View(), overlay.canvas.View(), {20, 2, 1, 6});
   EXPECT_EQ(PixelAt(overlay.canvas.View(), 20, 4), 0u);
   EXPECT_EQ(PixelAt(overlay.canvas.View(), 21, 4), Dimmed(PixelAt(overlay.grab.View(), 21, 4)));
+}
+
+// The overlay's own picture is 32-bit: every step leaves it showing what a 24-bit one shows, with
+// the fourth byte of every pixel zero.
+TEST(OverlayDrawing, ThirtyTwoBitPictureShowsWhatTheTwentyFourBitOneShows) {
+  Overlay overlay;
+  Image wide(kScreen.width, kScreen.height, 32);
+  RegionSelection region;
+  ResetRegionSelection(region);
+  DrawDimmedScreen(overlay.grab.View(), wide.View());
+  const auto both = [&](Point p) {
+    const RubberBand band = UpdateRubberBand(region, p, 13);
+    EXPECT_EQ(DrawRubberBand(overlay.grab.View(), wide.View(), band), overlay.MoveTo(p));
+  };
+  BeginRegionDrag(overlay.region, {3, 4});
+  BeginRegionDrag(region, {3, 4});
+  both({36, 27});  // grows across both sixteen-pixel blocks of a row and its tail
+  both({9, 8});    // shrinks: the whole screen dimmed again
+  DrawHighlight(overlay.grab.View(), wide.View(), {30, 20, 20, 20});
+  DrawHighlight(overlay.grab.View(), overlay.canvas.View(), {30, 20, 20, 20});
+  for (int y = 0; y < kScreen.height; ++y) {
+    for (int x = 0; x < kScreen.width; ++x) {
+      std::uint32_t pixel;
+      std::memcpy(&pixel, wide.View().Row(y) + 4 * x, 4);
+      ASSERT_EQ(pixel, PixelAt(overlay.canvas.View(), x, y)) << x << ", " << y;
+    }
+  }
 }
 
 TEST(OverlayDrawing, PicturesOfAnotherDepthAreLeftAlone) {

@@ -52,5 +52,24 @@ TEST(Dim, EveryValueFollowsTheBlendAndPaddingIsKept) {
   }
 }
 
+TEST(Dim, WideningKeepsOrDimsEveryValueAndZeroesTheFourthByte) {
+  for (const int width : {261, 16, 5}) {
+    std::vector<std::uint8_t> in(3 * width);
+    for (std::size_t i = 0; i < in.size(); ++i) in[i] = static_cast<std::uint8_t>(i * 7 + 1);
+    for (const bool dim : {false, true}) {
+      std::vector<std::uint8_t> out(4 * width + 1, 0xAB);
+      WidenRow(in.data(), out.data(), width, dim);
+      for (int x = 0; x < width; ++x) {
+        for (int c = 0; c < 3; ++c) {
+          const int source = in[3 * x + c];
+          ASSERT_EQ(out[4 * x + c], dim ? Dimmed(source) : source) << width << " " << x;
+        }
+        ASSERT_EQ(out[4 * x + 3], 0) << width << " " << x;
+      }
+      EXPECT_EQ(out.back(), 0xAB);  // nothing written past the row
+    }
+  }
+}
+
 }  // namespace
 }  // namespace orv
