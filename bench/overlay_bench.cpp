@@ -14,10 +14,11 @@
 namespace orv {
 namespace {
 
+// The frozen screen is 24-bit; the overlay's picture is in the screen's 32-bit format.
 struct Screen {
   Image grab;
   Image canvas;
-  Screen(int width, int height) : grab(width, height), canvas(width, height) {
+  Screen(int width, int height) : grab(width, height), canvas(width, height, 32) {
     std::mt19937 rng(1);
     for (std::uint8_t& byte : grab.bytes()) byte = static_cast<std::uint8_t>(rng());
     DrawDimmedScreen(grab.View(), canvas.View());
