@@ -31,6 +31,22 @@ void FillBlack(MutableImageView canvas, const Rect& r) {
   }
 }
 
+// The part r of a picture, as a picture of its own (r lies inside it).
+template <class View>
+View PartOf(const View& image, const Rect& r) {
+  View part = image;
+  part.top = image.Row(r.y) + r.x * BytesPerPixel(image);
+  part.width = r.width;
+  part.height = r.height;
+  return part;
+}
+
+// The part r of the frozen screen, dimmed, into the same part of the picture.
+void DrawDimmedRect(const ImageView& grab, MutableImageView canvas, const Rect& r) {
+  if (grab.width != canvas.width || grab.height != canvas.height) return;
+  DimHalfwayToGrey(PartOf(grab, r), PartOf(canvas, r));
+}
+
 }  // namespace
 
 bool IsEmptyRect(const Rect& r) {
@@ -94,14 +110,23 @@ Rect DrawHighlight(const ImageView& grab, MutableImageView canvas, const Rect& s
   return ClipRect(selection, SizeOf(canvas));
 }
 
-Rect DrawRubberBand(const ImageView& grab, MutableImageView canvas, const RubberBand& band) {
-  if (band.eraseFirst) DrawDimmedScreen(grab, canvas);
+Rect RubberBandArea(const RubberBand& band, Size picture) {
+  return UnionRect(ClipRect(band.selection, picture), ClipRect(FrameBox(band.frame), picture));
+}
+
+Rect DrawRubberBand(const ImageView& grab, MutableImageView canvas, const RubberBand& band,
+                    std::optional<Rect> drawnSinceDim) {
+  const Rect whole{0, 0, canvas.width, canvas.height};
+  const Rect erased =
+      band.eraseFirst ? ClipRect(drawnSinceDim.value_or(whole), SizeOf(canvas)) : Rect{};
+  if (erased == whole) {
+    DrawDimmedScreen(grab, canvas);
+  } else if (!IsEmptyRect(erased)) {
+    DrawDimmedRect(grab, canvas, erased);
+  }
   DrawCutOut(grab, canvas, band.selection);
-  const Rect frame = FrameBox(band.frame);
-  DrawOutline(canvas, frame);
-  const Rect changed =
-      UnionRect(ClipRect(band.selection, SizeOf(canvas)), ClipRect(frame, SizeOf(canvas)));
-  return band.eraseFirst ? Rect{0, 0, canvas.width, canvas.height} : changed;
+  DrawOutline(canvas, FrameBox(band.frame));
+  return UnionRect(erased, RubberBandArea(band, SizeOf(canvas)));
 }
 
 }  // namespace orv

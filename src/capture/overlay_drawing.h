@@ -4,6 +4,8 @@
 // picture is 24-bit or, as the overlay keeps it, 32-bit (blue, green, red, 0).
 #pragma once
 
+#include <optional>
+
 #include "base/geometry.h"
 #include "capture/selection.h"
 #include "imaging/image.h"
@@ -31,10 +33,16 @@ void DrawCutOut(const ImageView& grab, MutableImageView canvas, const Rect& r);
 // A black outline one pixel wide along the inner edge of r, clipped to the picture.
 void DrawOutline(MutableImageView canvas, const Rect& r);
 
+// The part of the picture a rubber band covers: its undimmed cut-out and its frame.
+Rect RubberBandArea(const RubberBand& band, Size picture);
+
 // One redraw of the rubber band: the dimmed screen again first when the band shrank, then the
-// undimmed cut-out and the frame. Returns the part of the picture that changed: the whole
-// picture after an erase, otherwise only the band, so that growing costs the band's area.
-Rect DrawRubberBand(const ImageView& grab, MutableImageView canvas, const RubberBand& band);
+// undimmed cut-out and the frame. Returns the part of the picture that changed, so that growing
+// costs the band's area. An erase dims the whole picture again, or only `drawnSinceDim` when it
+// is given: all that was drawn over the picture since it was last dimmed whole, outside which an
+// erase changes nothing; the result is the same picture.
+Rect DrawRubberBand(const ImageView& grab, MutableImageView canvas, const RubberBand& band,
+                    std::optional<Rect> drawnSinceDim = std::nullopt);
 
 // A picked window on the dimmed screen: its undimmed cut-out and frame. Returns the changed part.
 Rect DrawHighlight(const ImageView& grab, MutableImageView canvas, const Rect& selection);

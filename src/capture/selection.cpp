@@ -17,6 +17,7 @@ void ResetRegionSelection(RegionSelection& state) {
   state.dragging = false;
   state.redrawToggle = false;
   state.previous = {};
+  state.drawn = {};
 }
 
 void BeginRegionDrag(RegionSelection& state, Point pointer) {

@@ -19,6 +19,7 @@ struct RegionSelection {
   bool dragging = false;  // a press in the current overlay, not yet released
   bool redrawToggle = false;
   Size previous;  // band size drawn last; a smaller band must erase the old one
+  Rect drawn;     // what was drawn over the dimmed picture since it was last dimmed whole
 };
 
 // A new overlay starts without a drag and with no band drawn.

@@ -69,11 +69,15 @@ void DrawBand() {
   const win::DibImage* grab = Images::Get(ImageId::GrabBuffer);
   if (!picture || !grab) return;
   ORV_TRACE_LOCATION();
-  const RubberBand band =
-      UpdateRubberBand(SelectionState().region, OverlayPointerPosition(), SizeLabelTextHeight());
-  const Rect changed = DrawRubberBand(grab->View(), picture->View(), band);
+  RegionSelection& region = SelectionState().region;
+  const RubberBand band = UpdateRubberBand(region, OverlayPointerPosition(), SizeLabelTextHeight());
+  // A band that shrank dims again, and paints, only what the bands and labels drew since the
+  // screen was last dimmed whole, not the whole screen: the rest did not change.
+  const Rect changed = DrawRubberBand(grab->View(), picture->View(), band, region.drawn);
   const Rect label =
       DrawSizeLabel(band.labelPosition, {band.selection.width, band.selection.height});
+  const Rect drawn = UnionRect(RubberBandArea(band, picture->size()), label);
+  region.drawn = band.eraseFirst ? drawn : UnionRect(region.drawn, drawn);
   ShowOverlayChanges(UnionRect(changed, label));
 }
 

@@ -131,6 +131,29 @@ TEST(OverlayDrawing, ShrinkingBandErasesEverythingFirst) {
   EXPECT_TRUE(CanvasShows(overlay.grab, overlay.canvas, [](int, int) { return Looks::Dimmed; }));
 }
 
+// Dimming again only what was drawn since the last whole dimming gives the same picture as
+// dimming everything, and a shrink then reports only that part and the new band.
+TEST(OverlayDrawing, ShrinkingBandErasesOnlyWhatWasDrawnSinceTheScreenWasDimmed) {
+  Overlay whole, tracked;
+  BeginRegionDrag(whole.region, {10, 12});
+  BeginRegionDrag(tracked.region, {10, 12});
+  const auto move = [&](Point p) {
+    whole.MoveTo(p);
+    const RubberBand band = UpdateRubberBand(tracked.region, p, 13);
+    const Rect changed =
+        DrawRubberBand(tracked.grab.View(), tracked.canvas.View(), band, tracked.region.drawn);
+    const Rect area = RubberBandArea(band, kScreen);
+    tracked.region.drawn = band.eraseFirst ? area : UnionRect(tracked.region.drawn, area);
+    EXPECT_EQ(tracked.canvas.bytes(), whole.canvas.bytes()) << p.x << ", " << p.y;
+    return changed;
+  };
+  EXPECT_EQ(move({30, 20}), (Rect{10, 12, 20, 8}));
+  // The other way round and as large, partly off the screen: drawn over, the first band stays.
+  EXPECT_EQ(move({-10, 4}), (Rect{0, 4, 10, 8}));
+  EXPECT_EQ(move({14, 15}), (Rect{0, 4, 30, 16}));  // both bands, the small one inside them
+  EXPECT_EQ(move({12, 14}), (Rect{10, 12, 4, 3}));  // only the band before
+}
+
 TEST(OverlayDrawing, HighlightPartlyOffScreenIsClipped) {
   Overlay overlay;
   // Windows hanging over the left and bottom edges, and over the top and right edges: only the
