@@ -162,10 +162,9 @@ namespace {
 // The AVX2 turn works in strips of eight destination rows (eight source columns), walked through
 // bands of up to kAvx2Band source rows in tiles of sixteen: a tile reads eight pixels from each
 // of sixteen source rows and writes sixteen pixels, 48 bytes, to each of eight destination rows.
-// A band's strip keeps its source lines in the second-level cache for the next strip, which
-// reads the 24 bytes to their left, and touches few enough pages for the address cache; each
-// destination row is written in one run per band. Larger bands, smaller ones, square tiles and
-// prefetching the destination were measured too and were slower.
+// A strip's source lines stay in the second-level cache for the next strip, which reads the 24
+// bytes to their left and asks for them one strip ahead; a band touches few enough pages for the
+// address cache, and each destination row is written in one run per band.
 constexpr int kAvx2Band = 1024;
 
 // A source row's eight pixels are read as 32 bytes from four bytes before them: the first four
@@ -178,34 +177,50 @@ constexpr int kAvx2Band = 1024;
 // and m + 2 use the same two halves. A last shuffle puts the rows in order and packs the twelve
 // bytes; quad k of a tile packs them rotated by 12k bytes, so that neighbouring quads blend into
 // the three whole 16-byte pieces of the tile's 48 destination bytes.
-#define ORV_SLOT(base, k) \
-  (char)((base) + 3 * (k)), (char)((base) + 3 * (k) + 1), (char)((base) + 3 * (k) + 2), (char)-1
-#define ORV_ROTATED_SLOTS(s)                                               \
-  _mm256_setr_epi8(ORV_SLOT(4, (0 - (s)) & 3), ORV_SLOT(4, (1 - (s)) & 3), \
-                   ORV_SLOT(4, (2 - (s)) & 3), ORV_SLOT(4, (3 - (s)) & 3), \
-                   ORV_SLOT(0, (0 - (s)) & 3), ORV_SLOT(0, (1 - (s)) & 3), \
-                   ORV_SLOT(0, (2 - (s)) & 3), ORV_SLOT(0, (3 - (s)) & 3))
-
-// Which byte of destination row m's blended slots goes to `position` in quad k's packing.
-constexpr char PackedByteSource(int m, int k, int position) {
-  for (int j = 0; j < 12; ++j) {
-    if (((j + 16 - 4 * k) & 15) == position)
-      return static_cast<char>(4 * ((j / 3 + m) & 3) + j % 3);
-  }
-  return -1;
-}
-#define ORV_PACK8(m, k, p)                                                                         \
-  PackedByteSource(m, k, p), PackedByteSource(m, k, p + 1), PackedByteSource(m, k, p + 2),         \
-      PackedByteSource(m, k, p + 3), PackedByteSource(m, k, p + 4), PackedByteSource(m, k, p + 5), \
-      PackedByteSource(m, k, p + 6), PackedByteSource(m, k, p + 7)
-#define ORV_PACKING(m, k) \
-  _mm256_setr_epi8(ORV_PACK8(m, k, 0), ORV_PACK8(m, k, 8), ORV_PACK8(m, k, 0), ORV_PACK8(m, k, 8))
-
-// The four destination rows of a quad: in `row[m]` the low half belongs to source column m of
-// the strip, the high half to column m + 4.
-struct QuadRows {
-  __m256i row0, row1, row2, row3;
+struct ShuffleControl {
+  alignas(32) std::int8_t bytes[32];
 };
+
+constexpr ShuffleControl RotatedSlots(int s) {
+  ShuffleControl control{};
+  for (int half = 0; half < 2; ++half) {
+    const int first = half == 0 ? 4 : 0;
+    for (int slot = 0; slot < 4; ++slot) {
+      const int pixel = (slot - s) & 3;
+      for (int b = 0; b < 4; ++b) {
+        control.bytes[16 * half + 4 * slot + b] =
+            static_cast<std::int8_t>(b < 3 ? first + 3 * pixel + b : -1);
+      }
+    }
+  }
+  return control;
+}
+
+constexpr ShuffleControl Packing(int m, int k) {
+  ShuffleControl control{};
+  for (int half = 0; half < 2; ++half) {
+    for (int position = 0; position < 16; ++position) control.bytes[16 * half + position] = -1;
+    for (int j = 0; j < 12; ++j) {
+      const int row = j / 3;
+      control.bytes[16 * half + ((j + 12 * k) & 15)] =
+          static_cast<std::int8_t>(4 * ((row + m) & 3) + j % 3);
+    }
+  }
+  return control;
+}
+
+constexpr ShuffleControl kRotatedSlots[4] = {RotatedSlots(0), RotatedSlots(1), RotatedSlots(2),
+                                             RotatedSlots(3)};
+constexpr ShuffleControl kPackings[4][4] = {
+    {Packing(0, 0), Packing(1, 0), Packing(2, 0), Packing(3, 0)},
+    {Packing(0, 1), Packing(1, 1), Packing(2, 1), Packing(3, 1)},
+    {Packing(0, 2), Packing(1, 2), Packing(2, 2), Packing(3, 2)},
+    {Packing(0, 3), Packing(1, 3), Packing(2, 3), Packing(3, 3)}};
+
+__attribute__((target("avx2"), always_inline)) inline __m256i Shuffle(
+    __m256i v, const ShuffleControl& control) {
+  return _mm256_shuffle_epi8(v, _mm256_load_si256(reinterpret_cast<const __m256i*>(control.bytes)));
+}
 
 // Near the ends of a source row the 32 bytes would reach past it; there the four bytes on
 // either side of the eight pixels, which the shuffles never use, are left unread.
@@ -220,66 +235,75 @@ __attribute__((target("avx2"), always_inline)) inline __m256i LoadEightPixels(
   return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pixels - 4));
 }
 
+// The four destination rows of a quad: in rowM the low half belongs to the strip's source column
+// m, the high half to column m + 4.
+struct QuadRows {
+  __m256i row0, row1, row2, row3;
+};
+
 template <int k, bool kAtRowEnd>
 __attribute__((target("avx2"), always_inline)) inline QuadRows TurnQuad(const std::uint8_t* in,
                                                                         std::ptrdiff_t stride) {
-  const __m256i r0 = _mm256_shuffle_epi8(LoadEightPixels<kAtRowEnd>(in), ORV_ROTATED_SLOTS(0));
-  const __m256i r1 =
-      _mm256_shuffle_epi8(LoadEightPixels<kAtRowEnd>(in + stride), ORV_ROTATED_SLOTS(1));
-  const __m256i r2 =
-      _mm256_shuffle_epi8(LoadEightPixels<kAtRowEnd>(in + 2 * stride), ORV_ROTATED_SLOTS(2));
-  const __m256i r3 =
-      _mm256_shuffle_epi8(LoadEightPixels<kAtRowEnd>(in + 3 * stride), ORV_ROTATED_SLOTS(3));
-  // Slots 0, 1 of r0 and 2, 3 of r2; the other way round; slots 1, 2 of r1 and 3, 0 of r3; and
-  // the other way round.
-  const __m256i even = _mm256_blend_epi32(r0, r2, 0xcc),
-                evenSwapped = _mm256_blend_epi32(r2, r0, 0xcc);
-  const __m256i odd = _mm256_blend_epi32(r3, r1, 0x66),
-                oddSwapped = _mm256_blend_epi32(r1, r3, 0x66);
-  return {
-      _mm256_shuffle_epi8(_mm256_blend_epi32(odd, even, 0x55), ORV_PACKING(0, k)),
-      _mm256_shuffle_epi8(_mm256_blend_epi32(odd, even, 0xaa), ORV_PACKING(1, k)),
-      _mm256_shuffle_epi8(_mm256_blend_epi32(oddSwapped, evenSwapped, 0x55), ORV_PACKING(2, k)),
-      _mm256_shuffle_epi8(_mm256_blend_epi32(oddSwapped, evenSwapped, 0xaa), ORV_PACKING(3, k))};
+  const __m256i r0 = Shuffle(LoadEightPixels<kAtRowEnd>(in), kRotatedSlots[0]);
+  const __m256i r1 = Shuffle(LoadEightPixels<kAtRowEnd>(in + stride), kRotatedSlots[1]);
+  const __m256i r2 = Shuffle(LoadEightPixels<kAtRowEnd>(in + 2 * stride), kRotatedSlots[2]);
+  const __m256i r3 = Shuffle(LoadEightPixels<kAtRowEnd>(in + 3 * stride), kRotatedSlots[3]);
+  // Slots 0, 1 of r0 and 2, 3 of r2, and the other way round; slots 1, 2 of r1 and 3, 0 of r3,
+  // and the other way round.
+  const __m256i even = _mm256_blend_epi32(r0, r2, 0xcc);
+  const __m256i evenSwapped = _mm256_blend_epi32(r2, r0, 0xcc);
+  const __m256i odd = _mm256_blend_epi32(r3, r1, 0x66);
+  const __m256i oddSwapped = _mm256_blend_epi32(r1, r3, 0x66);
+  return {Shuffle(_mm256_blend_epi32(odd, even, 0x55), kPackings[k][0]),
+          Shuffle(_mm256_blend_epi32(odd, even, 0xaa), kPackings[k][1]),
+          Shuffle(_mm256_blend_epi32(oddSwapped, evenSwapped, 0x55), kPackings[k][2]),
+          Shuffle(_mm256_blend_epi32(oddSwapped, evenSwapped, 0xaa), kPackings[k][3])};
 }
 
-#undef ORV_SLOT
-#undef ORV_ROTATED_SLOTS
-#undef ORV_PACK8
-#undef ORV_PACKING
-
-__attribute__((target("avx2"), always_inline)) inline void StoreHalves(std::uint8_t* low,
-                                                                       std::uint8_t* high,
-                                                                       __m256i v) {
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(low), _mm256_castsi256_si128(v));
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(high), _mm256_extracti128_si256(v, 1));
+// The first two 16-byte pieces of each destination row go out as one 32-byte write and the third
+// as a 16-byte write: the processor does fewer writes than shuffles per cycle, and two lane swaps
+// for a write fewer were faster.
+__attribute__((target("avx2"), always_inline)) inline void StoreFirstPieces(std::uint8_t* low,
+                                                                            std::uint8_t* high,
+                                                                            __m256i first,
+                                                                            __m256i second) {
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(low),
+                      _mm256_permute2x128_si256(first, second, 0x20));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(high),
+                      _mm256_permute2x128_si256(first, second, 0x31));
 }
 
-// One 16-byte piece of each of the eight destination rows, from two neighbouring quads. `out` is
-// the tile's first byte in the strip's first destination row, which is source column 7.
-template <int kBlend, int kPiece>
-__attribute__((target("avx2"), always_inline)) inline void StorePieces(std::uint8_t* out,
-                                                                       std::ptrdiff_t stride,
-                                                                       const QuadRows& a,
-                                                                       const QuadRows& b) {
-  out += 16 * kPiece;
-  StoreHalves(out + 7 * stride, out + 3 * stride, _mm256_blend_epi32(a.row0, b.row0, kBlend));
-  StoreHalves(out + 6 * stride, out + 2 * stride, _mm256_blend_epi32(a.row1, b.row1, kBlend));
-  StoreHalves(out + 5 * stride, out + stride, _mm256_blend_epi32(a.row2, b.row2, kBlend));
-  StoreHalves(out + 4 * stride, out, _mm256_blend_epi32(a.row3, b.row3, kBlend));
+__attribute__((target("avx2"), always_inline)) inline void StoreLastPiece(std::uint8_t* low,
+                                                                          std::uint8_t* high,
+                                                                          __m256i v) {
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(low + 32), _mm256_castsi256_si128(v));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(high + 32), _mm256_extracti128_si256(v, 1));
 }
 
-// `in` is the strip's first source column in the tile's first source row.
+// `in` is the strip's first source column in the tile's first source row, `out` the tile's first
+// byte in the strip's first destination row, which is source column 7.
 template <bool kAtRowEnd>
 __attribute__((target("avx2"), always_inline)) inline void TurnSixteenRows(
     const std::uint8_t* in, std::ptrdiff_t inStride, std::uint8_t* out, std::ptrdiff_t outStride) {
+  std::uint8_t* const rows[8] = {
+      out + 7 * outStride, out + 6 * outStride, out + 5 * outStride, out + 4 * outStride,
+      out + 3 * outStride, out + 2 * outStride, out + outStride,     out};
   const QuadRows q0 = TurnQuad<0, kAtRowEnd>(in, inStride);
   const QuadRows q1 = TurnQuad<1, kAtRowEnd>(in + 4 * inStride, inStride);
-  StorePieces<0x88, 0>(out, outStride, q0, q1);
+  const __m256i first0 = _mm256_blend_epi32(q0.row0, q1.row0, 0x88);
+  const __m256i first1 = _mm256_blend_epi32(q0.row1, q1.row1, 0x88);
+  const __m256i first2 = _mm256_blend_epi32(q0.row2, q1.row2, 0x88);
+  const __m256i first3 = _mm256_blend_epi32(q0.row3, q1.row3, 0x88);
   const QuadRows q2 = TurnQuad<2, kAtRowEnd>(in + 8 * inStride, inStride);
-  StorePieces<0xcc, 1>(out, outStride, q1, q2);
+  StoreFirstPieces(rows[0], rows[4], first0, _mm256_blend_epi32(q1.row0, q2.row0, 0xcc));
+  StoreFirstPieces(rows[1], rows[5], first1, _mm256_blend_epi32(q1.row1, q2.row1, 0xcc));
+  StoreFirstPieces(rows[2], rows[6], first2, _mm256_blend_epi32(q1.row2, q2.row2, 0xcc));
+  StoreFirstPieces(rows[3], rows[7], first3, _mm256_blend_epi32(q1.row3, q2.row3, 0xcc));
   const QuadRows q3 = TurnQuad<3, kAtRowEnd>(in + 12 * inStride, inStride);
-  StorePieces<0xee, 2>(out, outStride, q2, q3);
+  StoreLastPiece(rows[0], rows[4], _mm256_blend_epi32(q2.row0, q3.row0, 0xee));
+  StoreLastPiece(rows[1], rows[5], _mm256_blend_epi32(q2.row1, q3.row1, 0xee));
+  StoreLastPiece(rows[2], rows[6], _mm256_blend_epi32(q2.row2, q3.row2, 0xee));
+  StoreLastPiece(rows[3], rows[7], _mm256_blend_epi32(q2.row3, q3.row3, 0xee));
 }
 
 // Turns `count` (at least 16) source rows of a strip. The last tile is moved back to end at the
@@ -291,9 +315,9 @@ __attribute__((target("avx2"))) void TurnStrip(const std::uint8_t* in, std::ptrd
   for (int x = 0;;) {
     const std::uint8_t* tileIn = in + x * inStride;
     if (prefetch) {
-      // The line where the next strip will start reading in each of these rows, which is the
-      // line before this one a good third of the time.
-      for (int r = 0; r < 16; ++r) __builtin_prefetch(tileIn + r * inStride - 28);
+      // The next strip starts reading 24 bytes further left, which in some rows is in the line
+      // before. With the hint for the outer caches: with the one for all levels it was slower.
+      for (int r = 0; r < 16; ++r) __builtin_prefetch(tileIn + r * inStride - 28, 0, 2);
     }
     TurnSixteenRows<kAtRowEnd>(tileIn, inStride, out + 3 * x, outStride);
     if (x + 16 == count) break;
@@ -320,7 +344,7 @@ __attribute__((target("avx2"))) void TurnWithAvx2(const ImageView& src,
       const std::uint8_t* in = src.Row(x0) + std::ptrdiff_t{3} * column;
       std::uint8_t* out = dst.Row(y) + std::ptrdiff_t{3} * x0;
       // The 32 bytes from 4 before the strip's first column stay in the row from column 2 to
-      // column w - 10; the next strip's reads start 24 bytes further left.
+      // column w - 10, and the prefetch 28 bytes before it from column 10.
       const bool prefetch = column >= 10;
       if (column >= 2 && column <= w - 10) {
         TurnStrip<false>(in, src.stride, out, dst.stride, x1 - x0, prefetch);
