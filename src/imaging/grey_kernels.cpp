@@ -85,11 +85,6 @@ __attribute__((target("ssse3"))) int Ssse3Blocks(std::uint8_t* p, int width) {
   return x;
 }
 
-bool HaveSsse3() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("ssse3");
-}
-
 }  // namespace orv::grey_kernels
 
 #endif
