@@ -154,17 +154,16 @@ void TurnPortably(const ImageView& src, const MutableImageView& dst) {
 void TurnWithSsse3(const ImageView& src, const MutableImageView& dst) {
   TurnInTiles(src, dst, true);
 }
-#endif
 
-#if defined(__SSE2__)
 namespace {
 
 // The AVX2 turn works in strips of eight destination rows (eight source columns), walked through
 // bands of up to kAvx2Band source rows in tiles of sixteen: a tile reads eight pixels from each
 // of sixteen source rows and writes sixteen pixels, 48 bytes, to each of eight destination rows.
 // A strip's source lines stay in the second-level cache for the next strip, which reads the 24
-// bytes to their left and asks for them one strip ahead; a band touches few enough pages for the
-// address cache, and each destination row is written in one run per band.
+// bytes to their left; a band touches few enough pages for the address cache, and each
+// destination row is written in one run per band. Neither the source lines of the next strip
+// nor the destination lines of the next tile come by themselves, so both are asked for ahead.
 constexpr int kAvx2Band = 1024;
 
 // A source row's eight pixels are read as 32 bytes from four bytes before them: the first four
