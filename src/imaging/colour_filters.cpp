@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "imaging/grey_kernels.h"
+#include "imaging/processor_features.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -16,8 +17,7 @@ namespace {
 void MakeRowGrey(std::uint8_t* p, int width) {
   int x = 0;
 #if defined(__SSE2__)
-  static const auto blocks =
-      grey_kernels::HaveSsse3() ? grey_kernels::Ssse3Blocks : grey_kernels::Sse2Blocks;
+  static const auto blocks = HaveSsse3() ? grey_kernels::Ssse3Blocks : grey_kernels::Sse2Blocks;
   x = blocks(p, width);
   p += std::ptrdiff_t{3} * x;
 #endif

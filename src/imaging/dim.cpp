@@ -3,7 +3,7 @@
 #include <array>
 #include <cstddef>
 
-#include "imaging/cpu_features.h"
+#include "imaging/processor_features.h"
 
 #if defined(__SSE2__)
 #include <tmmintrin.h>

@@ -5,15 +5,12 @@
 
 #include <cstdint>
 
-#include "imaging/cpu_features.h"
-
 namespace orv::grey_kernels {
 
 #if defined(__SSE2__)
 int Sse2Blocks(std::uint8_t* row, int width);
-// Only for processors that have SSSE3 (HaveSsse3).
+// Only for processors that have SSSE3 (HaveSsse3 in imaging/processor_features.h).
 int Ssse3Blocks(std::uint8_t* row, int width);
-using orv::HaveSsse3;
 #endif
 
 }  // namespace orv::grey_kernels

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "imaging/processor_features.h"
 #include "imaging/test_images.h"
 
 namespace orv {
@@ -62,7 +63,7 @@ TEST(GreyKernels, EverySumTurnsIntoItsThirdAtEveryPlaceOfABlock) {
     };
   };
   ExpectGreyForEverySumAtEveryPlace("SSE2", withKernel(grey_kernels::Sse2Blocks));
-  if (grey_kernels::HaveSsse3()) {
+  if (HaveSsse3()) {
     ExpectGreyForEverySumAtEveryPlace("SSSE3", withKernel(grey_kernels::Ssse3Blocks));
   }
 #endif
