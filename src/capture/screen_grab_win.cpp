@@ -24,7 +24,8 @@ void CopyScreenInto(win::DibImage& buffer, const ScreenBounds& screen) {
   GdiFlush();  // the pixels are read directly from the section afterwards
 }
 
-// The virtual screen, measured afresh for every grab: the screen device context's clip box.
+}  // namespace
+
 ScreenBounds MeasureVirtualScreen() {
   const win::WindowDc desktop(nullptr);
   RECT box{};
@@ -32,14 +33,10 @@ ScreenBounds MeasureVirtualScreen() {
   return {box.left, box.top, box.right - box.left, box.bottom - box.top};
 }
 
-}  // namespace
-
-ScreenBounds GrabScreen() {
-  const ScreenBounds screen = MeasureVirtualScreen();
+void GrabScreen(const ScreenBounds& screen) {
   Images::Free(ImageId::GrabBuffer);
   Images::Put(ImageId::GrabBuffer, win::DibImage::Create(screen.width, screen.height));
   RegrabScreen(screen);
-  return screen;
 }
 
 void RegrabScreen(const ScreenBounds& screen) {
@@ -47,7 +44,7 @@ void RegrabScreen(const ScreenBounds& screen) {
 }
 
 void CaptureFullScreen() {
-  GrabScreen();
+  GrabScreen(MeasureVirtualScreen());
   Images::Move(ImageId::GrabBuffer, ImageId::Capture);
 }
 

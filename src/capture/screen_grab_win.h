@@ -11,13 +11,16 @@ struct ScreenBounds {
   int left = 0, top = 0, width = 0, height = 0;
 };
 
-// Measures the screen, makes a fresh black grab buffer (image 19) and copies the screen into it;
-// returns where on the desktop the buffer's pixels lie.
-ScreenBounds GrabScreen();
+// The virtual screen as it is now, measured afresh for every grab: the screen device context's
+// clip box.
+ScreenBounds MeasureVirtualScreen();
+// Makes a fresh black grab buffer (image 19) of the screen's size and copies the screen at
+// `screen` into it.
+void GrabScreen(const ScreenBounds& screen);
 // Copies the screen at `screen` into the existing grab buffer again, without measuring.
 void RegrabScreen(const ScreenBounds& screen);
-// GrabScreen, then the grab buffer itself becomes the capture image (image 20): handed over, not
-// copied, and the next grab makes a new buffer.
+// Measures and grabs the screen, then the grab buffer itself becomes the capture image (image 20):
+// handed over, not copied, and the next grab makes a new buffer.
 void CaptureFullScreen();
 
 // A new image of w x h with the source's depth, copied from (x, y) of the source; an empty image

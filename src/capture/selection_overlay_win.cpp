@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <utility>
+
 #include "base/fault_location.h"
 #include "capture/overlay_drawing.h"
 #include "capture/screen_grab_win.h"
@@ -81,7 +83,15 @@ void WithPictureDc(F&& f) {
 void OpenSelectionOverlay() {
   ORV_TRACE_LOCATION();
   CloseSelectionOverlay();
-  const ScreenBounds screen = GrabScreen();
+  const ScreenBounds screen = MeasureVirtualScreen();
+  // In the screen's own 32-bit format, which the system paints without converting every pixel:
+  // a shrinking band paints the whole picture again. Its pages are first written on a second
+  // thread while this one waits for the copy of the screen.
+  win::DibImage picture = win::DibImage::Create(screen.width, screen.height, 32);
+  {
+    const win::TouchPagesInBackground touch(picture.Memory());
+    GrabScreen(screen);
+  }
   RegisterClasses();
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   // Borderless and unowned: window and client area coincide, and the task bar lists it.
@@ -93,9 +103,7 @@ void OpenSelectionOverlay() {
   overlay.canvas = win::CreateChildControl(overlay.window.get(), win::kCanvasClass, {}, 0,
                                            {0, 0, screen.width, screen.height}, 0, nullptr);
   ORV_TRACE_LOCATION();
-  // In the screen's own 32-bit format, which the system paints without converting every pixel:
-  // a shrinking band paints the whole picture again.
-  overlay.picture = win::DibImage::Create(screen.width, screen.height, 32);
+  overlay.picture = std::move(picture);
   if (overlay.canvas) win::SetCanvasPicture(overlay.canvas, overlay.picture.bitmap());
   overlay.selection.screen = screen;
   ResetRegionSelection(overlay.selection.region);

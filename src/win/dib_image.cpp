@@ -36,6 +36,11 @@ MutableImageView DibImage::View() {
   return {width_, height_, bitsPerPixel_, -stride, bits_ + (height_ - 1) * stride, colors_.data()};
 }
 
+std::span<std::uint8_t> DibImage::Memory() {
+  if (!bits_) return {};
+  return {bits_, static_cast<std::size_t>(DibStride(width_, bitsPerPixel_)) * height_};
+}
+
 void DibImage::SetColors(std::span<const std::uint32_t> colors) {
   const std::size_t count = std::min(colors.size(), colors_.size());
   std::copy_n(colors.begin(), count, colors_.begin());

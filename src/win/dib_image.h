@@ -30,6 +30,8 @@ class DibImage {
 
   MutableImageView View();
   ImageView View() const { return const_cast<DibImage*>(this)->View(); }
+  // All of the section's pixel memory, rows and their padding, in memory order.
+  std::span<std::uint8_t> Memory();
 
   // Sets the colour table of an 8-bit image (entries 0x00RRGGBB).
   void SetColors(std::span<const std::uint32_t> colors);

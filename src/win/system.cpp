@@ -63,6 +63,32 @@ void Pause(DWORD milliseconds) {
   if (raised) timeEndPeriod(1);  // each raise is matched by its own end, with the same period
 }
 
+namespace {
+
+DWORD WINAPI TouchPages(void* parameter) {
+  const auto& memory = *static_cast<const std::span<std::uint8_t>*>(parameter);
+  SYSTEM_INFO system{};
+  GetSystemInfo(&system);
+  const std::size_t page = system.dwPageSize ? system.dwPageSize : 4096;
+  // From the page boundary at or before the start; the bytes before it are not the caller's.
+  const auto start = reinterpret_cast<std::uintptr_t>(memory.data());
+  for (std::size_t at = page - start % page; at < memory.size(); at += page) {
+    static_cast<volatile std::uint8_t&>(memory[at]) = 0;
+  }
+  if (!memory.empty()) static_cast<volatile std::uint8_t&>(memory[0]) = 0;
+  return 0;
+}
+
+}  // namespace
+
+TouchPagesInBackground::TouchPagesInBackground(std::span<std::uint8_t> memory) : memory_(memory) {
+  if (!memory_.empty()) thread_.reset(CreateThread(nullptr, 0, TouchPages, &memory_, 0, nullptr));
+}
+
+TouchPagesInBackground::~TouchPagesInBackground() {
+  if (thread_) WaitForSingleObject(thread_.get(), INFINITE);
+}
+
 bool BringToFront(HWND window) {
   if (!window) return false;
   INPUT nothing{};

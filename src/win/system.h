@@ -3,7 +3,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -35,6 +37,23 @@ bool IsWindows10OrLater();
 
 // Blocks the calling thread, with the timer resolution raised to 1 ms for the pause only.
 void Pause(DWORD milliseconds);
+
+// Writes the first byte of every page of fresh, zeroed memory, zero again, on a second thread
+// while this one goes on: the system gives a page its memory on the first write, and for tens of
+// megabytes that costs milliseconds that can be spent while this thread waits for something
+// else. Nothing else may use the memory until the object is gone; its end waits for the thread.
+// When no thread can be started nothing is done, and the first real use pays as before.
+class TouchPagesInBackground {
+ public:
+  explicit TouchPagesInBackground(std::span<std::uint8_t> memory);
+  ~TouchPagesInBackground();
+  TouchPagesInBackground(const TouchPagesInBackground&) = delete;
+  TouchPagesInBackground& operator=(const TouchPagesInBackground&) = delete;
+
+ private:
+  std::span<std::uint8_t> memory_;
+  UniqueKernelHandle thread_;
+};
 
 // Brings a top-level window to the front and activates it; true when it is then the foreground
 // window. Windows lets a process do so only when it received the last input, and the keys a
