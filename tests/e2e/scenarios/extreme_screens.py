@@ -182,16 +182,17 @@ def test_a_7680x4320_screen_through_the_preview_the_transforms_the_clipboard_and
         assert pictures.identical(painted, before), "the paint program got the screen"
 
         # A region: the frozen screen and its dimmed picture on the overlay, kept in 32 bits, the
-        # screen's own format, and Wine's 32-bit surface of the window, which paints it without a
-        # converted copy; then the part cut out and its backup. Once the preview is cancelled
-        # nothing of it is left.
+        # screen's own format and made before the grab; Wine's copy of the screen while it grabs,
+        # which comes while the picture is already there, and its 32-bit surface of the window,
+        # which paints the picture without a converted copy. Then the part cut out and its
+        # backup. Once the preview is cancelled nothing of it is left.
         held = memory.held()
         desk.put_pointer(1000, 1000)  # before the overlay appears under it
         memory.step("region overlay", [
             ["post-command", "--title", e2e.texts["#Program_Name"], "--class", "OrvantaMain",
              "--id", 7],
             ["wait", "--title", OVERLAY, "--class", "OrvantaOverlay", "--visible",
-             "--timeout", 60000]], own=1 + 4 / 3, wine=4 / 3)
+             "--timeout", 60000]], own=1 + 4 / 3, wine=8 / 3)
         memory.step("region drag into the preview", [
             ["mouse", "drag", 1000, 1000, 2920, 2080, 2],
             ["wait", "--title", preview_title(e2e), "--visible", "--timeout", 60000],
