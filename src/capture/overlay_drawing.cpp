@@ -114,16 +114,16 @@ Rect RubberBandArea(const RubberBand& band, Size picture) {
   return UnionRect(ClipRect(band.selection, picture), ClipRect(FrameBox(band.frame), picture));
 }
 
+Rect DrawnSinceDim(const Rect& before, const RubberBand& band, const Rect& drawn) {
+  return band.eraseFirst ? drawn : UnionRect(before, drawn);
+}
+
 Rect DrawRubberBand(const ImageView& grab, MutableImageView canvas, const RubberBand& band,
                     std::optional<Rect> drawnSinceDim) {
   const Rect whole{0, 0, canvas.width, canvas.height};
   const Rect erased =
       band.eraseFirst ? ClipRect(drawnSinceDim.value_or(whole), SizeOf(canvas)) : Rect{};
-  if (erased == whole) {
-    DrawDimmedScreen(grab, canvas);
-  } else if (!IsEmptyRect(erased)) {
-    DrawDimmedRect(grab, canvas, erased);
-  }
+  if (!IsEmptyRect(erased)) DrawDimmedRect(grab, canvas, erased);
   DrawCutOut(grab, canvas, band.selection);
   DrawOutline(canvas, FrameBox(band.frame));
   return UnionRect(erased, RubberBandArea(band, SizeOf(canvas)));

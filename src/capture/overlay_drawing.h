@@ -36,6 +36,10 @@ void DrawOutline(MutableImageView canvas, const Rect& r);
 // The part of the picture a rubber band covers: its undimmed cut-out and its frame.
 Rect RubberBandArea(const RubberBand& band, Size picture);
 
+// What has been drawn over the picture since it was last dimmed whole, after a redraw of `band`
+// that drew `drawn` (its area and label): a redraw that erased first starts afresh from it.
+Rect DrawnSinceDim(const Rect& before, const RubberBand& band, const Rect& drawn);
+
 // One redraw of the rubber band: the dimmed screen again first when the band shrank, then the
 // undimmed cut-out and the frame. Returns the part of the picture that changed, so that growing
 // costs the band's area. An erase dims the whole picture again, or only `drawnSinceDim` when it

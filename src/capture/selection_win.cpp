@@ -76,8 +76,8 @@ void DrawBand() {
   const Rect changed = DrawRubberBand(grab->View(), picture->View(), band, region.drawn);
   const Rect label =
       DrawSizeLabel(band.labelPosition, {band.selection.width, band.selection.height});
-  const Rect drawn = UnionRect(RubberBandArea(band, picture->size()), label);
-  region.drawn = band.eraseFirst ? drawn : UnionRect(region.drawn, drawn);
+  region.drawn =
+      DrawnSinceDim(region.drawn, band, UnionRect(RubberBandArea(band, picture->size()), label));
   ShowOverlayChanges(UnionRect(changed, label));
 }
 

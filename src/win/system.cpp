@@ -70,7 +70,7 @@ DWORD WINAPI TouchPages(void* parameter) {
   SYSTEM_INFO system{};
   GetSystemInfo(&system);
   const std::size_t page = system.dwPageSize ? system.dwPageSize : 4096;
-  // From the page boundary at or before the start; the bytes before it are not the caller's.
+  // The first page through the first byte, which may lie inside it, the others at their starts.
   const auto start = reinterpret_cast<std::uintptr_t>(memory.data());
   for (std::size_t at = page - start % page; at < memory.size(); at += page) {
     static_cast<volatile std::uint8_t&>(memory[at]) = 0;

@@ -142,8 +142,7 @@ TEST(OverlayDrawing, ShrinkingBandErasesOnlyWhatWasDrawnSinceTheScreenWasDimmed)
     const RubberBand band = UpdateRubberBand(tracked.region, p, 13);
     const Rect changed =
         DrawRubberBand(tracked.grab.View(), tracked.canvas.View(), band, tracked.region.drawn);
-    const Rect area = RubberBandArea(band, kScreen);
-    tracked.region.drawn = band.eraseFirst ? area : UnionRect(tracked.region.drawn, area);
+    tracked.region.drawn = DrawnSinceDim(tracked.region.drawn, band, RubberBandArea(band, kScreen));
     EXPECT_EQ(tracked.canvas.bytes(), whole.canvas.bytes()) << p.x << ", " << p.y;
     return changed;
   };
