@@ -16,6 +16,34 @@ from pathlib import Path
 
 WINE_ENV = {"WINEDEBUG": "-all", "WINEDLLOVERRIDES": "mscoree,mshtml="}
 
+# The Wines the scenarios run under: Debian 12's own (8), and Wine 10 from a Debian 13 root
+# (scripts/wine10), which starts programs unaware of the display's resolution as Windows does,
+# knows per-monitor awareness v2, scales unaware windows and reports the compositor's bounds.
+WINES = (8, 10)
+WINE10_BIN = Path(__file__).resolve().parents[2] / "scripts" / "wine10" / "bin"
+
+# Where each Wine shows tray icons when no system tray runs: the window that holds them, and the
+# centre of the first icon in screen pixels.
+TRAY = {8: (("--title", "Wine System Tray"), (13, 32)),
+        10: (("--class", "Shell_TrayWnd"), (13, 39))}
+
+
+def use_wine(version):
+    """Makes `wine`, `wineserver` and `wineboot` of this process and its children those of the
+    given Wine."""
+    if version == 10:
+        os.environ["PATH"] = f"{WINE10_BIN}{os.pathsep}{os.environ['PATH']}"
+
+
+def only_under_wine(version, why):
+    """Marks a scenario that runs under one Wine only; why says in one line what the other lacks.
+    The list of tests (CMakeLists.txt) reads the mark from the line above the definition."""
+    def mark(function):
+        function.only_under_wine = version
+        function.why_only = why
+        return function
+    return mark
+
 # Registry settings every prefix gets: no window manager waits, no crash dialog or debugger,
 # and the Windows version the program is tested on by default.
 BASE_REGISTRY = r"""Windows Registry Editor Version 5.00
@@ -80,7 +108,8 @@ def parse_pairs(output):
 
 
 class Config:
-    def __init__(self, exe, driver, texts, work, docs, version="", packages=None):
+    def __init__(self, exe, driver, texts, work, docs, version="", packages=None, wine=8):
+        self.wine = wine
         self.exe = Path(exe)
         self.driver = Path(driver)
         self.version = version
@@ -528,6 +557,7 @@ class Session:
     def __init__(self, config, name):
         self.config = config
         self.texts = config.texts
+        self.wine = config.wine
         self.artifacts = config.work / name
         shutil.rmtree(self.artifacts, ignore_errors=True)
         self.artifacts.mkdir(parents=True)
