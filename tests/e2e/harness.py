@@ -195,10 +195,15 @@ def xinerama_standin(config):
     return folder
 
 
-def preset_user_registry(prefix, values):
-    """Adds values to the current user's registry of a prefix that no Wine process uses yet, for
-    settings Wine reads only when its first process starts. values: {key: {name: value}}, keys
-    relative to HKEY_CURRENT_USER, values str (REG_SZ) or int (REG_DWORD)."""
+# HKEY_CURRENT_CONFIG\Software\Fonts as a key of HKEY_LOCAL_MACHINE.
+FONTS_KEY = "System\\CurrentControlSet\\Hardware Profiles\\Current\\Software\\Fonts"
+
+
+def preset_registry(prefix, values, hive="user.reg"):
+    """Adds values to the registry of a prefix that no Wine process uses yet, for settings Wine
+    reads only when its first process starts. values: {key: {name: value}}, keys relative to
+    HKEY_CURRENT_USER (hive user.reg) or HKEY_LOCAL_MACHINE (system.reg), values str (REG_SZ) or
+    int (REG_DWORD)."""
     lines = []
     for key, named in values.items():
         lines.append(f"\n[{key.replace(chr(92), chr(92) * 2)}] {int(time.time())}")
@@ -206,7 +211,7 @@ def preset_user_registry(prefix, values):
             data = f"dword:{value:08x}" if isinstance(value, int) else f'"{value}"'
             lines.append(f'"{name}"={data}')
     # Wine reads a key given twice as one: the values are added to those it has.
-    with open(prefix / "user.reg", "a", encoding="utf-8") as registry:
+    with open(prefix / hive, "a", encoding="utf-8") as registry:
         registry.write("\n".join(lines) + "\n")
 
 
@@ -283,10 +288,18 @@ class Desktop:
         if monitors:
             # Wine's XRandR support would report the one X screen; without it Wine asks Xinerama.
             preset["Software\\Wine\\X11 Driver"] = {"UseXRandR": "N"}
+        desktop_values = {}
         if start_unaware:
-            preset["Control Panel\\Desktop"] = {"DpiScalingVer": 0x1000}
+            desktop_values["DpiScalingVer"] = 0x1000
+        if dpi:
+            # Read when the prefix's first process starts (Wine 10 takes the monitors' resolution
+            # from it then, and a later change leaves the two disagreeing).
+            desktop_values["LogPixels"] = dpi
+            preset_registry(self.prefix, {FONTS_KEY: {"LogPixels": dpi}}, "system.reg")
+        if desktop_values:
+            preset["Control Panel\\Desktop"] = desktop_values
         if preset:
-            preset_user_registry(self.prefix, preset)
+            preset_registry(self.prefix, preset)
         self.xvfb = Xvfb(width, height, self.log)
         self.env = dict(os.environ, DISPLAY=self.xvfb.display, WINEPREFIX=str(self.prefix),
                         **WINE_ENV)
@@ -300,8 +313,6 @@ class Desktop:
         # commands whose output is read end with their own process.
         subprocess.run(["wine", str(config.driver), "metrics"], env=self.env, stdin=subprocess.DEVNULL,
                        stdout=self.log, stderr=self.log, timeout=120, check=True)
-        if dpi:
-            self.set_dpi(dpi)
         if windows_version:
             self.reg_add(r"HKCU\Software\Wine", "Version", "REG_SZ", windows_version)
 
@@ -424,10 +435,6 @@ class Desktop:
             return text.splitlines() if text.endswith("\n") else text.splitlines()[:-1]
         return lines
 
-    def set_dpi(self, dpi):
-        self.reg_add(r"HKCU\Control Panel\Desktop", "LogPixels", "REG_DWORD", dpi)
-        self.reg_add(r"HKCC\Software\Fonts", "LogPixels", "REG_DWORD", dpi)
-
     # --- the program ---------------------------------------------------------------------------
 
     def install(self, folder="app"):
@@ -511,11 +518,18 @@ class Desktop:
         subprocess.run(args + [str(path)], check=True, capture_output=True, timeout=60)
         return path
 
+    def tray_icon(self):
+        """Where the program's tray icon (the first one) is on the screen, once the window that
+        holds it shows."""
+        window, icon = TRAY[self.config.wine]
+        self.driver("wait", *window, "--visible", "--timeout", 15000)
+        return icon
+
     def steady_screenshot(self, path, timeout=10):
-        """A screenshot once the screen has settled: Wine's stand-alone tray window (which the
-        program's icon brings up at the top left) is shown and two shots in a row are equal.
-        The file's type follows its name (BMP is much quicker to write for a large screen)."""
-        self.driver("wait", "--title", "Wine System Tray", "--visible", "--timeout", 15000)
+        """A screenshot once the screen has settled: Wine's tray window (which the program's icon
+        brings up at the top left) is shown and two shots in a row are equal. The file's type
+        follows its name (BMP is much quicker to write for a large screen)."""
+        self.tray_icon()
         path = Path(path)
         previous = self.screenshot(path.with_name(path.stem + ".previous" + path.suffix))
 

@@ -266,8 +266,7 @@ def test_capture_requests_during_a_selection_are_ignored(e2e):
 def test_tray_left_press_starts_a_region_selection(e2e):
     with e2e.desktop(width=WIDTH, height=HEIGHT) as desk:
         program = start_on_picture(e2e, desk)
-        desk.driver("wait", "--title", "Wine System Tray", "--visible", "--timeout", 15000)
-        desk.driver("mouse", "click", 13, 32)
+        desk.driver("mouse", "click", *desk.tray_icon())
         wait_overlay(desk)
         desk.driver("mouse", "drag", 200, 150, 380, 250)
         wait_preview(desk, e2e)

@@ -5,14 +5,12 @@ import subprocess
 import pictures
 from harness import poll
 
-TRAY_ICON = (13, 32)  # the first icon of Wine's stand-alone tray window, in screen pixels
 MENU_KEYS = ["#GAD00001", "#GAD00005", "#GAD00006", "#GAD00009", "#GAD00020", "#GAD00003",
              "#GAD00007", "#GAD00008", "#GAD00002", "#GAD00004"]
 
 
 def open_menu(desk):
-    desk.driver("wait", "--title", "Wine System Tray", "--visible", "--timeout", 15000)
-    desk.driver("mouse", "click", *TRAY_ICON, "right")
+    desk.driver("mouse", "click", *desk.tray_icon(), "right")
     return desk.driver("wait", "--class", "#32768", "--visible", "--timeout", 10000)
 
 
