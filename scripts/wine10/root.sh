@@ -4,8 +4,8 @@
 # changed package list makes a new root beside the old one instead of changing one in use.
 wine10_cache=/var/cache/orvanta-wine10
 wine10_suite=trixie
-# Wine 10 and what the tests run beside it in the root: xrandr and the dummy-driver X server for
-# several monitors.
-wine10_packages=(wine wine64 xauth x11-utils x11-xserver-utils xserver-xorg-core
+# Wine 10, the CUPS library its printing loads, and what the tests run beside it in the root:
+# xrandr and the dummy-driver X server for several monitors.
+wine10_packages=(wine wine64 libcups2t64 xauth x11-utils x11-xserver-utils xserver-xorg-core
                  xserver-xorg-video-dummy)
 wine10_root=$wine10_cache/root-$(echo "$wine10_suite ${wine10_packages[*]}" | sha1sum | cut -c1-12)

@@ -22,10 +22,10 @@ WINE_ENV = {"WINEDEBUG": "-all", "WINEDLLOVERRIDES": "mscoree,mshtml="}
 WINES = (8, 10)
 WINE10_BIN = Path(__file__).resolve().parents[2] / "scripts" / "wine10" / "bin"
 
-# Where each Wine shows tray icons when no system tray runs: the window that holds them, and the
-# centre of the first icon in screen pixels.
-TRAY = {8: (("--title", "Wine System Tray"), (13, 32)),
-        10: (("--class", "Shell_TrayWnd"), (13, 39))}
+# The window in which each Wine shows tray icons when no system tray runs: Wine 8's stand-alone
+# tray window, Wine 10's taskbar (untitled). Both at the top left, the icons in a row in the client
+# area, each in a square as high as it.
+TRAY_WINDOW = {8: ("--title", "Wine System Tray"), 10: ("--class", "Shell_TrayWnd")}
 
 
 def use_wine(version):
@@ -130,19 +130,19 @@ def bench_session(root, name):
     return config, Session(config, name)
 
 
-class Xvfb:
-    def __init__(self, width, height, log=None):
+class XServer:
+    """An X server started with -displayfd, so that it picks a free display number itself."""
+
+    def __init__(self, args, log=None):
         read_end, write_end = os.pipe()
-        args = ["Xvfb", "-displayfd", str(write_end), "-nolisten", "tcp", "-noreset",
-                "-screen", "0", f"{width}x{height}x24"]
         self.process = subprocess.Popen(
-            args, pass_fds=[write_end], stdout=log, stderr=log, start_new_session=True
-        )
+            [*args, "-displayfd", str(write_end), "-nolisten", "tcp", "-noreset"],
+            pass_fds=[write_end], stdout=log, stderr=log, start_new_session=True)
         os.close(write_end)
         with os.fdopen(read_end) as pipe:
             number = pipe.readline().strip()
         if not number:
-            raise RuntimeError("Xvfb did not start")
+            raise RuntimeError(f"{args[0]} did not start")
         self.display = f":{number}"
 
     def stop(self):
@@ -152,6 +152,61 @@ class Xvfb:
                 self.process.wait(5)
             except subprocess.TimeoutExpired:
                 self.process.kill()
+
+
+class Xvfb(XServer):
+    def __init__(self, width, height, log=None):
+        super().__init__(["Xvfb", "-screen", "0", f"{width}x{height}x24"], log)
+
+
+# No Screen section: with one (a Virtual size, a depth) Wine 10 saw only the first output.
+DUMMY_XORG_CONF = """Section "ServerFlags"
+  Option "AutoAddDevices" "false"
+  Option "AutoEnableDevices" "false"
+  Option "AllowEmptyInput" "true"
+  Option "DontVTSwitch" "true"
+EndSection
+Section "Device"
+  Identifier "dummy"
+  Driver "dummy"
+  VideoRam 256000
+EndSection
+Section "Monitor"
+  Identifier "monitor"
+  HorizSync 5.0 - 1000.0
+  VertRefresh 5.0 - 200.0
+EndSection
+"""
+
+
+class DummyXorg(XServer):
+    """Several monitors for Wine 10, which takes them from XRandR: Xorg of the Wine 10 root with
+    the dummy video driver, whose outputs DUMMY0, DUMMY1... are given the monitors' sizes and
+    places (x, y on the X screen); the first is the primary one."""
+
+    def __init__(self, monitors, folder, log=None):
+        config = folder / "xorg.conf"
+        config.write_text(DUMMY_XORG_CONF)
+        in_root = str(WINE10_BIN / "in-root")
+        super().__init__([in_root, "/usr/lib/xorg/Xorg", "-config", str(config),
+                          "-logfile", str(folder / "xorg.log"), "-novtswitch", "-sharevts"], log)
+        xrandr = [in_root, "xrandr", "--display", self.display]
+        layout = []
+        for number, (width, height, x, y) in enumerate(monitors):
+            mode = f"{width}x{height}-{number}"
+            # A mode of its own for each output; its timing only needs to be valid.
+            htotal, vtotal = width + 24, height + 3
+            timing = [f"{htotal * vtotal * 60 / 1e6:.2f}", width, width + 8, width + 16, htotal,
+                      height, height + 1, height + 2, vtotal]
+            for command in (["--newmode", mode, *timing], ["--addmode", f"DUMMY{number}", mode]):
+                subprocess.run(xrandr + list(map(str, command)), check=True, capture_output=True,
+                               timeout=30)
+            layout += ["--output", f"DUMMY{number}", "--mode", mode, "--pos", f"{x}x{y}"]
+        subprocess.run(xrandr + layout + ["--output", "DUMMY0", "--primary"], check=True,
+                       capture_output=True, timeout=30)
+        # A query makes the server probe its outputs again; without it Wine 10 sees the first
+        # output alone.
+        subprocess.run(xrandr + ["--query"], check=True, capture_output=True, timeout=30)
 
 
 def prepare_template(config):
@@ -265,12 +320,13 @@ class Desktop:
     """A virtual display plus a private copy of the Wine prefix, for one scenario."""
 
     def __init__(self, config, artifacts, width=1920, height=1080, dpi=None,
-                 windows_version=None, monitors=None, start_unaware=False):
+                 windows_version=None, monitors=None, start_unaware=False, monitor_dpis=None):
         """monitors: several monitors side by side, as (width, height, x, y) in X screen
         coordinates, the primary one first (Wine puts it at 0,0 and the others around it); the X
         screen is then just large enough to hold them all. start_unaware: Windows programs start
-        unaware of the display's resolution, as on Windows, instead of Wine's per-monitor default,
-        so that what a program declares decides."""
+        unaware of the display's resolution, as on Windows, instead of Wine 8's per-monitor
+        default, so that what a program declares decides (Wine 10 starts them so anyway).
+        monitor_dpis (Wine 10 only): a resolution for each monitor, in the order of monitors."""
         self.config = config
         self.artifacts = artifacts
         if monitors:
@@ -285,7 +341,7 @@ class Desktop:
         shutil.rmtree(self.prefix, ignore_errors=True)
         subprocess.run(["cp", "-a", str(config.template), str(self.prefix)], check=True)
         preset = {}
-        if monitors:
+        if monitors and config.wine == 8:
             # Wine's XRandR support would report the one X screen; without it Wine asks Xinerama.
             preset["Software\\Wine\\X11 Driver"] = {"UseXRandR": "N"}
         desktop_values = {}
@@ -300,10 +356,13 @@ class Desktop:
             preset["Control Panel\\Desktop"] = desktop_values
         if preset:
             preset_registry(self.prefix, preset)
-        self.xvfb = Xvfb(width, height, self.log)
+        if monitors and config.wine == 10:
+            self.xvfb = DummyXorg(monitors, artifacts, self.log)
+        else:
+            self.xvfb = Xvfb(width, height, self.log)
         self.env = dict(os.environ, DISPLAY=self.xvfb.display, WINEPREFIX=str(self.prefix),
                         **WINE_ENV)
-        if monitors:
+        if monitors and config.wine == 8:
             self.env["LD_LIBRARY_PATH"] = str(xinerama_standin(config))
             self.env["ORVANTA_E2E_HEADS"] = " ".join(f"{w}x{h}+{x}+{y}" for w, h, x, y in monitors)
         self.wineserver = subprocess.Popen(["wineserver", "-p", "-f"], env=self.env,
@@ -315,6 +374,8 @@ class Desktop:
                        stdout=self.log, stderr=self.log, timeout=120, check=True)
         if windows_version:
             self.reg_add(r"HKCU\Software\Wine", "Version", "REG_SZ", windows_version)
+        if monitor_dpis:
+            self.set_monitor_dpis(monitor_dpis)
 
     # --- Wine and the driver -----------------------------------------------------------------
 
@@ -435,6 +496,18 @@ class Desktop:
             return text.splitlines() if text.endswith("\n") else text.splitlines()[:-1]
         return lines
 
+    def set_monitor_dpis(self, dpis):
+        """Gives each monitor its own resolution (Wine 10), seen by the processes started
+        afterwards: the value Dpi in the key of each display adapter, which Wine 10 reads for its
+        monitor. Adapter N (\\Device\\VideoN) drives the output DUMMYN, so monitor N."""
+        assert self.config.wine == 10, "only Wine 10 has a resolution for each monitor"
+        for number, dpi in enumerate(dpis):
+            key = self.reg_query(r"HKLM\HARDWARE\DEVICEMAP\VIDEO", f"\\Device\\Video{number}")
+            assert key, f"no display adapter {number}"
+            adapter = key.split("\\Control\\Video\\", 1)[1]
+            self.reg_add(rf"HKCC\System\CurrentControlSet\Control\Video\{adapter}", "Dpi",
+                         "REG_DWORD", dpi)
+
     # --- the program ---------------------------------------------------------------------------
 
     def install(self, folder="app"):
@@ -518,12 +591,22 @@ class Desktop:
         subprocess.run(args + [str(path)], check=True, capture_output=True, timeout=60)
         return path
 
+    def tray_window(self):
+        """The window that holds the tray icons, once it shows, in front of the other windows as
+        a taskbar is (Wine 10's can be behind a window shown before it)."""
+        window = self.driver("wait", *TRAY_WINDOW[self.config.wine], "--visible", "--timeout",
+                             15000)
+        if self.config.wine == 10:
+            self.driver("raise", "--hwnd", window["hwnd"])
+        return window
+
     def tray_icon(self):
-        """Where the program's tray icon (the first one) is on the screen, once the window that
-        holds it shows."""
-        window, icon = TRAY[self.config.wine]
-        self.driver("wait", *window, "--visible", "--timeout", 15000)
-        return icon
+        """Where the program's tray icon (the first one) is on the screen, once it shows: the
+        centre of the first square of the tray window's client area."""
+        window = self.tray_window()
+        x, y = map(int, window["client_origin"].split(","))
+        half = int(window["client"].split("x")[1]) // 2
+        return x + half, y + half
 
     def steady_screenshot(self, path, timeout=10):
         """A screenshot once the screen has settled: Wine's tray window (which the program's icon

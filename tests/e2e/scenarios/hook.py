@@ -7,7 +7,7 @@ import threading
 
 from harness import poll
 from scenarios.preview import controls, preview_title, wait_preview
-from scenarios.selection import OVERLAY, overlay_count, pixel, wait_overlay
+from scenarios.selection import OVERLAY, overlay_count, picked_bounds, pixel, wait_overlay
 
 SNAPSHOT, SHIFT, TAB = "0x2c", "0x10", "0x9"
 
@@ -120,19 +120,18 @@ def test_ctrl_shift_print_screen_picks_a_window(e2e):
         program = desk.start()
         log = KeyLog(desk)
         window = desk.driver("wait", "--title", log.title, "--visible")
-        left, top, right, bottom = map(int, window["rect"].split(","))
-        border = ((right - left) - int(window["client"].split("x")[0])) // 2
+        left, top, right, bottom = picked_bounds(window)
         desk.driver("mouse", "move", left + 100, top + 100)
         desk.driver("keys", "down:ctrl", "down:shift", "press:snapshot", "up:shift", "up:ctrl")
         wait_overlay(desk)
         # Window mode: the window under the pointer is picked and framed on the overlay. The
         # overlay is hidden while it picks, so the click waits for the frame.
         desk.driver("mouse", "move", left + 105, top + 102)
-        poll(lambda: pixel(desk, left + border, top + 100) == (0, 0, 0), timeout=15,
+        poll(lambda: pixel(desk, left, top + 100) == (0, 0, 0), timeout=15,
              what="the key log's window framed")
         desk.driver("mouse", "click", left + 105, top + 102)
         wait_preview(desk, e2e)
-        assert label(desk, e2e) == f"{right - left - 2 * border} x {bottom - top - border}"
+        assert label(desk, e2e) == f"{right - left} x {bottom - top}"
         desk.driver("keys", "press:escape")
         assert print_screen_events(desk, log) == [], "neither press nor release passed on"
         assert desk.quit(program) == 0

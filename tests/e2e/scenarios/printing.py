@@ -48,8 +48,7 @@ def banded_picture(path, width, height):
 def screen_as_captured(desk, e2e, picture):
     """A screenshot of the screen as the next capture will see it: the test picture with Wine's
     tray window (which shows the program's icon) drawn over it, the same in two shots in a row."""
-    tray = desk.driver("wait", "--class", "__winex11_standalone_tray", "--visible",
-                       "--timeout", 10000)
+    tray = desk.tray_window()
     left, top, right, bottom = map(int, tray["rect"].split(","))
     area = (left, top, right - left, bottom - top)
     uncovered = pictures.crop(picture, e2e.artifacts / "tray-uncovered.png", *area)
