@@ -323,7 +323,8 @@ class Desktop:
                  windows_version=None, monitors=None, start_unaware=False, monitor_dpis=None):
         """monitors: several monitors side by side, as (width, height, x, y) in X screen
         coordinates, the primary one first (Wine puts it at 0,0 and the others around it); the X
-        screen is then just large enough to hold them all. start_unaware: Windows programs start
+        screen is then just large enough to hold them all (Wine 8: one Xvfb screen and the
+        Xinerama stand-in; Wine 10: DummyXorg). start_unaware: Windows programs start
         unaware of the display's resolution, as on Windows, instead of Wine 8's per-monitor
         default, so that what a program declares decides (Wine 10 starts them so anyway).
         monitor_dpis (Wine 10 only): a resolution for each monitor, in the order of monitors."""
@@ -356,6 +357,7 @@ class Desktop:
             preset["Control Panel\\Desktop"] = desktop_values
         if preset:
             preset_registry(self.prefix, preset)
+        # The desk's X server, named xvfb as it mostly is.
         if monitors and config.wine == 10:
             self.xvfb = DummyXorg(monitors, artifacts, self.log)
         else:
@@ -612,7 +614,7 @@ class Desktop:
         """A screenshot once the screen has settled: Wine's tray window (which the program's icon
         brings up at the top left) is shown and two shots in a row are equal. The file's type
         follows its name (BMP is much quicker to write for a large screen)."""
-        self.tray_icon()
+        self.tray_window()
         path = Path(path)
         previous = self.screenshot(path.with_name(path.stem + ".previous" + path.suffix))
 
