@@ -190,6 +190,13 @@ class DummyXorg(XServer):
         in_root = str(WINE10_BIN / "in-root")
         super().__init__([in_root, "/usr/lib/xorg/Xorg", "-config", str(config),
                           "-logfile", str(folder / "xorg.log"), "-novtswitch", "-sharevts"], log)
+        try:
+            self._lay_out(in_root, monitors)
+        except BaseException:
+            self.stop()
+            raise
+
+    def _lay_out(self, in_root, monitors):
         xrandr = [in_root, "xrandr", "--display", self.display]
         layout = []
         for number, (width, height, x, y) in enumerate(monitors):
@@ -339,6 +346,16 @@ class Desktop:
         self.batches = 0
         self.log = open(artifacts / "desktop.log", "ab")
         self.prefix = artifacts / "prefix"
+        self.xvfb = self.wineserver = None
+        try:
+            self._start(config, width, height, dpi, windows_version, monitors, start_unaware,
+                        monitor_dpis)
+        except BaseException:
+            self.close()  # what has started so far
+            raise
+
+    def _start(self, config, width, height, dpi, windows_version, monitors, start_unaware,
+               monitor_dpis):
         shutil.rmtree(self.prefix, ignore_errors=True)
         subprocess.run(["cp", "-a", str(config.template), str(self.prefix)], check=True)
         preset = {}
@@ -359,7 +376,7 @@ class Desktop:
             preset_registry(self.prefix, preset)
         # The desk's X server, named xvfb as it mostly is.
         if monitors and config.wine == 10:
-            self.xvfb = DummyXorg(monitors, artifacts, self.log)
+            self.xvfb = DummyXorg(monitors, self.artifacts, self.log)
         else:
             self.xvfb = Xvfb(width, height, self.log)
         self.env = dict(os.environ, DISPLAY=self.xvfb.display, WINEPREFIX=str(self.prefix),
@@ -639,12 +656,14 @@ class Desktop:
         for process in [p.process for p in self.programs] + self.helpers:
             if process.poll() is None:
                 process.kill()
-        subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True)
-        with contextlib.suppress(subprocess.TimeoutExpired):
-            self.wineserver.wait(10)
-        if self.wineserver.poll() is None:
-            self.wineserver.kill()
-        self.xvfb.stop()
+        if self.wineserver:
+            subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True)
+            with contextlib.suppress(subprocess.TimeoutExpired):
+                self.wineserver.wait(10)
+            if self.wineserver.poll() is None:
+                self.wineserver.kill()
+        if self.xvfb:
+            self.xvfb.stop()
         self.log.close()
         if not keep_prefix:
             shutil.rmtree(self.prefix, ignore_errors=True)
