@@ -118,6 +118,9 @@ class Config:
         self.docs = Path(docs)
         self.packages = Path(packages) if packages else None
         self.template = self.work / "prefix-template"
+        # Screenshots for the documentation are Wine 8's; Wine 10's stay in its work folder, so
+        # that a test run leaves the checkout as it was.
+        self.doc_images = self.docs / "images" if wine == 8 else self.work / "doc-images"
 
 
 def bench_session(root, name):

@@ -101,7 +101,7 @@ def test_whole_screen_capture_shows_the_screen_scaled_with_its_size(e2e):
 
         # The README shows this window; the test keeps the picture true.
         left, top, right, bottom = map(int, window["rect"].split(","))
-        pictures.save_for_docs(shot, e2e.config.docs / "images" / "preview.png",
+        pictures.save_for_docs(shot, e2e.config.doc_images / "preview.png",
                                (left, top, right - left, bottom - top))
 
         desk.driver("keys", "press:escape")

@@ -73,7 +73,7 @@ def test_menu_rows_mark_and_keyboard_choices(e2e):
         menu = open_menu(desk)
         shot = menu_picture(desk, menu, e2e.artifacts / "menu-checked.png")
         check_menu(e2e, shot, checked=True)
-        pictures.save_for_docs(shot, e2e.config.docs / "images" / "tray-menu.png")
+        pictures.save_for_docs(shot, e2e.config.doc_images / "tray-menu.png")
 
         # Down four times reaches the fifth row (separators are skipped): start with Windows.
         desk.driver("keys", "press:down", "press:down", "press:down", "press:down", "press:return")
