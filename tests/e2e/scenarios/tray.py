@@ -103,3 +103,19 @@ def test_the_second_row_captures_the_whole_screen(e2e):
         desk.driver("keys", "press:escape")
         desk.driver("wait-gone", "--title", e2e.texts["#TXT00046"], "--timeout", 5000)
         assert desk.quit(program) == 0
+
+
+def test_the_icon_comes_back_each_time_the_taskbar_restarts(e2e):
+    with e2e.desktop(width=1024, height=768) as desk:
+        program = desk.start()
+        main = ("--title", e2e.texts["#Program_Name"], "--class", "OrvantaMain")
+        for _ in range(2):
+            desk.driver("wait", "--title", "Wine System Tray", "--visible", "--timeout", 15000)
+            # A restarted taskbar has forgotten every icon, and tells every program so.
+            desk.driver("tray-delete", *main, "--id", 17)
+            desk.driver("wait-gone", "--title", "Wine System Tray", "--visible")
+            desk.driver("post", "--broadcast", "--msg-name", "TaskbarCreated")
+            open_menu(desk)
+            desk.driver("keys", "press:escape")
+            desk.driver("wait-gone", "--class", "#32768", "--visible", "--timeout", 5000)
+        assert desk.quit(program) == 0
