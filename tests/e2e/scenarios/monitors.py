@@ -95,6 +95,8 @@ def pick(desk, e2e, window, outside):
         wanted = before[at:at + 3].translate(DIM) if dim else before[at:at + 3]
         return bytes(int(v) for v in desk.driver("pixel", x, y)["rgb"].split(",")) == wanted
 
+    # Before the overlay opens under it, the X pointer too: see Desktop.put_pointer.
+    desk.put_pointer(*on_x(client_x + 60, client_y + 40))
     desk.driver("mouse", "move", client_x + 60, client_y + 40)
     desk.driver("keys", "down:ctrl", "down:shift", "press:snapshot", "up:shift", "up:ctrl")
     wait_overlay(desk)

@@ -15,6 +15,15 @@ from scenarios.preview import preview_title, wait_preview
 PAINT_BUTTON = 45
 
 
+def install_paint_standin(e2e, desk):
+    """The paint program stand-in as the system's own paint program; it records its command line
+    and copies the bitmap it was given. Returns the paths of the record and the copy."""
+    system = desk.prefix / "drive_c" / "windows" / "system32"
+    shutil.copy(Path(e2e.config.driver).with_name("orvanta-paint-standin.exe"),
+                system / "mspaint.exe")
+    return system / "paint-standin.txt", system / "paint-copy.bmp"
+
+
 def paint_capture(desk, e2e, record_file):
     """Captures the whole screen, sends it to the paint program and waits until the stand-in has
     opened it (three seconds after its start, like a slow paint program); returns its record."""
@@ -49,11 +58,9 @@ def test_paint_program_by_full_path_gets_a_bitmap_kept_until_quit_and_for_good_o
         folder = desk.install()
         # The system folder's paint program is started by its full path; one planted beside the
         # program (where a search by bare name would look first) never is.
-        standin = Path(e2e.config.driver).with_name("orvanta-paint-standin.exe")
-        system = desk.prefix / "drive_c" / "windows" / "system32"
-        shutil.copy(standin, system / "mspaint.exe")
-        shutil.copy(standin, folder / "mspaint.exe")
-        record_file = system / "paint-standin.txt"
+        record_file, copy = install_paint_standin(e2e, desk)
+        system = record_file.parent
+        shutil.copy(system / "mspaint.exe", folder / "mspaint.exe")
         picture = pictures.make_test_picture(e2e.artifacts / "screen.bmp", 640, 480)
         desk.show_image(picture)
         program = desk.start(folder)
@@ -71,8 +78,8 @@ def test_paint_program_by_full_path_gets_a_bitmap_kept_until_quit_and_for_good_o
         assert abs((taken - started).total_seconds()) < 60
         assert record["cwd"].rstrip("\\") == "C:\\temp files"
         assert record["copied"] == "1", "the file was still there when the program opened it"
-        assert pictures.identical(system / "paint-copy.bmp", before)
-        head = (system / "paint-copy.bmp").read_bytes()[:30]
+        assert pictures.identical(copy, before)
+        head = copy.read_bytes()[:30]
         assert head[:2] == b"BM" and head[28] == 24
         assert not (folder / "paint-standin.txt").exists(), "the one beside the program ran"
 
