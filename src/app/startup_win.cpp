@@ -22,6 +22,7 @@
 #include "runtime/images_win.h"
 #include "settings/autostart_win.h"
 #include "settings/preferences_win.h"
+#include "win/shell.h"
 #include "win/system.h"
 
 namespace orv {
@@ -83,36 +84,23 @@ int DisplayLogPixelsY() {
   return dc ? GetDeviceCaps(dc.get(), LOGPIXELSY) : 0;
 }
 
-std::wstring WithTrailingBackslash(std::wstring path) {
-  if (!path.empty() && path.back() != L'\\') path += L'\\';
-  return path;
-}
-
-std::wstring SpecialFolderPath(int folderId) {
-  PIDLIST_ABSOLUTE items = nullptr;
-  if (FAILED(SHGetSpecialFolderLocation(nullptr, folderId, &items))) return {};
-  wchar_t buffer[MAX_PATH] = {};
-  const BOOL converted = SHGetPathFromIDListW(items, buffer);
-  CoTaskMemFree(items);
-  return converted ? WithTrailingBackslash(buffer) : std::wstring();
-}
-
 std::wstring LongTempFolder() {
   wchar_t shortPath[MAX_PATH + 1] = {};
   const DWORD length = GetTempPathW(MAX_PATH + 1, shortPath);
   if (length == 0 || length > MAX_PATH) return {};
   wchar_t longPath[MAX_PATH + 1] = {};
   const DWORD longLength = GetLongPathNameW(shortPath, longPath, MAX_PATH + 1);
-  return WithTrailingBackslash(longLength > 0 && longLength <= MAX_PATH ? longPath : shortPath);
+  return win::WithTrailingBackslash(longLength > 0 && longLength <= MAX_PATH ? longPath
+                                                                             : shortPath);
 }
 
 void ComputeFolders() {
   AppState& app = App();
   // Without the user's application-data folder there is no user location for the preferences.
-  const std::wstring appData = SpecialFolderPath(CSIDL_APPDATA);
+  const std::wstring appData = win::SpecialFolderPath(CSIDL_APPDATA);
   app.AppDataDir = appData.empty() ? std::wstring() : appData + Text(L"#AppData_Subdir");
-  app.WindowsDir = SpecialFolderPath(CSIDL_WINDOWS);
-  app.PicturesDir = SpecialFolderPath(CSIDL_MYPICTURES);
+  app.WindowsDir = win::SpecialFolderPath(CSIDL_WINDOWS);
+  app.PicturesDir = win::SpecialFolderPath(CSIDL_MYPICTURES);
   app.TempDir = LongTempFolder();
   const std::wstring program = win::ModuleFileName();
   app.ProgramDir = program.substr(0, program.find_last_of(L"\\/") + 1);
@@ -207,7 +195,10 @@ int RunProgram() {
   KeyboardHook keyboardHook = InstallKeyboardHook();
   LoadPreferences();
 
-  if (main.Create()) {
+  if (main.Create(keyboardHook)) {
+    // The capture keys also as hot keys of the main window, for when the hook is not called;
+    // unregistered when the loop has ended, beside the hook's removal.
+    const CaptureHotKeys hotKeys(main.Handle());
     main.Tray().Create(main.Handle());
     RunEventLoop(main);
   }

@@ -5,6 +5,8 @@
 #include "app/tray_text.h"
 #include "base/text_table.h"
 #include "runtime/app_state_win.h"
+#include "win/dpi.h"
+#include "win/system.h"
 
 namespace orv {
 namespace {
@@ -30,7 +32,9 @@ void TrayIcon::AddIcon() {
   NOTIFYICONDATAW data = IconData();
   data.uFlags = NIF_MESSAGE | NIF_ICON;
   data.uCallbackMessage = kTrayCallbackMessage;
-  data.hIcon = Icon(ImageId::AppIcon);
+  // The shell shows the icon at the small-icon size of the monitor it is on, the primary one.
+  icon_ = win::LoadIconResource(static_cast<int>(ImageId::AppIcon), win::PrimarySmallIconSize());
+  data.hIcon = icon_ ? icon_.get() : Icon(ImageId::AppIcon);
   // A busy shell may add the icon after the call has already given up waiting for it: then the
   // icon is there, and only a change of it succeeds.
   iconAdded_ =
@@ -44,12 +48,20 @@ void TrayIcon::AddIcon() {
   Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
-void TrayIcon::Create(HWND owner) {
-  owner_ = owner;
+void TrayIcon::Show() {
+  iconAdded_ = false;
   AddIcon();
-  if (!iconAdded_ && SetTimer(owner_, kTrayRetryTimer, kRetryInterval, nullptr) != 0) {
+  if (iconAdded_) {
+    KillTimer(owner_, kTrayRetryTimer);  // an earlier round of tries may still be going
+    retriesLeft_ = 0;
+  } else if (SetTimer(owner_, kTrayRetryTimer, kRetryInterval, nullptr) != 0) {
     retriesLeft_ = kRetries;
   }
+}
+
+void TrayIcon::Create(HWND owner) {
+  owner_ = owner;
+  Show();
   menu_.reset(CreatePopupMenu());
   if (!menu_) return;  // a right press then shows nothing
   for (const TrayMenuItem& item : kTrayMenuItems) {
@@ -82,6 +94,7 @@ void TrayIcon::Remove() {
     Shell_NotifyIconW(NIM_DELETE, &data);
     iconAdded_ = false;
   }
+  icon_.reset();
   menu_.reset();
 }
 

@@ -17,11 +17,10 @@ class TrayIcon {
   ~TrayIcon() { Remove(); }
 
   // Adds the icon (with its tooltip), whose notifications go to owner, and builds the menu.
-  // When the shell refuses the icon (it is still starting at logon), a timer of owner
-  // (kTrayRetryTimer) has it tried again a few times over some seconds.
   void Create(HWND owner);
-  // Adds the icon again after the taskbar was restarted.
-  void Restore() { AddIcon(); }
+  // Adds the icon again after the taskbar was restarted (it forgets every icon), drawn for the
+  // scale the primary monitor has now.
+  void Restore() { Show(); }
   // The retry timer went off: one more try, and the timer stops once the icon is there or the
   // tries are used up.
   void RetryAdd();
@@ -35,10 +34,14 @@ class TrayIcon {
 
  private:
   NOTIFYICONDATAW IconData() const;
+  // Adds the icon; when the shell refuses it (it is still starting, at logon or after a
+  // restart), a timer of the owner (kTrayRetryTimer) has it tried again over some seconds.
+  void Show();
   void AddIcon();
 
   HWND owner_ = nullptr;
   win::UniqueMenu menu_;
+  win::UniqueIcon icon_;
   bool iconAdded_ = false;
   int retriesLeft_ = 0;
 };

@@ -3,29 +3,40 @@
 namespace orv {
 namespace {
 
-// The combination the modifiers make now, if any.
-std::optional<CommandId> HeldCombination(const KeyStateQuery& keyState) {
-  const auto held = [&keyState](int key) { return keyState(key) != 0; };
-  // Each combination asks again: a modifier tapped between two queries may answer differently.
-  if (held(kVkControl) && !held(kVkShift)) return CommandId::CaptureRegion;
-  if (held(kVkShift) && !held(kVkControl)) return CommandId::CaptureScreen;
-  if (held(kVkControl) && held(kVkShift)) return CommandId::CaptureWindow;
+std::optional<CommandId> HeldCombination(const KeyDownQuery& keyDown) {
+  const bool ctrl = keyDown(kVkControl);
+  const bool shift = keyDown(kVkShift);
+  if (ctrl && shift) return CommandId::CaptureWindow;
+  if (ctrl) return CommandId::CaptureRegion;
+  if (shift) return CommandId::CaptureScreen;
   return std::nullopt;
 }
 
 }  // namespace
 
-std::optional<CommandId> DecidePrintScreenCommand(int nCode, std::uintptr_t message,
-                                                  std::uint32_t vkCode,
-                                                  const KeyStateQuery& keyState) {
-  if (nCode != kHookAction || message != kWmKeyUp || vkCode != kVkSnapshot) return std::nullopt;
-  return HeldCombination(keyState);
-}
-
-bool IsSwallowedPrintScreenPress(int nCode, std::uintptr_t message, std::uint32_t vkCode,
-                                 const KeyStateQuery& keyState) {
-  if (nCode != kHookAction || message != kWmKeyDown || vkCode != kVkSnapshot) return false;
-  return HeldCombination(keyState).has_value();
+KeyVerdict PrintScreenRule::Decide(const KeyEvent& event, const KeyDownQuery& keyDown) {
+  if (event.nCode != kHookAction || event.vkCode != kVkSnapshot) return {};
+  switch (event.message) {
+    case kWmKeyDown: {
+      const bool repeat = held_ && event.time - lastPress_ <= kLongestRepeatGap;
+      lastPress_ = event.time;
+      if (!repeat) {
+        held_ = true;
+        command_ = HeldCombination(keyDown);
+      }
+      return {command_.has_value(), std::nullopt};
+    }
+    case kWmKeyUp:
+    case kWmSysKeyUp: {
+      const std::optional<CommandId> command = held_ ? command_ : std::nullopt;
+      held_ = false;
+      command_.reset();
+      if (event.message == kWmSysKeyUp || !command) return {};
+      return {true, command};
+    }
+    default:  // WM_SYSKEYDOWN: Alt is held, and Alt + Print Screen is Windows' own
+      return {};
+  }
 }
 
 }  // namespace orv

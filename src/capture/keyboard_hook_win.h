@@ -1,13 +1,17 @@
-// The system-wide Print Screen hook that turns key combinations into capture commands. It lives
-// on a thread of its own that does nothing but answer it, so that no key of any program waits
-// while the program pauses, grabs, prints or saves (Windows removes a hook that keeps keys
-// waiting too long, silently).
+// The capture keys: a system-wide low-level keyboard hook that turns Print Screen combinations
+// into capture commands, and the same combinations registered as hot keys for when the hook is
+// not called (while an elevated program's window has the keyboard). The hook lives on a thread
+// of its own that does nothing but answer it, so that no key of any program waits while the
+// program pauses, grabs, prints or saves (Windows removes a hook that keeps keys waiting too
+// long, silently).
 #pragma once
 
 #include <windows.h>
 
+#include <optional>
 #include <utility>
 
+#include "base/object_ids.h"
 #include "win/unique_handle.h"
 
 namespace orv {
@@ -24,6 +28,9 @@ class KeyboardHook {
 
   explicit operator bool() const { return static_cast<bool>(thread_); }
 
+  // Installs the hook afresh, the new one before the old one goes: after the session was
+  // unlocked or the machine woke, when Windows may have removed the old one without a word.
+  void Reinstall() const;
   // Unhooks and lets the thread end; nothing when the hook is not installed.
   void Remove();
 
@@ -33,11 +40,28 @@ class KeyboardHook {
 };
 
 // Installs the low-level keyboard hook on its own thread and returns once it is in place; an
-// empty object (the hook could not be installed) leaves captures to the tray menu.
+// empty object (the hook could not be installed) leaves captures to the hot keys and the tray.
 KeyboardHook InstallKeyboardHook();
 
 // Where the hook posts its commands: the main window once it exists, none again before it goes.
 // Until then the keys pass on as if no combination had been pressed. Safe from any thread.
 void SetKeyboardHookTarget(HWND window);
+
+// The three combinations as hot keys of a window, from registration to the object's end. Where
+// the hook sees a press it swallows it, so these fire only when the hook is not called: one key
+// press, one capture. A combination another program has registered stays that program's.
+class CaptureHotKeys {
+ public:
+  explicit CaptureHotKeys(HWND window);
+  CaptureHotKeys(const CaptureHotKeys&) = delete;
+  CaptureHotKeys& operator=(const CaptureHotKeys&) = delete;
+  ~CaptureHotKeys();
+
+ private:
+  HWND window_;
+};
+
+// The capture command of a WM_HOTKEY's id, if the id is one of the capture hot keys.
+std::optional<CommandId> CaptureHotKeyCommand(WPARAM hotKeyId);
 
 }  // namespace orv

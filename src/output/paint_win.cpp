@@ -2,7 +2,11 @@
 
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include <algorithm>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,15 +15,31 @@
 #include "output/temp_image_name.h"
 #include "runtime/app_state_win.h"
 #include "runtime/images_win.h"
+#include "win/shell.h"
 #include "win/system.h"
 #include "win/unique_handle.h"
 
 namespace orv {
 namespace {
 
+// What tells a file as this program left it from one the user changed.
+struct FileState {
+  std::uint64_t size = 0;
+  FILETIME lastWrite{};
+
+  bool operator==(const FileState& other) const {
+    return size == other.size && CompareFileTime(&lastWrite, &other.lastWrite) == 0;
+  }
+};
+
+struct PaintBitmap {
+  std::wstring path;
+  FileState written;
+};
+
 // The bitmaps handed to the paint program in this run. They stay until the program quits: no
 // pause is long enough for every paint program (a store app's cold start can take seconds).
-std::vector<std::wstring> paintBitmaps;
+std::vector<PaintBitmap> paintBitmaps;
 
 LocalDateTime LocalNow() {
   SYSTEMTIME now{};
@@ -27,14 +47,84 @@ LocalDateTime LocalNow() {
   return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
 }
 
-bool StartPaintProgram(const std::wstring& bitmapPath, const std::wstring& workingFolder) {
-  // The path is quoted: a temporary folder under a user name with blanks would otherwise reach
-  // the paint program as several arguments. No application name: the system looks for the
-  // program the usual way, starting with our own folder and ending with the search path, where
-  // a store app's execution alias is found (it can be started, though not read as a file). A
-  // paint program that cannot be started is not reported.
+std::optional<FileState> StateOf(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return std::nullopt;
+  }
+  return FileState{(std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow,
+                   data.ftLastWriteTime};
+}
+
+// The last-write time a bitmap gets once written: the local time its name holds, to the second.
+// Saving a change into it gives it the time of that change, so a bitmap that still has this time
+// is as the program left it, also for a later run that has only its name. Nothing for a name
+// without a time.
+std::optional<FILETIME> StampOf(const std::wstring& fileName) {
+  const std::optional<LocalDateTime> time = TemporaryImageTime(fileName);
+  if (!time) return std::nullopt;
+  const SYSTEMTIME local{static_cast<WORD>(time->year),
+                         static_cast<WORD>(time->month),
+                         0,
+                         static_cast<WORD>(time->day),
+                         static_cast<WORD>(time->hour),
+                         static_cast<WORD>(time->minute),
+                         static_cast<WORD>(time->second),
+                         0};
+  SYSTEMTIME universal{};
+  FILETIME stamp{};
+  if (!TzSpecificLocalTimeToSystemTime(nullptr, &local, &universal) ||
+      !SystemTimeToFileTime(&universal, &stamp)) {
+    return std::nullopt;
+  }
+  return stamp;
+}
+
+std::wstring FileNameOf(const std::wstring& path) {
+  return path.substr(path.find_last_of(L'\\') + 1);
+}
+
+// Gives a bitmap just written its stamp; left as it is when that fails (it is then deleted at
+// quit all the same, and kept by a later run).
+void Stamp(const std::wstring& path) {
+  const std::optional<FILETIME> stamp = StampOf(FileNameOf(path));
+  if (!stamp) return;
+  const win::UniqueFile file(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file) SetFileTime(file.get(), nullptr, nullptr, &*stamp);
+}
+
+bool IsFile(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// The paint program by its full path, never by a bare name, which Windows would look for in this
+// program's folder and the current folder first: the system's own (Windows 10), else the
+// execution alias of Windows 11's Paint in the user's folder of such aliases. Empty when there
+// is neither.
+std::wstring PaintProgramPath() {
+  const std::wstring system = win::SystemFolder();
+  const std::wstring local = win::SpecialFolderPath(CSIDL_LOCAL_APPDATA);
+  const std::wstring candidates[] = {
+      system.empty() ? std::wstring() : system + L"mspaint.exe",
+      local.empty() ? std::wstring() : local + L"Microsoft\\WindowsApps\\mspaint.exe",
+  };
+  for (const std::wstring& candidate : candidates) {
+    if (!candidate.empty() && IsFile(candidate)) return candidate;
+  }
+  return {};
+}
+
+bool StartPaintProgram(const std::wstring& program, const std::wstring& bitmapPath,
+                       const std::wstring& workingFolder) {
+  // Both quoted: a temporary folder under a user name with blanks would otherwise reach the
+  // paint program as several arguments. The program's full path leaves the system nothing to
+  // search. A paint program that cannot be started is not reported.
   ORV_TRACE_LOCATION();
-  return win::StartProgram({}, L"\"mspaint.exe\" \"" + bitmapPath + L"\"", workingFolder);
+  return win::StartProgram({}, L"\"" + program + L"\" \"" + bitmapPath + L"\"", workingFolder);
 }
 
 void DeleteBitmap(const std::wstring& path) {
@@ -43,34 +133,48 @@ void DeleteBitmap(const std::wstring& path) {
   DeleteFileW(path.c_str());  // a file left behind is not worth a message; the next start tries
 }
 
+// Remembers a bitmap handed over, as written; two in the same second share a name, and one entry.
+void Remember(const std::wstring& path, const FileState& written) {
+  const auto same = [&path](const PaintBitmap& bitmap) { return bitmap.path == path; };
+  const auto known = std::find_if(paintBitmaps.begin(), paintBitmaps.end(), same);
+  if (known != paintBitmaps.end()) {
+    known->written = written;
+  } else {
+    paintBitmaps.push_back({path, written});
+  }
+}
+
 }  // namespace
 
 void OpenInPaint() {
+  const std::wstring program = PaintProgramPath();
   const std::wstring tempDir = App().TempDir;
-  // Without a temporary folder there is no safe place for the bitmap (never the current one).
+  // Without a temporary folder there is no safe place for the bitmap (never the current one),
+  // and without a paint program no use for it.
   const std::wstring bitmapPath =
-      tempDir.empty() ? std::wstring() : TemporaryImagePath(tempDir, LocalNow());
+      program.empty() || tempDir.empty() ? std::wstring() : TemporaryImagePath(tempDir, LocalNow());
   const win::DibImage* capture = Images::Get(ImageId::Capture);
   if (capture != nullptr && !bitmapPath.empty()) {
     ORV_TRACE_LOCATION();
     WriteBmpFile(capture->View(), bitmapPath);  // unchecked: the paint program reports a bad file
+    Stamp(bitmapPath);
   }
   Images::Free(ImageId::Capture);
   Images::Free(ImageId::BackupImage);
   if (bitmapPath.empty()) return;
 
-  if (!StartPaintProgram(bitmapPath, tempDir)) {
+  const std::optional<FileState> written = StateOf(bitmapPath);
+  if (!StartPaintProgram(program, bitmapPath, tempDir)) {
     DeleteBitmap(bitmapPath);  // nobody will open it
     return;
   }
-  // Two in the same second share a name, and one removal.
-  if (std::find(paintBitmaps.begin(), paintBitmaps.end(), bitmapPath) == paintBitmaps.end()) {
-    paintBitmaps.push_back(bitmapPath);
-  }
+  if (written) Remember(bitmapPath, *written);
 }
 
 void RemovePaintBitmaps() {
-  for (const std::wstring& path : paintBitmaps) DeleteBitmap(path);
+  for (const PaintBitmap& bitmap : paintBitmaps) {
+    if (StateOf(bitmap.path) == bitmap.written) DeleteBitmap(bitmap.path);
+  }
   paintBitmaps.clear();
 }
 
@@ -81,12 +185,13 @@ void RemoveLeftoverPaintBitmaps() {
   WIN32_FIND_DATAW found{};
   ORV_TRACE_LOCATION();
   // The pattern matches short names too, and more than the program's own names: each name is
-  // checked in full, and the files go once the search is over.
+  // checked in full, with the time it holds, and the files go once the search is over.
   std::vector<std::wstring> leftovers;
   if (const win::UniqueFileSearch listing(FindFirstFileW(search.c_str(), &found)); listing) {
     do {
-      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
-          IsTemporaryImageName(found.cFileName)) {
+      const std::optional<FILETIME> stamp = StampOf(found.cFileName);
+      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && stamp &&
+          CompareFileTime(&*stamp, &found.ftLastWriteTime) == 0) {
         leftovers.push_back(tempDir + found.cFileName);
       }
     } while (FindNextFileW(listing.get(), &found));

@@ -128,4 +128,25 @@ bool IsTemporaryImageName(std::wstring_view fileName) {
   return true;
 }
 
+std::optional<LocalDateTime> TemporaryImageTime(std::wstring_view fileName) {
+  if (!IsTemporaryImageName(fileName)) return std::nullopt;
+  std::size_t at = kTemporaryImagePrefix.size();
+  const auto number = [&](std::size_t digits) {
+    int value = 0;
+    for (const std::size_t end = at + digits; at < end; ++at)
+      value = value * 10 + (fileName[at] - L'0');
+    return value;
+  };
+  LocalDateTime time;
+  time.year = number(4);
+  time.month = number(2);
+  time.day = number(2);
+  ++at;  // the dash
+  time.hour = number(2);
+  time.minute = number(2);
+  time.second = number(2);
+  if (DateValueOf(time) == kInvalidDate) return std::nullopt;
+  return time;
+}
+
 }  // namespace orv

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -41,5 +42,10 @@ inline constexpr std::wstring_view kTemporaryImageSearch = L"OrvantaImage-*.bmp"
 // Whether a file name (without folder) is one TemporaryImagePath makes: "OrvantaImage-", eight
 // digits, "-", six digits, ".bmp", exactly.
 bool IsTemporaryImageName(std::wstring_view fileName);
+
+// The local date and time a temporary bitmap's name holds; nothing for another name, or for a
+// date the calendar or the date value's range does not have (such as the zeros of an invalid
+// date).
+std::optional<LocalDateTime> TemporaryImageTime(std::wstring_view fileName);
 
 }  // namespace orv

@@ -32,6 +32,14 @@ float PrimaryMonitorScale(float fallback) {
   return ScaleForDpi(static_cast<int>(dpiY), fallback);
 }
 
+int PrimarySmallIconSize() {
+  const auto metricsForDpi = GetProc<decltype(&GetSystemMetricsForDpi)>(
+      GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi");
+  const float scale = PrimaryMonitorScale(0.0f);
+  if (!metricsForDpi || scale <= 0.0f) return GetSystemMetrics(SM_CXSMICON);
+  return metricsForDpi(SM_CXSMICON, static_cast<UINT>(DpiForScale(scale)));
+}
+
 float WindowScale(HWND window, float fallback) {
   // user32 is loaded for as long as the program runs; looking it up takes no reference.
   const auto dpiForWindow =

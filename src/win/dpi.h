@@ -16,6 +16,10 @@ namespace orv::win {
 // the system reports it to this process (Windows 8.1 and later), else fallback.
 float PrimaryMonitorScale(float fallback);
 
+// The size of a small icon (the notification area's) at the primary monitor's resolution now,
+// which may differ from the one the process started with; the system's size where it cannot say.
+int PrimarySmallIconSize();
+
 // The scale of a window: its resolution / 96 (Windows 10 1607 and later), else fallback.
 float WindowScale(HWND window, float fallback);
 

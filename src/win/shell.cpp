@@ -1,6 +1,7 @@
 #include "win/shell.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include "base/fault_location.h"
 #include "win/com_apartment.h"
@@ -32,6 +33,20 @@ void ShowFileProperties(HWND owner, const std::wstring& file, const std::wstring
   ORV_TRACE_LOCATION();
   ShellExecuteExW(&info);  // result ignored: a missing sheet or page is the shell's business
   const UniqueKernelHandle process(info.hProcess);
+}
+
+std::wstring WithTrailingBackslash(std::wstring path) {
+  if (!path.empty() && path.back() != L'\\') path += L'\\';
+  return path;
+}
+
+std::wstring SpecialFolderPath(int folderId) {
+  PIDLIST_ABSOLUTE items = nullptr;
+  if (FAILED(SHGetSpecialFolderLocation(nullptr, folderId, &items))) return {};
+  wchar_t buffer[MAX_PATH] = {};
+  const BOOL converted = SHGetPathFromIDListW(items, buffer);
+  CoTaskMemFree(items);
+  return converted ? WithTrailingBackslash(buffer) : std::wstring();
 }
 
 }  // namespace orv::win

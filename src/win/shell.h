@@ -1,5 +1,6 @@
 // The shell's verbs the program uses: "open" for documents and web addresses, and the
-// properties sheet of a file. Both return at once and report nothing.
+// properties sheet of a file, both of which return at once and report nothing; and the user's
+// special folders.
 #pragma once
 
 #include <windows.h>
@@ -16,5 +17,10 @@ void OpenWithShell(std::wstring_view target);
 // Asks the shell for the properties of file, on the page whose name is page; returns while the
 // sheet stays open on its own. The shell shows no error box either.
 void ShowFileProperties(HWND owner, const std::wstring& file, const std::wstring& page);
+
+// A folder's path ending with a backslash (an empty one stays empty).
+std::wstring WithTrailingBackslash(std::wstring path);
+// A special folder (CSIDL_APPDATA, ...) with a trailing backslash; empty when it has no path.
+std::wstring SpecialFolderPath(int folderId);
 
 }  // namespace orv::win

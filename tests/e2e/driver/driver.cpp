@@ -269,11 +269,38 @@ int PostCommand(const Args& args) {
   return 0;
 }
 
+// Posts a message (--msg, or the registered message --msg-name) to a window, or to every
+// top-level window with --broadcast.
 int PostMessage(const Args& args) {
-  const HWND window = ParseWindow(args);
-  PostMessageW(window, static_cast<UINT>(NumberOption(args, L"msg", 0)),
-               static_cast<WPARAM>(NumberOption(args, L"wparam", 0)),
-               static_cast<LPARAM>(NumberOption(args, L"lparam", 0)));
+  const HWND window = HasFlag(args, L"broadcast") ? HWND_BROADCAST : ParseWindow(args);
+  const std::wstring name = Option(args, L"msg-name");
+  const UINT message = name.empty() ? static_cast<UINT>(NumberOption(args, L"msg", 0))
+                                    : RegisterWindowMessageW(name.c_str());
+  if (!PostMessageW(window, message, static_cast<WPARAM>(NumberOption(args, L"wparam", 0)),
+                    static_cast<LPARAM>(NumberOption(args, L"lparam", 0)))) {
+    Fail(L"cannot post the message%ls");
+  }
+  return 0;
+}
+
+// Tries to register a hot key (--mods, --vk) for this process and reports whether it could
+// (registered=1 or 0); gives it up at once.
+int RegisterHotKeyCommand(const Args& args) {
+  const bool registered =
+      RegisterHotKey(nullptr, 1, static_cast<UINT>(NumberOption(args, L"mods", 0)),
+                     static_cast<UINT>(NumberOption(args, L"vk", 0))) != FALSE;
+  if (registered) UnregisterHotKey(nullptr, 1);
+  Print(L"registered=" + std::to_wstring(registered ? 1 : 0));
+  return 0;
+}
+
+// Removes a window's notification-area icon (--id), as a taskbar that restarts forgets it.
+int DeleteTrayIcon(const Args& args) {
+  NOTIFYICONDATAW data{};
+  data.cbSize = sizeof(data);
+  data.hWnd = ParseWindow(args);
+  data.uID = static_cast<UINT>(NumberOption(args, L"id", 0));
+  if (!Shell_NotifyIconW(NIM_DELETE, &data)) Fail(L"the icon was not there%ls");
   return 0;
 }
 
@@ -1521,6 +1548,8 @@ const Command kCommands[] = {
     {L"wait-gone", WaitGone},
     {L"post-command", PostCommand},
     {L"post", PostMessage},
+    {L"register-hotkey", RegisterHotKeyCommand},
+    {L"tray-delete", DeleteTrayIcon},
     {L"controls", Controls},
     {L"click", Click},
     {L"set-text", SetText},

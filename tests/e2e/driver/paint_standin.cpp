@@ -1,8 +1,10 @@
-// A stand-in for the system's paint program, for the end-to-end tests: copied into the program
-// folder as mspaint.exe (the folder the system searches first), it records how it was started
-// and, three seconds later (as slow as a paint program's cold start can be), copies the file it
-// was given (its one argument), then ends. The record, paint-standin.txt
-// beside it, is written last and in one step, so a test that sees it sees the copy too.
+// A stand-in for the system's paint program, for the end-to-end tests: copied into the system
+// folder as mspaint.exe, it records how it was started and, three seconds later (as slow as a
+// paint program's cold start can be), copies the file it was given (its one argument) beside
+// itself; when the file paint-standin-edit is there too, it then saves into the bitmap without
+// changing its content, as Paint's Save of an unchanged picture does, then ends. The record,
+// paint-standin.txt beside it, is written last and in one step, so a test that sees it sees the
+// copy and the save too.
 #include <windows.h>
 
 #include <shellapi.h>
@@ -40,6 +42,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   LocalFree(arguments);
   Sleep(3000);
   const bool copied = CopyFileW(file.c_str(), (folder + L"paint-copy.bmp").c_str(), FALSE) != 0;
+  if (copied &&
+      GetFileAttributesW((folder + L"paint-standin-edit").c_str()) != INVALID_FILE_ATTRIBUTES) {
+    // Its first two bytes written again, in place: the same content, the time of a change.
+    const HANDLE saved =
+        CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(saved, "BM", 2, &written, nullptr);
+    CloseHandle(saved);
+  }
 
   const std::string record =
       "command_line=" + Utf8(commandLine) + "\narguments=" + std::to_string(count) +

@@ -11,15 +11,14 @@ copy (a third of a picture) and the palette tables. What Wine itself takes while
 the program (its copy of the screen from the X server, its GDI+ encoders) is allowed for apart,
 as measured (docs/performance.md, "Memory at the peak")."""
 import contextlib
-import shutil
 import subprocess
 import time
-from pathlib import Path
 
 import pictures
 from footprint import MIB, Footprint, mib
 from harness import poll, windows_path
 from scenarios.export import FORMATS, adaptive_palette, requester_title
+from scenarios.paint import install_paint_standin
 from scenarios.preview import CANVAS, picture_rect, preview_title
 from scenarios.selection import OVERLAY
 from scenarios.transforms import canvas_picture, grey_fraction
@@ -121,19 +120,11 @@ def save_commands(e2e, path, index):
             ["wait-file", windows_path(path), "--timeout", 120000]]
 
 
-def paint_standin(e2e, folder):
-    """The paint program stand-in, found first in the program's folder; it records its command
-    line and copies the bitmap it was given (paint-standin.txt, paint-copy.bmp)."""
-    shutil.copy(Path(e2e.config.driver).with_name("orvanta-paint-standin.exe"),
-                folder / "mspaint.exe")
-    return folder / "paint-standin.txt", folder / "paint-copy.bmp"
-
-
 def test_a_7680x4320_screen_through_the_preview_the_transforms_the_clipboard_and_paint(e2e):
     width, height = 7680, 4320
     with e2e.desktop(width=width, height=height) as desk, big_files(e2e) as big:
         folder = desk.install()
-        record, painted = paint_standin(e2e, folder)
+        record, painted = install_paint_standin(e2e, desk)
         big(painted.relative_to(e2e.artifacts))
         program = desk.start(folder)
         desk.show_image(pictures.make_test_picture(big("screen.bmp"), width, height))
@@ -242,7 +233,7 @@ def test_a_7680x4320_screen_saved_in_the_five_formats(e2e):
 def test_a_one_pixel_screen_through_every_transform_and_output_but_print(e2e):
     with e2e.desktop(width=1, height=1) as desk:
         folder = desk.install()
-        record, painted = paint_standin(e2e, folder)
+        record, painted = install_paint_standin(e2e, desk)
         program = desk.start(folder)
         dot = e2e.artifacts / "dot.bmp"
         subprocess.run(["convert", "-size", "1x1", "xc:#c04020", "-type", "TrueColor",

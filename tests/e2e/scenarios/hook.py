@@ -1,15 +1,20 @@
-"""The Print Screen hook: each combination starts its capture on the key's release and swallows
-both its press and its release; Print Screen alone, and every other key, passes on to the focused
-window, at once, whatever the program is busy with."""
+"""The capture keys: each combination is decided on the press of Print Screen, which the hook
+swallows with its release, and starts its capture on the release; Print Screen alone, and every
+other key, passes on to the focused window, at once, whatever the program is busy with. The
+combinations are hot keys of the program as well, for when the hook is not called."""
 import queue
 import subprocess
 import threading
 
 from harness import poll
+from scenarios.autostart import RUN_KEY
 from scenarios.preview import controls, preview_title, wait_preview
 from scenarios.selection import OVERLAY, overlay_count, picked_bounds, pixel, wait_overlay
 
 SNAPSHOT, SHIFT, TAB = "0x2c", "0x10", "0x9"
+WM_HOTKEY, WM_WTSSESSION_CHANGE, WM_POWERBROADCAST = 0x312, 0x2B1, 0x218
+WTS_SESSION_UNLOCK, PBT_APMRESUMEAUTOMATIC = 8, 0x12
+MOD_CONTROL = 2
 
 
 class KeyLog:
@@ -62,12 +67,30 @@ def print_screen_events(desk, log):
     return [key for key in keys if key.endswith(f":{SNAPSHOT}")]
 
 
+def main_window(e2e):
+    return "--title", e2e.texts["#Program_Name"], "--class", "OrvantaMain"
+
+
+def wait_handled(desk, e2e):
+    """Returns once the program has handled every command it was given before: it is given one
+    more, the autostart toggle, and its Run value is waited for."""
+    name = e2e.texts["#Program_Name"]
+    was_on = desk.reg_query(RUN_KEY, name) is not None
+    desk.command(10)
+    poll(lambda: (desk.reg_query(RUN_KEY, name) is not None) != was_on, timeout=15,
+         what="the autostart toggle")
+
+
 def test_print_screen_alone_passes_on_and_starts_nothing(e2e):
     with e2e.desktop(width=800, height=600) as desk:
         program = desk.start()
         log = KeyLog(desk)
-        desk.driver("keys", "press:snapshot")
-        assert log.wait_for(f"up:{SNAPSHOT}") == [f"down:{SNAPSHOT}", f"up:{SNAPSHOT}"]
+        # Typed right after a capital letter: Shift's key is up again, and only a key that is
+        # down counts.
+        desk.driver("keys", "down:shift", "press:0x41", "up:shift", "press:snapshot")
+        keys = log.wait_for(f"up:{SNAPSHOT}")
+        assert [key for key in keys if key.endswith(SNAPSHOT)] == [f"down:{SNAPSHOT}",
+                                                                   f"up:{SNAPSHOT}"]
 
         # Shift + Print Screen comes after it in the program's queue: once its preview is open,
         # the plain Print Screen has been handled, and it opened no overlay (which would still
@@ -91,7 +114,12 @@ def test_ctrl_print_screen_opens_the_region_overlay_on_the_release(e2e):
     with e2e.desktop() as desk:  # 1920 x 1080
         program = desk.start()
         log = KeyLog(desk)
-        desk.driver("keys", "down:ctrl", "press:snapshot", "up:ctrl")
+        # The press decides: Ctrl let go before Print Screen still makes a region. And the press
+        # is swallowed, so the registered hot key never fires: one key press, one capture.
+        desk.driver("keys", "down:ctrl", "down:snapshot")
+        wait_handled(desk, e2e)
+        assert overlay_count(desk) == 0, "a capture started on the press"
+        desk.driver("keys", "up:ctrl", "up:snapshot")
         overlay = wait_overlay(desk)
         assert overlay["title"] == OVERLAY
         assert overlay["rect"] == "0,0,1920,1080"
@@ -167,9 +195,16 @@ def test_keys_reach_other_programs_at_once_while_the_program_pauses(e2e):
         desk.driver("keys", "press:escape")
         desk.driver("wait-gone", "--title", preview_title(e2e), "--timeout", 5000)
 
-        # The hook is still there: every combination still captures.
+        # The hook is still there: every combination still captures, also after the session
+        # was unlocked and the machine woke (the hook is then installed afresh), and once each
+        # (a second whole-screen capture would open a new preview window).
+        for message, reason in ((WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK),
+                                (WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC)):
+            desk.driver("post", *main_window(e2e), "--msg", message, "--wparam", reason)
         desk.driver("keys", "down:shift", "press:snapshot", "up:shift")
-        wait_preview(desk, e2e)
+        first = wait_preview(desk, e2e)["hwnd"]
+        wait_handled(desk, e2e)
+        assert wait_preview(desk, e2e)["hwnd"] == first
         assert label(desk, e2e) == "1024 x 768"
         desk.driver("keys", "press:escape")
         desk.driver("wait-gone", "--title", preview_title(e2e), "--timeout", 5000)
@@ -183,3 +218,23 @@ def test_keys_reach_other_programs_at_once_while_the_program_pauses(e2e):
         desk.driver("keys", "down:ctrl", "down:shift", "press:snapshot", "up:shift", "up:ctrl")
         wait_overlay(desk)
         assert desk.quit(program) == 0
+
+
+def test_the_combinations_are_hot_keys_of_the_program_too(e2e):
+    with e2e.desktop(width=800, height=600) as desk:
+        def register_ctrl_print_screen():
+            return desk.driver("register-hotkey", "--mods", MOD_CONTROL, "--vk", SNAPSHOT)
+
+        program = desk.start()
+        # The program holds the combinations: another program cannot register them meanwhile.
+        assert register_ctrl_print_screen()["registered"] == "0"
+        # A hot key arrives when the hook was not called (an administrator's window in front).
+        desk.driver("post", *main_window(e2e), "--msg", WM_HOTKEY, "--wparam", 7,
+                    "--lparam", (0x2C << 16) | MOD_CONTROL)
+        wait_overlay(desk)
+        desk.driver("mouse", "drag", 100, 100, 300, 200)
+        wait_preview(desk, e2e)
+        assert label(desk, e2e) == "200 x 100"
+        desk.driver("keys", "press:escape")
+        assert desk.quit(program) == 0
+        assert register_ctrl_print_screen()["registered"] == "1", "given up at quit"

@@ -99,8 +99,7 @@ def pick(desk, e2e, window, outside=None, label_at=None, origin=ORIGIN, width=SC
         wanted = before[at:at + 3].translate(DIM) if dim else before[at:at + 3]
         return bytes(int(v) for v in desk.driver("pixel", x, y)["rgb"].split(",")) == wanted
 
-    # The X pointer goes there too: Wine may take its pointer back to the X pointer when the
-    # overlay appears, and the first move over the overlay picks the window under it.
+    # Before the overlay opens under it, the X pointer too: see Desktop.put_pointer.
     desk.put_pointer(client_x + 60 - origin[0], client_y + 40 - origin[1])
     desk.driver("mouse", "move", client_x + 60, client_y + 40)
     desk.driver("keys", "down:ctrl", "down:shift", "press:snapshot", "up:shift", "up:ctrl")

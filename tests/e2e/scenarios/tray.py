@@ -3,7 +3,7 @@ import difflib
 import subprocess
 
 import pictures
-from harness import poll
+from harness import TRAY_WINDOW, poll
 
 MENU_KEYS = ["#GAD00001", "#GAD00005", "#GAD00006", "#GAD00009", "#GAD00020", "#GAD00003",
              "#GAD00007", "#GAD00008", "#GAD00002", "#GAD00004"]
@@ -100,4 +100,20 @@ def test_the_second_row_captures_the_whole_screen(e2e):
         assert window["visible"] == "1"
         desk.driver("keys", "press:escape")
         desk.driver("wait-gone", "--title", e2e.texts["#TXT00046"], "--timeout", 5000)
+        assert desk.quit(program) == 0
+
+
+def test_the_icon_comes_back_each_time_the_taskbar_restarts(e2e):
+    with e2e.desktop(width=1024, height=768) as desk:
+        program = desk.start()
+        main = ("--title", e2e.texts["#Program_Name"], "--class", "OrvantaMain")
+        for _ in range(2):
+            desk.driver("wait", *TRAY_WINDOW[e2e.wine], "--visible", "--timeout", 15000)
+            # A restarted taskbar has forgotten every icon, and tells every program so.
+            desk.driver("tray-delete", *main, "--id", 17)
+            desk.driver("wait-gone", *TRAY_WINDOW[e2e.wine], "--visible")
+            desk.driver("post", "--broadcast", "--msg-name", "TaskbarCreated")
+            open_menu(desk)
+            desk.driver("keys", "press:escape")
+            desk.driver("wait-gone", "--class", "#32768", "--visible", "--timeout", 5000)
         assert desk.quit(program) == 0

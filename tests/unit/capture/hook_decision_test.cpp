@@ -1,130 +1,119 @@
 #include "capture/hook_decision.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <deque>
-#include <map>
+#include <set>
 #include <vector>
 
 namespace orv {
 namespace {
 
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
-
 constexpr int kCtrl = kVkControl;
 constexpr int kShift = kVkShift;
-constexpr int kDown = -32768;  // GetAsyncKeyState's high bit, as the SHORT it returns
-constexpr int kPressedSince = 1;
+constexpr std::uint32_t kLetterA = 0x41;
 
-// Answers key-state queries from a script per key (the last answer repeats) and records them.
-struct FakeKeyboard {
-  std::map<int, std::deque<int>> answers;
-  std::vector<int> asked;
+const KeyVerdict kPass{};
+const KeyVerdict kSwallow{true, std::nullopt};
+KeyVerdict Posts(CommandId command) {
+  return {true, command};
+}
 
-  int operator()(int key) {
-    asked.push_back(key);
-    auto& script = answers[key];
-    if (script.empty()) return 0;
-    const int answer = script.front();
-    if (script.size() > 1) script.pop_front();
-    return answer;
+// Replays key events through one rule, with the keyboard's modifiers as they are at each event
+// (the keys that are down now), the way the hook sees them.
+class Keyboard {
+ public:
+  KeyVerdict Down(std::uint32_t key = kVkSnapshot) { return Event(kWmKeyDown, key); }
+  KeyVerdict Up(std::uint32_t key = kVkSnapshot) { return Event(kWmKeyUp, key); }
+  KeyVerdict Event(std::uintptr_t message, std::uint32_t key, int nCode = kHookAction) {
+    const auto down = [this](int modifier) { return held.count(modifier) > 0; };
+    return rule.Decide({nCode, message, key, time += 30}, down);
   }
+  void Press(int modifier) { held.insert(modifier); }
+  void Release(int modifier) { held.erase(modifier); }
+  void Wait(std::uint32_t milliseconds) { time += milliseconds; }
+
+  std::set<int> held;
+
+ private:
+  PrintScreenRule rule;
+  std::uint32_t time = 0xFFFFFF00;  // the time stamps wrap during the replay
 };
 
-struct Outcome {
-  std::optional<CommandId> command;
-  std::vector<int> asked;
-};
-
-Outcome Release(FakeKeyboard keys, int nCode = kHookAction, std::uintptr_t message = kWmKeyUp,
-                std::uint32_t vk = kVkSnapshot) {
-  const auto command = DecidePrintScreenCommand(nCode, message, vk, std::ref(keys));
-  return {command, keys.asked};
+TEST(PrintScreenRule, EachCombinationIsDecidedOnThePressAndPostedOnTheRelease) {
+  const struct {
+    std::vector<int> modifiers;
+    CommandId command;
+  } combinations[] = {{{kCtrl}, CommandId::CaptureRegion},
+                      {{kShift}, CommandId::CaptureScreen},
+                      {{kCtrl, kShift}, CommandId::CaptureWindow}};
+  Keyboard keys;
+  for (const auto& [modifiers, command] : combinations) {
+    for (int modifier : modifiers) keys.Press(modifier);
+    EXPECT_EQ(keys.Down(), kSwallow);
+    // Modifiers let go a moment early, or a new one pressed, change nothing decided.
+    keys.held = {kShift};
+    EXPECT_EQ(keys.Up(), Posts(command));
+    keys.held.clear();
+  }
 }
 
-FakeKeyboard Held(int ctrl, int shift) {
-  return {{{kCtrl, {ctrl}}, {kShift, {shift}}}, {}};
+TEST(PrintScreenRule, PrintScreenAloneAfterACapitalLetterPassesPressAndRelease) {
+  Keyboard keys;
+  keys.Press(kShift);
+  EXPECT_EQ(keys.Down(kLetterA), kPass);
+  EXPECT_EQ(keys.Up(kLetterA), kPass);
+  keys.Release(kShift);
+  EXPECT_EQ(keys.Down(), kPass);
+  // Ctrl pressed while Print Screen is held does not make the release a capture.
+  keys.Press(kCtrl);
+  EXPECT_EQ(keys.Up(), kPass);
 }
 
-TEST(HookDecision, EachCombinationPostsItsCommandAndAsksInOrder) {
-  const Outcome region = Release(Held(kDown, 0));
-  EXPECT_EQ(region.command, CommandId::CaptureRegion);
-  EXPECT_THAT(region.asked, ElementsAre(kCtrl, kShift));
+TEST(PrintScreenRule, AutoRepeatBelongsToThePressItRepeats) {
+  Keyboard keys;
+  keys.Press(kCtrl);
+  EXPECT_EQ(keys.Down(), kSwallow);
+  keys.Release(kCtrl);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(keys.Down(), kSwallow);
+  EXPECT_EQ(keys.Up(), Posts(CommandId::CaptureRegion));
 
-  const Outcome screen = Release(Held(0, kDown));
-  EXPECT_EQ(screen.command, CommandId::CaptureScreen);
-  EXPECT_THAT(screen.asked, ElementsAre(kCtrl, kShift, kCtrl));
-
-  const Outcome window = Release(Held(kDown, kDown));
-  EXPECT_EQ(window.command, CommandId::CaptureWindow);
-  EXPECT_THAT(window.asked, ElementsAre(kCtrl, kShift, kShift, kCtrl, kCtrl, kShift));
+  EXPECT_EQ(keys.Down(), kPass);
+  keys.Press(kShift);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(keys.Down(), kPass);
+  EXPECT_EQ(keys.Up(), kPass);
 }
 
-TEST(HookDecision, PrintScreenAlonePassesOnAfterThreeQueries) {
-  const Outcome alone = Release(Held(0, 0));
-  EXPECT_EQ(alone.command, std::nullopt);
-  EXPECT_THAT(alone.asked, ElementsAre(kCtrl, kShift, kCtrl));
+TEST(PrintScreenRule, AltKeysPassAndAReleaseWithAltEndsThePress) {
+  Keyboard keys;
+  keys.Press(kCtrl);
+  EXPECT_EQ(keys.Event(kWmSysKeyDown, kVkSnapshot), kPass);
+  EXPECT_EQ(keys.Event(kWmSysKeyUp, kVkSnapshot), kPass);
+  EXPECT_EQ(keys.Down(), kSwallow);
+  EXPECT_EQ(keys.Event(kWmSysKeyUp, kVkSnapshot), kPass);  // Alt pressed while it was held
+  keys.Release(kCtrl);
+  EXPECT_EQ(keys.Down(), kPass);  // a new press, alone
+  EXPECT_EQ(keys.Up(), kPass);
+  EXPECT_EQ(keys.Up(), kPass);  // a release whose press was never seen
 }
 
-TEST(HookDecision, EveryCombinationAsksAfresh) {
-  // Shift answers only once (a tap since the previous query): the region test fails on it,
-  // the screen test then sees it released, and Ctrl alone no longer makes a window capture.
-  FakeKeyboard tapped{{{kCtrl, {kDown}}, {kShift, {kPressedSince, 0}}}, {}};
-  const Outcome outcome = Release(tapped);
-  EXPECT_EQ(outcome.command, std::nullopt);
-  EXPECT_THAT(outcome.asked, ElementsAre(kCtrl, kShift, kShift, kCtrl, kShift));
-
-  // Ctrl let go between the queries of the region test: the screen test sees Shift alone.
-  FakeKeyboard released{{{kCtrl, {0}}, {kShift, {kDown}}}, {}};
-  EXPECT_EQ(Release(released).command, CommandId::CaptureScreen);
+TEST(PrintScreenRule, APressLongAfterOneWhoseReleaseWentUnseenIsNew) {
+  Keyboard keys;
+  keys.Press(kCtrl);
+  EXPECT_EQ(keys.Down(), kSwallow);
+  keys.Release(kCtrl);
+  keys.Wait(PrintScreenRule::kLongestRepeatGap);
+  EXPECT_EQ(keys.Down(), kPass);
+  EXPECT_EQ(keys.Up(), kPass);
 }
 
-TEST(HookDecision, OtherEventsPassOnWithoutAskingTheKeyboard) {
-  const Outcome keyDown = Release(Held(kDown, 0), kHookAction, 0x0100);  // WM_KEYDOWN
-  EXPECT_EQ(keyDown.command, std::nullopt);
-  EXPECT_THAT(keyDown.asked, IsEmpty());
-  EXPECT_EQ(Release(Held(kDown, 0), kHookAction, kWmSysKeyUp).command, std::nullopt);
-  EXPECT_EQ(Release(Held(kDown, 0), kHookAction, kWmKeyUp, 0x41).command, std::nullopt);
-  const Outcome noAction = Release(Held(kDown, kDown), 3);  // HC_NOREMOVE
-  EXPECT_EQ(noAction.command, std::nullopt);
-  EXPECT_THAT(noAction.asked, IsEmpty());
-  EXPECT_EQ(Release(Held(kDown, 0), -1).command, std::nullopt);
-}
-
-struct PressOutcome {
-  bool swallowed;
-  std::vector<int> asked;
-};
-
-PressOutcome Press(FakeKeyboard keys, int nCode = kHookAction, std::uintptr_t message = kWmKeyDown,
-                   std::uint32_t vk = kVkSnapshot) {
-  const bool swallowed = IsSwallowedPrintScreenPress(nCode, message, vk, std::ref(keys));
-  return {swallowed, keys.asked};
-}
-
-TEST(HookDecision, ThePressOfEveryCombinationIsSwallowedByTheReleasesRule) {
-  EXPECT_TRUE(Press(Held(kDown, 0)).swallowed);
-  EXPECT_TRUE(Press(Held(0, kDown)).swallowed);
-  const PressOutcome both = Press(Held(kPressedSince, kDown));
-  EXPECT_TRUE(both.swallowed);
-  EXPECT_THAT(both.asked, ElementsAre(kCtrl, kShift, kShift, kCtrl, kCtrl, kShift));
-
-  const PressOutcome alone = Press(Held(0, 0));
-  EXPECT_FALSE(alone.swallowed);
-  EXPECT_THAT(alone.asked, ElementsAre(kCtrl, kShift, kCtrl));
-}
-
-TEST(HookDecision, OnlyAPressOfPrintScreenCanBeSwallowed) {
-  const PressOutcome system = Press(Held(kDown, 0), kHookAction, 0x0104);  // WM_SYSKEYDOWN
-  EXPECT_FALSE(system.swallowed);
-  EXPECT_THAT(system.asked, IsEmpty());
-  EXPECT_FALSE(Press(Held(kDown, 0), kHookAction, kWmKeyUp).swallowed);  // the release decides
-  EXPECT_FALSE(Press(Held(kDown, kDown), kHookAction, kWmKeyDown, 0x41).swallowed);
-  const PressOutcome noAction = Press(Held(kDown, 0), 3);  // HC_NOREMOVE
-  EXPECT_FALSE(noAction.swallowed);
-  EXPECT_THAT(noAction.asked, IsEmpty());
+TEST(PrintScreenRule, OtherKeysAndHookCodesLeaveThePressAlone) {
+  Keyboard keys;
+  keys.Press(kShift);
+  EXPECT_EQ(keys.Event(kWmKeyDown, kVkSnapshot, 3), kPass);  // HC_NOREMOVE
+  EXPECT_EQ(keys.Down(), kSwallow);
+  EXPECT_EQ(keys.Down(kLetterA), kPass);
+  EXPECT_EQ(keys.Event(kWmKeyUp, kVkSnapshot, -1), kPass);
+  EXPECT_EQ(keys.Up(), Posts(CommandId::CaptureScreen));
 }
 
 }  // namespace

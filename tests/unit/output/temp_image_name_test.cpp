@@ -73,5 +73,20 @@ TEST(TempImageName, OnlyTheProgramsOwnNamesCountAsTemporaryImages) {
   EXPECT_FALSE(IsTemporaryImageName(L""));
 }
 
+TEST(TempImageName, TheNameGivesBackTheTimeItWasMadeFrom) {
+  const LocalDateTime leapDay{2024, 2, 29, 13, 5, 9};
+  const std::wstring path = TemporaryImagePath(L"C:\\temp\\", leapDay);
+  const auto time = TemporaryImageTime(std::wstring_view(path).substr(path.rfind(L'\\') + 1));
+  ASSERT_TRUE(time.has_value());
+  EXPECT_EQ(DateValueOf(*time), DateValueOf(leapDay));
+  EXPECT_EQ(time->second, 9);
+
+  EXPECT_FALSE(TemporaryImageTime(L"OrvantaImage-00000000-000000.bmp"));  // an invalid date's
+  EXPECT_FALSE(TemporaryImageTime(L"OrvantaImage-20230229-130509.bmp"));
+  EXPECT_FALSE(TemporaryImageTime(L"OrvantaImage-20240229-240000.bmp"));
+  EXPECT_FALSE(TemporaryImageTime(L"OrvantaImage-20380119-031408.bmp"));  // past the range
+  EXPECT_FALSE(TemporaryImageTime(L"OrvantaImage-2024O229-130509.bmp"));
+}
+
 }  // namespace
 }  // namespace orv
