@@ -614,25 +614,25 @@ class Desktop:
         return path
 
     def tray_window(self):
-        """The window that holds the tray icons, once it shows, in front of the other windows as
-        a taskbar is (Wine 10's can be behind a window shown before it)."""
-        window = self.driver("wait", *TRAY_WINDOW[self.config.wine], "--visible", "--timeout",
-                             15000)
-        if self.config.wine == 10:
-            self.driver("raise", "--hwnd", window["hwnd"])
-        return window
+        """The window that holds the tray icons, once it shows. Wine 10's is not kept in front: a
+        window shown or activated after it covers it, on the screen and in captures alike."""
+        return self.driver("wait", *TRAY_WINDOW[self.config.wine], "--visible", "--timeout",
+                           15000)
 
     def tray_icon(self):
-        """Where the program's tray icon (the first one) is on the screen, once it shows: the
-        centre of the first square of the tray window's client area."""
+        """Where the program's tray icon (the first one) is on the screen, in front for a click,
+        as a user finds it on the taskbar: the centre of the first square of the tray window's
+        client area."""
         window = self.tray_window()
+        if self.config.wine == 10:
+            self.driver("raise", "--hwnd", window["hwnd"])
         x, y = map(int, window["client_origin"].split(","))
         half = int(window["client"].split("x")[1]) // 2
         return x + half, y + half
 
     def steady_screenshot(self, path, timeout=10):
         """A screenshot once the screen has settled: Wine's tray window (which the program's icon
-        brings up at the top left) is shown and two shots in a row are equal. The file's type
+        brings up at the top left) is there and two shots in a row are equal. The file's type
         follows its name (BMP is much quicker to write for a large screen)."""
         self.tray_window()
         path = Path(path)

@@ -569,7 +569,7 @@ int SetForeground(const Args& args) {
 }
 
 int Raise(const Args& args) {
-  // Puts a window in front of the others without activating it, where a user finds the taskbar.
+  // Puts a window in front of the others that are not topmost, without activating it.
   if (!SetWindowPos(ParseWindow(args), HWND_TOP, 0, 0, 0, 0,
                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE)) {
     Fail(L"cannot raise the window%ls");
