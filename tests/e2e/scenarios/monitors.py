@@ -321,7 +321,8 @@ def test_a_maximised_window_is_captured_within_its_monitor_by_the_compositors_bo
         assert left < 0 and top < 0 and right > 800 and bottom > 600, window
         pixels, size, _ = pick(desk, e2e, window, label_at=(0, 0), origin=(0, 0), width=screen[0])
         assert size == (800, 600)
-        # The monitor as it was shown, below the tray window, which the pick covered.
+        # The monitor as it was shown, below the window's caption and the tray window, whose
+        # looks follow which window is active.
         tray_bottom = rect_of(desk.tray_window()["rect"])[3]
         assert pixels[3 * 800 * tray_bottom:] == pictures.raw_rgb(
             e2e.artifacts / "before.png", (0, tray_bottom, 800, 600 - tray_bottom))
