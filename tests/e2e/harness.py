@@ -344,6 +344,7 @@ class Desktop:
             width = max(x + w for w, h, x, y in monitors)
             height = max(y + h for w, h, x, y in monitors)
         self.size = (width, height)
+        self.primary_corner = monitors[0][2:] if monitors else (0, 0)
         self.programs = []
         self.helpers = []
         self.batches = 0
@@ -623,11 +624,16 @@ class Desktop:
         """Where the program's tray icon (the first one) is on the screen, in front for a click,
         as a user finds it on the taskbar: the centre of the first square of the tray window's
         client area."""
-        window = self.tray_window()
+        # Shown, it may not have its size yet: an icon square is at least 16 pixels high.
+        window = poll(lambda: (w := self.tray_window()) and int(w["client"].split("x")[1]) >= 16
+                      and w, timeout=15, what="the tray window at its size")
         if self.config.wine == 10:
             self.driver("raise", "--hwnd", window["hwnd"])
         x, y = map(int, window["client_origin"].split(","))
         half = int(window["client"].split("x")[1]) // 2
+        # The X pointer goes there too, so that a click there stays there (put_pointer); the
+        # primary monitor's corner, Windows' 0,0, is where it lies on the X screen.
+        self.put_pointer(x + half + self.primary_corner[0], y + half + self.primary_corner[1])
         return x + half, y + half
 
     def steady_screenshot(self, path, timeout=10):
