@@ -11,6 +11,7 @@
 
 #include "app/about_layout.h"
 #include "base/fault_location.h"
+#include "base/text_keys.h"
 #include "base/text_table.h"
 #include "runtime/app_state_win.h"
 #include "runtime/event_queue_win.h"
@@ -174,34 +175,34 @@ win::UniqueFont CreateUnderlinedFont(HFONT base) {
   return win::UniqueFont(CreateFontIndirectW(&font));
 }
 
-HFONT FontFor(const AboutControl& control) {
-  if (control.titleFont) return about.resources.TitleFont();
-  if (control.kind == AboutControlKind::Link && about.linkFont) return about.linkFont.get();
+HFONT FontFor(const ControlSpec& control) {
+  if (control.kind == ControlKind::Title) return about.resources.TitleFont();
+  if (control.kind == ControlKind::Link && about.linkFont) return about.linkFont.get();
   return about.resources.ControlFont();
 }
 
-void CreateControl(const AboutControl& control) {
+void CreateControl(const ControlSpec& control) {
   const wchar_t* className = L"Static";
   DWORD style = 0;
   switch (control.kind) {
-    case AboutControlKind::CentredLabel:
-      // The text as it stands: an "&" in a name or notice is not a mnemonic.
-      style |= SS_CENTER | SS_NOPREFIX;
-      break;
-    case AboutControlKind::Link:
+    case ControlKind::Link:
       // SS_NOTIFY: it gets the pointer and clicks; a tab stop, as a link is reached by Tab.
       style |= SS_CENTER | SS_NOPREFIX | SS_NOTIFY | WS_TABSTOP;
       break;
-    case AboutControlKind::Button:
+    case ControlKind::PushButton:
       className = L"Button";
       style |= WS_TABSTOP | BS_PUSHBUTTON;
+      break;
+    default:
+      // The text as it stands: an "&" in a name or notice is not a mnemonic.
+      style |= SS_CENTER | SS_NOPREFIX;
       break;
   }
   ORV_TRACE_LOCATION();
   const HWND handle =
-      win::CreateChildControl(about.window.get(), className, Text(control.textKey), style,
+      win::CreateChildControl(about.window.get(), className, Text(control.text), style,
                               control.bounds, static_cast<int>(control.id), FontFor(control));
-  if (handle && control.kind == AboutControlKind::Link) {
+  if (handle && control.kind == ControlKind::Link) {
     SetWindowSubclass(handle, LinkProc, kLinkSubclassId, 0);
     // A screen reader announces it as a link, named by the address it shows.
     win::SetAccessibleRole(handle, ROLE_SYSTEM_LINK);
@@ -215,7 +216,7 @@ void LayOutAtScale(float scale) {
   ScaledResources previous = std::exchange(about.resources, ScaledResources(scale));
   win::UniqueFont previousLinkFont =
       std::exchange(about.linkFont, CreateUnderlinedFont(about.resources.ControlFont()));
-  for (const AboutControl& control : AboutControlsAt(scale)) {
+  for (const ControlSpec& control : AboutControlsAt(scale)) {
     const HWND handle = GetDlgItem(about.window.get(), static_cast<int>(control.id));
     const Rect& r = control.bounds;
     SetWindowPos(handle, nullptr, r.x, r.y, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -236,7 +237,7 @@ void OpenAboutWindow() {
   const Size client = AboutClientSize(scale);
   const RECT frame =
       win::CentredFrame(client.width, client.height, kWindowStyle, kWindowExStyle, scale);
-  const std::wstring title = Text(L"#GAD00032") + L" " + Text(L"#Program_Name");
+  const std::wstring title = Text(TextKey::AboutTitle) + L" " + Text(TextKey::ProgramName);
   ORV_TRACE_LOCATION();
   about.window.reset(CreateWindowExW(kWindowExStyle, kWindowClass, title.c_str(), kWindowStyle,
                                      frame.left, frame.top, frame.right - frame.left,
@@ -247,7 +248,7 @@ void OpenAboutWindow() {
   scale = win::SettleWindowScale(about.window.get(), kAboutClientSize, scale);
   about.resources = ScaledResources(scale);
   about.linkFont = CreateUnderlinedFont(about.resources.ControlFont());
-  for (const AboutControl& control : AboutControlsAt(scale)) CreateControl(control);
+  for (const ControlSpec& control : AboutControlsAt(scale)) CreateControl(control);
   App().Events.UseDialogKeys(WindowId::About);
   ShowWindow(about.window.get(), SW_SHOW);
   SetForegroundWindow(about.window.get());
@@ -263,7 +264,7 @@ void CloseAboutWindow() {
 }
 
 void OpenAboutLink() {
-  win::OpenWithShell(Text(L"#Online_Adresse"));
+  win::OpenWithShell(Text(TextKey::WebAddress));
 }
 
 }  // namespace orv

@@ -7,6 +7,7 @@
 #include "app/help_path.h"
 #include "app/information.h"
 #include "base/fault_location.h"
+#include "base/text_keys.h"
 #include "base/text_table.h"
 #include "runtime/app_state_win.h"
 #include "runtime/event_queue_win.h"
@@ -16,24 +17,24 @@
 namespace orv {
 
 void OpenHelpDocument() {
-  win::OpenWithShell(ResolveHelpTarget(Text(L"#Help_PDF"), App().ProgramDir));
+  win::OpenWithShell(ResolveHelpTarget(Text(TextKey::HelpDocument), App().ProgramDir));
 }
 
 void OpenDonatePage() {
-  win::OpenWithShell(Text(L"#Online_Donate"));
+  win::OpenWithShell(Text(TextKey::DonateAddress));
 }
 
 void OpenMoreToolsPage() {
-  win::OpenWithShell(Text(L"#Online_MoreTools"));
+  win::OpenWithShell(Text(TextKey::MoreToolsAddress));
 }
 
 void ShowInformation() {
   const std::wstring message = InformationMessage(Text);
   ORV_TRACE_LOCATION();
-  win::ShowMessageBox(message, Text(L"TXT00072"), MB_ICONINFORMATION);
+  win::ShowMessageBox(message, Text(TextKey::InformationCaption), MB_ICONINFORMATION);
   ORV_TRACE_LOCATION();
   win::ShowFileProperties(App().Events.Window(WindowId::Main), win::ModuleFileName(),
-                          Text(L"Digital_Sinatures"));
+                          Text(TextKey::SignaturesPage));
 }
 
 }  // namespace orv

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "base/scale.h"
+#include "base/text_keys.h"
 #include "base/text_table.h"
 #include "capture/keyboard_hook_win.h"
 #include "runtime/app_state_win.h"
@@ -52,7 +53,7 @@ bool MainWindow::Create(const KeyboardHook& keyboardHook) {
   win::RegisterWindowClass({kClassName, Procedure, Icon(ImageId::AppIcon), app.ArrowCursor});
   RECT frame{0, 0, Scaled(300, app.DpiScale), Scaled(200, app.DpiScale)};
   AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
-  window_.reset(CreateWindowExW(0, kClassName, Text(L"#Program_Name").c_str(), kStyle, 0, 0,
+  window_.reset(CreateWindowExW(0, kClassName, Text(TextKey::ProgramName).c_str(), kStyle, 0, 0,
                                 frame.right - frame.left, frame.bottom - frame.top, nullptr,
                                 nullptr, GetModuleHandleW(nullptr), this));
   if (!window_) return false;

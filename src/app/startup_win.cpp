@@ -12,6 +12,7 @@
 #include "app/event_loop_win.h"
 #include "app/main_window_win.h"
 #include "base/scale.h"
+#include "base/text_keys.h"
 #include "base/text_table.h"
 #include "capture/keyboard_hook_win.h"
 #include "capture/selection_overlay_win.h"
@@ -24,6 +25,7 @@
 #include "settings/preferences_win.h"
 #include "win/shell.h"
 #include "win/system.h"
+#include "win/system_functions.h"
 
 namespace orv {
 namespace {
@@ -32,9 +34,9 @@ namespace {
 // be made: the program runs all the same). Nothing when another copy already runs; that copy is
 // told about and left alone.
 std::optional<win::UniqueKernelHandle> ClaimSingleInstance() {
-  win::UniqueKernelHandle mutex(CreateMutexW(nullptr, FALSE, Text(L"#Program_Name").c_str()));
+  win::UniqueKernelHandle mutex(CreateMutexW(nullptr, FALSE, Text(TextKey::ProgramName).c_str()));
   if (GetLastError() != ERROR_ALREADY_EXISTS) return mutex;
-  win::ShowMessageBox(Text(L"#TXT00041"), Text(L"#Program_Name"), MB_OK);
+  win::ShowMessageBox(Text(TextKey::AlreadyRunning), Text(TextKey::ProgramName), MB_OK);
   ReleaseMutex(mutex.get());  // we do not own it; harmless, kept for symmetry
   return std::nullopt;
 }
@@ -57,26 +59,22 @@ int MessageFontHeight() {
 // monitor whose scale differs from the one at logon. Each call refuses once the awareness is
 // set, which ends the search: whatever set it (the system, a compatibility setting) stays.
 void DeclareDpiAwareness() {
-  const win::UniqueModule user32 = win::LoadSystemLibrary(L"user32.dll");
-  if (!user32) return;
+  const win::User32Functions user32;
+  if (!user32.library) return;
   // Windows 10 1703 and later: per-monitor awareness that also scales the frames and dialogs.
-  if (const auto setContext = win::GetProc<decltype(&SetProcessDpiAwarenessContext)>(
-          user32.get(), "SetProcessDpiAwarenessContext")) {
-    if (setContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2)) return;
+  if (user32.SetProcessDpiAwarenessContext) {
+    if (user32.SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2)) return;
     if (GetLastError() == ERROR_ACCESS_DENIED) return;
   }
   // Windows 8.1 and later (and 10 before 1703, which does not know the context above).
-  if (const win::UniqueModule shcore = win::LoadSystemLibrary(L"shcore.dll")) {
-    if (const auto setAwareness = win::GetProc<decltype(&SetProcessDpiAwareness)>(
-            shcore.get(), "SetProcessDpiAwareness")) {
-      const HRESULT result = setAwareness(PROCESS_PER_MONITOR_DPI_AWARE);
-      if (SUCCEEDED(result) || result == E_ACCESSDENIED) return;
-    }
+  if (const win::ShcoreFunctions shcore; shcore.SetProcessDpiAwareness) {
+    const HRESULT result = shcore.SetProcessDpiAwareness(PROCESS_PER_MONITOR_DPI_AWARE);
+    if (SUCCEEDED(result) || result == E_ACCESSDENIED) return;
   }
   // Older systems have one resolution for all monitors: system awareness is all there is.
-  const auto setAware = win::GetProc<BOOL(WINAPI*)()>(user32.get(), "SetProcessDPIAware");
-  const auto isAware = win::GetProc<BOOL(WINAPI*)()>(user32.get(), "IsProcessDPIAware");
-  if (setAware && isAware && !isAware()) setAware();
+  if (user32.SetProcessDPIAware && user32.IsProcessDPIAware && !user32.IsProcessDPIAware()) {
+    user32.SetProcessDPIAware();
+  }
 }
 
 int DisplayLogPixelsY() {
@@ -98,7 +96,7 @@ void ComputeFolders() {
   AppState& app = App();
   // Without the user's application-data folder there is no user location for the preferences.
   const std::wstring appData = win::SpecialFolderPath(CSIDL_APPDATA);
-  app.AppDataDir = appData.empty() ? std::wstring() : appData + Text(L"#AppData_Subdir");
+  app.AppDataDir = appData.empty() ? std::wstring() : appData + Text(TextKey::AppDataSubfolder);
   app.WindowsDir = win::SpecialFolderPath(CSIDL_WINDOWS);
   app.PicturesDir = win::SpecialFolderPath(CSIDL_MYPICTURES);
   app.TempDir = LongTempFolder();

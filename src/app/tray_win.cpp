@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/tray_text.h"
+#include "base/text_keys.h"
 #include "base/text_table.h"
 #include "runtime/app_state_win.h"
 #include "win/dpi.h"
@@ -43,7 +44,7 @@ void TrayIcon::AddIcon() {
 
   data = IconData();
   data.uFlags = NIF_TIP;
-  const std::wstring tip = TrayTooltip(Text(L"#TXT00044"));
+  const std::wstring tip = TrayTooltip(Text(TextKey::TrayTip));
   std::copy(tip.begin(), tip.end(), data.szTip);
   Shell_NotifyIconW(NIM_MODIFY, &data);
 }
@@ -65,10 +66,11 @@ void TrayIcon::Create(HWND owner) {
   menu_.reset(CreatePopupMenu());
   if (!menu_) return;  // a right press then shows nothing
   for (const TrayMenuItem& item : kTrayMenuItems) {
-    if (item.command == 0) {
+    if (item.textKey.empty()) {
       AppendMenuW(menu_.get(), MF_SEPARATOR, 0, nullptr);
     } else {
-      AppendMenuW(menu_.get(), MF_STRING, item.command, Text(item.textKey).c_str());
+      AppendMenuW(menu_.get(), MF_STRING, static_cast<UINT_PTR>(item.command),
+                  Text(item.textKey).c_str());
     }
   }
 }

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "base/fault_location.h"
+#include "base/text_keys.h"
 #include "base/text_table.h"
 #include "imaging/reduce_to_palette.h"
 #include "output/gdiplus_win.h"
@@ -23,7 +24,6 @@ namespace {
 
 constexpr DWORD kRequesterFlags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
                                   OFN_NOCHANGEDIR;  // no overwrite prompt: a file is replaced
-static_assert(kRequesterFlags == 0x0008080C);
 constexpr std::size_t kRequesterNameLength = 260;
 constexpr UINT kMessageType = MB_OK | MB_SYSTEMMODAL;
 
@@ -43,7 +43,8 @@ bool CanStartRequesterIn(const std::wstring& folder) {
 // The name the user chose, or nothing when the requester was cancelled. formatIndex goes in as
 // the pre-selected pattern entry and comes back as the one the user left selected.
 std::optional<std::wstring> AskForFileName(const std::wstring& imagePath, int& formatIndex) {
-  const std::wstring title = Text(L"#Program_Name") + L" - " + Text(L"#TXT00045");
+  const std::wstring title =
+      Text(TextKey::ProgramName) + L" - " + Text(TextKey::SaveRequesterTitle);
   const std::wstring filter = ToRequesterFilter(kSavePatterns);
   // The requester splits the default name at its last backslash: the folder becomes the initial
   // folder and the name box stays empty, as ImagePath ends with a separator. A path too long
@@ -149,9 +150,10 @@ void SaveCaptureToFile() {
     return outcome == SaveOutcome::Saved;
   });
   if (outcome == SaveOutcome::NoGraphicsLibrary) {
-    win::ShowMessageBox(Text(L"#TXT00005"), Text(L"#TXT00001"), kMessageType);
+    win::ShowMessageBox(Text(TextKey::NoGraphicsLibrary), Text(TextKey::SaveCaption), kMessageType);
   }
-  if (!saved) win::ShowMessageBox(Text(L"#TXT00004"), Text(L"#TXT00001"), kMessageType);
+  if (!saved)
+    win::ShowMessageBox(Text(TextKey::SaveFailed), Text(TextKey::SaveCaption), kMessageType);
 }
 
 }  // namespace orv

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "base/scale.h"
+#include "base/text_keys.h"
 #include "base/text_table.h"
 #include "imaging/downscale.h"
 #include "output/preview_layout.h"
@@ -79,36 +80,40 @@ void NameIconButton(HWND control, std::wstring_view textKey, UINT message) {
   SendMessageW(preview.tooltip, message, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-void CreateControl(const PreviewControl& control, float dpiScale) {
+void CreateControl(const ControlSpec& control, float dpiScale) {
   const wchar_t* className = L"Button";
   DWORD style = 0;
   switch (control.kind) {
-    case PreviewControlKind::CentredLabel:
+    case ControlKind::Label:
+    case ControlKind::Notice:
+    case ControlKind::Title:
+    case ControlKind::Link:
       className = L"Static";
       style |= SS_CENTER;
       break;
-    case PreviewControlKind::Canvas:
+    case ControlKind::Canvas:
       className = win::kCanvasClass;
       break;
-    case PreviewControlKind::IconToggle:
+    case ControlKind::IconToggle:
       style |= WS_TABSTOP | BS_AUTOCHECKBOX | BS_PUSHLIKE | BS_ICON;
       break;
-    case PreviewControlKind::IconButton:
+    case ControlKind::IconButton:
       style |= WS_TABSTOP | BS_PUSHBUTTON | BS_ICON;
       break;
-    case PreviewControlKind::PushButton:
+    case ControlKind::PushButton:
       style |= WS_TABSTOP | BS_PUSHBUTTON;
       break;
   }
-  const std::wstring text = control.textKey.empty() ? std::wstring() : Text(control.textKey);
+  const bool icon =
+      control.kind == ControlKind::IconToggle || control.kind == ControlKind::IconButton;
+  const std::wstring text = control.text.empty() || icon ? std::wstring() : Text(control.text);
   const HWND handle = win::CreateChildControl(
       preview.window.get(), className, text, style, ScaledRect(control.bounds, dpiScale),
       static_cast<int>(control.id), preview.resources.ControlFont());
-  if (handle && (control.kind == PreviewControlKind::IconToggle ||
-                 control.kind == PreviewControlKind::IconButton)) {
+  if (handle && icon) {
     SendMessageW(handle, BM_SETIMAGE, IMAGE_ICON,
                  reinterpret_cast<LPARAM>(preview.resources.Icon(control.icon)));
-    NameIconButton(handle, control.tooltipKey, TTM_ADDTOOLW);
+    NameIconButton(handle, control.text, TTM_ADDTOOLW);
   }
 }
 
@@ -118,7 +123,8 @@ void ShowFitToPaperState(bool on) {
   SendMessageW(toggle, BM_SETIMAGE, IMAGE_ICON,
                reinterpret_cast<LPARAM>(
                    preview.resources.Icon(on ? ImageId::FitOnIcon : ImageId::FitOffIcon)));
-  NameIconButton(toggle, on ? L"#TXT00049" : L"#TXT00048", TTM_UPDATETIPTEXTW);
+  NameIconButton(toggle, on ? TextKey::FitToPaperOnTip : TextKey::FitToPaperOffTip,
+                 TTM_UPDATETIPTEXTW);
 }
 
 void ApplyOutputPolicy() {
@@ -178,8 +184,8 @@ void DrawCanvasPicture() {
 // A new canvas picture of the canvas's size at the given scale, which the canvas shows from now
 // on (the old one goes).
 void MakeCanvasPicture(float scale) {
-  preview.canvasSize =
-      ScaledSize({kPreviewControls[1].bounds.width, kPreviewControls[1].bounds.height}, scale);
+  const Rect& canvas = PreviewControl(ControlId::Canvas).bounds;
+  preview.canvasSize = ScaledSize({canvas.width, canvas.height}, scale);
   win::UniqueBitmap picture;
   {
     const win::WindowDc dc(preview.canvas);
@@ -195,13 +201,13 @@ void MakeCanvasPicture(float scale) {
 void LayOutAtScale(float scale) {
   if (!preview.window || scale == preview.resources.Scale()) return;
   ScaledResources previous = std::exchange(preview.resources, ScaledResources(scale));
-  for (const PreviewControl& control : kPreviewControls) {
+  for (const ControlSpec& control : kPreviewControls) {
     const HWND handle = Control(control.id);
     const Rect r = ScaledRect(control.bounds, scale);
     SetWindowPos(handle, nullptr, r.x, r.y, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(preview.resources.ControlFont()),
                  TRUE);
-    if (control.kind == PreviewControlKind::IconButton) {
+    if (control.kind == ControlKind::IconButton) {
       SendMessageW(handle, BM_SETIMAGE, IMAGE_ICON,
                    reinterpret_cast<LPARAM>(preview.resources.Icon(control.icon)));
     }
@@ -224,10 +230,10 @@ void OpenPreviewWindow() {
   const Size client = ScaledSize(kPreviewClientSize, scale);
   const RECT frame =
       win::CentredFrame(client.width, client.height, kWindowStyle, kWindowExStyle, scale);
-  preview.window.reset(CreateWindowExW(kWindowExStyle, kWindowClass, Text(L"#TXT00046").c_str(),
-                                       kWindowStyle, frame.left, frame.top,
-                                       frame.right - frame.left, frame.bottom - frame.top, nullptr,
-                                       nullptr, GetModuleHandleW(nullptr), nullptr));
+  preview.window.reset(CreateWindowExW(
+      kWindowExStyle, kWindowClass, Text(TextKey::PreviewTitle).c_str(), kWindowStyle, frame.left,
+      frame.top, frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+      GetModuleHandleW(nullptr), nullptr));
   if (!preview.window) return;
   app.Events.RegisterWindow(WindowId::Preview, preview.window.get());
   scale = win::SettleWindowScale(preview.window.get(), kPreviewClientSize, scale);
@@ -237,7 +243,7 @@ void OpenPreviewWindow() {
       CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                       preview.window.get(), nullptr, GetModuleHandleW(nullptr), nullptr);
-  for (const PreviewControl& control : kPreviewControls) CreateControl(control, scale);
+  for (const ControlSpec& control : kPreviewControls) CreateControl(control, scale);
   // Keyboard first: the top icon button has the focus whenever the window is activated, until
   // the user moves it, and the focus is shown from the start. Set before anything can activate
   // the window (making it topmost can).

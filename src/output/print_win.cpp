@@ -10,12 +10,14 @@
 #include <vector>
 
 #include "base/fault_location.h"
+#include "base/text_keys.h"
 #include "base/text_table.h"
 #include "output/print_layout.h"
 #include "output/transforms_win.h"
 #include "runtime/app_state_win.h"
 #include "runtime/images_win.h"
 #include "win/system.h"
+#include "win/system_functions.h"
 #include "win/unique_handle.h"
 
 namespace orv {
@@ -41,25 +43,21 @@ std::wstring ProfilePrinterName() {
 // The default printer's name, or empty when there is none.
 std::wstring DefaultPrinterName() {
   // The spooler is looked up at run time, from the system folder only.
-  if (const win::UniqueModule spooler = win::LoadSystemLibrary(L"winspool.drv")) {
-    using GetDefaultPrinterFn = BOOL(WINAPI*)(LPWSTR, LPDWORD);
-    const auto getDefaultPrinter =
-        win::GetProc<GetDefaultPrinterFn>(spooler.get(), "GetDefaultPrinterW");
-    // The first call asks for the length; the default can change in between, hence the retries.
-    for (int attempt = 0; getDefaultPrinter && attempt < 3; ++attempt) {
-      DWORD length = 0;
-      ORV_TRACE_LOCATION();
-      getDefaultPrinter(nullptr, &length);
-      if (length == 0) break;
-      std::wstring name(length, L'\0');
-      ORV_TRACE_LOCATION();
-      if (getDefaultPrinter(name.data(), &length)) {
-        name.resize(std::wcslen(name.c_str()));
-        if (!name.empty()) return name;
-        break;
-      }
-      if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
+  const win::SpoolerFunctions spooler;
+  // The first call asks for the length; the default can change in between, hence the retries.
+  for (int attempt = 0; spooler.GetDefaultPrinterW && attempt < 3; ++attempt) {
+    DWORD length = 0;
+    ORV_TRACE_LOCATION();
+    spooler.GetDefaultPrinterW(nullptr, &length);
+    if (length == 0) break;
+    std::wstring name(length, L'\0');
+    ORV_TRACE_LOCATION();
+    if (spooler.GetDefaultPrinterW(name.data(), &length)) {
+      name.resize(std::wcslen(name.c_str()));
+      if (!name.empty()) return name;
+      break;
     }
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
   }
   return ProfilePrinterName();
 }
@@ -198,7 +196,7 @@ void PrintCapture(bool useDefaultPrinter) {
     Images::Put(ImageId::PrintImage, TurnedCopy(*capture));
   }
 
-  PrintJob job(Text(L"#Program_Name"), useDefaultPrinter);
+  PrintJob job(Text(TextKey::ProgramName), useDefaultPrinter);
   if (!job.IsOpen()) return;
   const Size captureSize = capture->size();
   // A copy that could not be turned (memory ran out) is no turned copy.

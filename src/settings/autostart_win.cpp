@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/fault_location.h"
+#include "base/text_keys.h"
 #include "base/text_table.h"
 #include "runtime/app_state_win.h"
 #include "settings/autostart.h"
@@ -45,7 +46,7 @@ void DeleteRunValue(const std::wstring& name) {
 }  // namespace
 
 void ApplyAutostart() {
-  const std::wstring& name = Text(L"#Program_Name");
+  const std::wstring& name = Text(TextKey::ProgramName);
   // An empty name would address the Run key's default value, which is not ours.
   if (name.empty()) return;
   if (IsAutostartOn(App().Settings.LoadOnWindowsStart)) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "base/text_keys.h"
 #include "base/text_table.h"
 #include "runtime/app_state_win.h"
 #include "settings/key_file.h"
@@ -122,16 +123,18 @@ void SavePreferencesTo(const Settings& settings, const std::wstring& userDir,
 
 void LoadPreferences() {
   AppState& app = App();
-  app.Settings = LoadPreferencesFrom(app.AppDataDir, app.ProgramDir, Text(L"#Pref_FileName"));
+  app.Settings =
+      LoadPreferencesFrom(app.AppDataDir, app.ProgramDir, Text(TextKey::PreferencesFileName));
 }
 
 void SavePreferences() {
   const AppState& app = App();
-  SavePreferencesTo(app.Settings, app.AppDataDir, app.ProgramDir, Text(L"#Pref_FileName"));
+  SavePreferencesTo(app.Settings, app.AppDataDir, app.ProgramDir,
+                    Text(TextKey::PreferencesFileName));
 }
 
 OutputPolicy ReadOutputPolicy() {
-  const std::wstring& fileName = Text(L"#Spez_FileName");
+  const std::wstring& fileName = Text(TextKey::PolicyFileName);
   if (fileName.empty()) return {};
   return ParseOutputPolicy(AsBytes(ReadSmallFile(App().ProgramDir + fileName, kMaxKeyFileBytes)));
 }
