@@ -5,7 +5,6 @@
 #include "app/tray_text.h"
 #include "base/text_keys.h"
 #include "base/text_table.h"
-#include "runtime/app_state_win.h"
 #include "win/dpi.h"
 #include "win/system.h"
 
@@ -34,8 +33,8 @@ void TrayIcon::AddIcon() {
   data.uFlags = NIF_MESSAGE | NIF_ICON;
   data.uCallbackMessage = kTrayCallbackMessage;
   // The shell shows the icon at the small-icon size of the monitor it is on, the primary one.
-  icon_ = win::LoadIconResource(static_cast<int>(ImageId::AppIcon), win::PrimarySmallIconSize());
-  data.hIcon = icon_ ? icon_.get() : Icon(ImageId::AppIcon);
+  icon_ = win::LoadIconResource(static_cast<int>(IconId::App), win::PrimarySmallIconSize());
+  data.hIcon = icon_ ? icon_.get() : resources_.Icon(IconId::App);
   // A busy shell may add the icon after the call has already given up waiting for it: then the
   // icon is there, and only a change of it succeeds.
   iconAdded_ =

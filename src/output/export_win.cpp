@@ -15,8 +15,6 @@
 #include "imaging/reduce_to_palette.h"
 #include "output/gdiplus_win.h"
 #include "output/save_name.h"
-#include "runtime/app_state_win.h"
-#include "runtime/images_win.h"
 #include "win/system.h"
 
 namespace orv {
@@ -127,13 +125,11 @@ bool WriteThroughTemporary(const std::wstring& file,
   return win::ReplaceFileThroughTemporary(file, temporary.data(), write);
 }
 
-void SaveCaptureToFile() {
-  AppState& app = App();
-  Settings& settings = app.Settings;
-  const win::DibImage* capture = Images::Get(ImageId::Capture);
-  if (capture == nullptr) return;  // nothing to save; only a capture opens the preview
+void SaveCaptureToFile(const win::DibImage& capture, Settings& settings,
+                       const std::wstring& picturesDir) {
+  if (!capture) return;  // nothing to save; only a capture opens the preview
 
-  if (!CanStartRequesterIn(settings.ImagePath)) settings.ImagePath = app.PicturesDir;
+  if (!CanStartRequesterIn(settings.ImagePath)) settings.ImagePath = picturesDir;
   int formatIndex = FormatIndexOf(settings.ImageType);
   settings.ImageType = ImageTypeOf(formatIndex);  // an unknown type ("JPG" too) becomes "jpg"
 
@@ -146,7 +142,7 @@ void SaveCaptureToFile() {
 
   SaveOutcome outcome = SaveOutcome::Failed;
   const bool saved = WriteThroughTemporary(file, [&](const std::wstring& target) {
-    outcome = WriteImageFile(*capture, target, static_cast<ExportFormat>(formatIndex));
+    outcome = WriteImageFile(capture, target, static_cast<ExportFormat>(formatIndex));
     return outcome == SaveOutcome::Saved;
   });
   if (outcome == SaveOutcome::NoGraphicsLibrary) {

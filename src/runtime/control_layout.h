@@ -27,7 +27,7 @@ struct ControlSpec {
   ControlKind kind;
   Rect bounds;               // x, y, width, height
   std::wstring_view text{};  // the text key of its content; of an icon button, its tooltip and name
-  ImageId icon{};            // the picture of an icon button
+  IconId icon{};             // the picture of an icon button
 };
 
 }  // namespace orv

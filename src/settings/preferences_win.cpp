@@ -6,7 +6,6 @@
 
 #include "base/text_keys.h"
 #include "base/text_table.h"
-#include "runtime/app_state_win.h"
 #include "settings/key_file.h"
 #include "win/system.h"
 #include "win/unique_handle.h"
@@ -121,22 +120,20 @@ void SavePreferencesTo(const Settings& settings, const std::wstring& userDir,
   ReplaceFileContent(userDir + fileName, content);
 }
 
-void LoadPreferences() {
-  AppState& app = App();
-  app.Settings =
-      LoadPreferencesFrom(app.AppDataDir, app.ProgramDir, Text(TextKey::PreferencesFileName));
+Settings LoadPreferences(const Folders& folders) {
+  return LoadPreferencesFrom(folders.AppDataDir, folders.ProgramDir,
+                             Text(TextKey::PreferencesFileName));
 }
 
-void SavePreferences() {
-  const AppState& app = App();
-  SavePreferencesTo(app.Settings, app.AppDataDir, app.ProgramDir,
+void SavePreferences(const Settings& settings, const Folders& folders) {
+  SavePreferencesTo(settings, folders.AppDataDir, folders.ProgramDir,
                     Text(TextKey::PreferencesFileName));
 }
 
-OutputPolicy ReadOutputPolicy() {
+OutputPolicy ReadOutputPolicy(const std::wstring& programDir) {
   const std::wstring& fileName = Text(TextKey::PolicyFileName);
   if (fileName.empty()) return {};
-  return ParseOutputPolicy(AsBytes(ReadSmallFile(App().ProgramDir + fileName, kMaxKeyFileBytes)));
+  return ParseOutputPolicy(AsBytes(ReadSmallFile(programDir + fileName, kMaxKeyFileBytes)));
 }
 
 }  // namespace orv
