@@ -82,7 +82,8 @@ constexpr Row kRows[] = {
     R(Ctl(ControlId::Rotate), {RotateCapture, RefreshPreview}),
     R(Ctl(ControlId::Negative), {MakeNegative, RefreshPreview}),
     R(Ctl(ControlId::Grey), {MakeGrey, RefreshPreview}),
-    // The paint program frees the capture and the backup itself, once its file is written.
+    // The paint program takes the capture, and lets it go once its file is written; the backup
+    // goes first.
     R(Ctl(ControlId::Paint), {ClosePreviewWindow, OpenInPaint}),
     R(Ctl(ControlId::SaveToFile),
       {ClosePreviewWindow, SaveCaptureToFile, FreeCapture, FreeBackupImage}),

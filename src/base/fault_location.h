@@ -81,8 +81,9 @@ constexpr std::optional<std::string_view> SourceUnitName(int unit) {
   return kSourceUnits[static_cast<std::size_t>(unit)];
 }
 
-// Written by the marks and read by the fault filter on the same thread; relaxed atomic stores
-// compile to one plain move.
+// Process-wide, as the fault filter that reads it is called with no context of ours. Written by
+// the marks and read by the filter on the same thread; relaxed atomic stores compile to one
+// plain move.
 inline std::atomic<std::int32_t> currentFaultLocation{kNoLocation};
 static_assert(std::atomic<std::int32_t>::is_always_lock_free);
 

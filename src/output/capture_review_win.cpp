@@ -10,7 +10,7 @@ CaptureReview::CaptureReview(const WindowHost& host, Settings& settings, const F
     : settings_(settings), folders_(folders), preview_(host, Capture) {}
 
 void CaptureReview::OpenPreviewWindow() {
-  preview_.Close();
+  preview_.Close();               // an open one is replaced
   BackupImage = Capture.Clone();  // empty when there is no capture or memory runs out
   preview_.Open(settings_.FitPaperOrientation != 0, ReadOutputPolicy(folders_.ProgramDir));
 }

@@ -40,6 +40,7 @@ PreviewWindow::PreviewWindow(const WindowHost& host, const win::DibImage& captur
     : ButtonWindow(host, kPreviewWindow), capture_(capture) {}
 
 void PreviewWindow::Open(bool fitToPaper, const OutputPolicy& policy) {
+  Close();
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   win::RegisterCanvasClass();
