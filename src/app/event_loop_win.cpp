@@ -78,7 +78,7 @@ StepOutcome Steps::Run(Step step) {
     case OpenPreviewWindow: ORV_TRACE_LOCATION(); review_.OpenPreviewWindow(); break;
     case ClosePreviewWindow: ORV_TRACE_LOCATION(); review_.ClosePreviewWindow(); break;
     case FreeCapture: ORV_TRACE_LOCATION(); capture_ = {}; break;
-    case FreePrintImage: break;  // nothing left: PrintImage is a local of printing
+    case FreePrintImage: ORV_TRACE_LOCATION(); break;  // nothing left: PrintImage is a local of printing
     case FreeBackupImage: ORV_TRACE_LOCATION(); review_.BackupImage = {}; break;
     case ToggleAutostartCheck: ORV_TRACE_LOCATION(); this->ToggleAutostartCheck(); break;
     case ApplyAutostart: ORV_TRACE_LOCATION(); orv::ApplyAutostart(settings_); break;

@@ -45,13 +45,13 @@ struct ButtonWindowKind {
 };
 
 class ButtonWindow : public win::WindowBase {
- public:
-  // Destroys the window and its controls; nothing when it is not open.
-  void Close();
-
  protected:
   ButtonWindow(const WindowHost& host, const ButtonWindowKind& kind) : host_(host), kind_(kind) {}
   ~ButtonWindow() = default;
+
+  // Destroys the window and its controls; nothing when it is not open. A window's own Close
+  // calls it first.
+  void Close();
 
   // Makes the window (an open one is closed first) at the primary monitor's scale, or at the
   // scale the system then puts it at, with its resources; the window then takes dialog keys and
