@@ -4,7 +4,7 @@ without the invisible border of Windows 10, and capture requests during a select
 import pictures
 from harness import only_under_wine, poll
 from scenarios.clipboard import CLIPBOARD_BUTTON, copy_from_clipboard
-from scenarios.preview import controls, preview_title, wait_preview
+from scenarios.preview import close_preview, controls, preview_title, wait_preview
 
 OVERLAY = "Capturing..."
 WIDTH, HEIGHT = 1024, 768
@@ -91,11 +91,6 @@ def picked_bounds(window):
     left, top, right, bottom = map(int, window["rect"].split(","))
     border = ((right - left) - int(window["client"].split("x")[0])) // 2
     return left + border, top, right - border, bottom - border
-
-
-def close_preview(desk, e2e):
-    desk.driver("keys", "press:escape")
-    desk.driver("wait-gone", "--title", preview_title(e2e), "--timeout", 5000)
 
 
 def start_on_picture(e2e, desk, maker=pictures.make_test_picture):
