@@ -8,9 +8,9 @@ Size AboutClientSize(float dpiScale) {
   return ScaledSize(kAboutClientSize, dpiScale);
 }
 
-std::array<AboutControl, kAboutControls.size()> AboutControlsAt(float dpiScale) {
+std::array<ControlSpec, kAboutControls.size()> AboutControlsAt(float dpiScale) {
   auto controls = kAboutControls;
-  for (AboutControl& control : controls) control.bounds = ScaledRect(control.bounds, dpiScale);
+  for (ControlSpec& control : controls) control.bounds = ScaledRect(control.bounds, dpiScale);
   return controls;
 }
 

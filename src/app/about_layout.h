@@ -3,53 +3,29 @@
 #pragma once
 
 #include <array>
-#include <string_view>
 
 #include "base/geometry.h"
-#include "base/object_ids.h"
+#include "base/text_keys.h"
+#include "runtime/control_layout.h"
 
 namespace orv {
-
-enum class AboutControlKind { CentredLabel, Link, Button };
-
-struct AboutControl {
-  ControlId id;
-  AboutControlKind kind;
-  std::wstring_view textKey;  // the text table key of its content
-  bool titleFont;             // TitleFont instead of the control font
-  Rect bounds;                // x, y, width, height
-};
 
 inline constexpr Size kAboutClientSize{330, 224};
 
 // In creation order.
-inline constexpr std::array<AboutControl, 6> kAboutControls = {{
-    {ControlId::AboutName,
-     AboutControlKind::CentredLabel,
-     L"#Program_Name",
-     true,
-     {5, 20, 320, 25}},
-    {ControlId::AboutVersion,
-     AboutControlKind::CentredLabel,
-     L"#Version_Name",
-     false,
-     {5, 50, 320, 25}},
-    {ControlId::AboutCopyright,
-     AboutControlKind::CentredLabel,
-     L"#Copyright_Text",
-     false,
-     {5, 80, 320, 25}},
-    {ControlId::AboutWebHeading,
-     AboutControlKind::CentredLabel,
-     L"#GAD00033",
-     false,
-     {5, 115, 320, 15}},
-    {ControlId::AboutLink, AboutControlKind::Link, L"#Online_Adresse", false, {90, 135, 180, 20}},
-    {ControlId::AboutClose, AboutControlKind::Button, L"#GAD00034", false, {120, 185, 90, 25}},
+// clang-format off
+inline constexpr std::array<ControlSpec, 6> kAboutControls = {{
+    {ControlId::AboutName,       ControlKind::Title,      {5, 20, 320, 25},   TextKey::ProgramName},
+    {ControlId::AboutVersion,    ControlKind::Notice,     {5, 50, 320, 25},   TextKey::VersionName},
+    {ControlId::AboutCopyright,  ControlKind::Notice,     {5, 80, 320, 25},   TextKey::CopyrightNotice},
+    {ControlId::AboutWebHeading, ControlKind::Notice,     {5, 115, 320, 15},  TextKey::WebHeading},
+    {ControlId::AboutLink,       ControlKind::Link,       {90, 135, 180, 20}, TextKey::WebAddress},
+    {ControlId::AboutClose,      ControlKind::PushButton, {120, 185, 90, 25}, TextKey::CloseButton},
 }};
+// clang-format on
 
 // The about window's client size and controls in pixels.
 Size AboutClientSize(float dpiScale);
-std::array<AboutControl, kAboutControls.size()> AboutControlsAt(float dpiScale);
+std::array<ControlSpec, kAboutControls.size()> AboutControlsAt(float dpiScale);
 
 }  // namespace orv

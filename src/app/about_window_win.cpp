@@ -7,59 +7,30 @@
 
 #include <algorithm>
 #include <string>
-#include <utility>
 
 #include "app/about_layout.h"
-#include "base/fault_location.h"
+#include "base/text_keys.h"
 #include "base/text_table.h"
-#include "runtime/app_state_win.h"
-#include "runtime/event_queue_win.h"
-#include "runtime/scaled_resources_win.h"
 #include "win/accessibility.h"
-#include "win/dpi.h"
 #include "win/shell.h"
-#include "win/system.h"
 #include "win/unique_handle.h"
-#include "win/window_class.h"
 
 namespace orv {
 namespace {
 
-constexpr wchar_t kWindowClass[] = L"OrvantaAbout";
-// Title bar only: no system menu (so no close box), not resizable, no minimise or maximise.
-constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION;
-// Tab moves between the link and the button.
-constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
+constexpr ButtonWindowKind kAboutWindow{
+    .id = WindowId::About,
+    .className = L"OrvantaAbout",
+    // Title bar only: no system menu (so no close box), not resizable, no minimise or maximise.
+    .style = WS_OVERLAPPED | WS_CAPTION,
+    // Tab moves between the link and the button.
+    .exStyle = WS_EX_CONTROLPARENT,
+    .client = kAboutClientSize,
+    .controls = kAboutControls,
+};
 constexpr COLORREF kLinkHotColour = RGB(0, 0, 255);
 constexpr COLORREF kLinkColour = RGB(0, 0, 0);
 constexpr UINT_PTR kLinkSubclassId = 1;
-
-struct AboutState {
-  win::UniqueWindow window;
-  win::UniqueFont linkFont;   // the control font, underlined
-  bool linkHot = false;       // the pointer is over the link
-  ScaledResources resources;  // fonts at the scale of the window's monitor
-};
-AboutState about;
-
-void SetLinkHot(HWND link, bool hot) {
-  if (about.linkHot == hot) return;
-  about.linkHot = hot;
-  InvalidateRect(link, nullptr, TRUE);
-}
-
-// Blue exactly while the pointer is over the link, judged by where the pointer is now rather
-// than by the message at hand: a mouse message that arrives late must not leave the link blue
-// once the pointer has gone. rearm: the leave notice was used up and is asked for again.
-void FollowPointer(HWND link, bool rearm) {
-  POINT pointer{};
-  const bool over = GetCursorPos(&pointer) && WindowFromPoint(pointer) == link;
-  if (over && (rearm || !about.linkHot)) {
-    TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, link, 0};
-    TrackMouseEvent(&track);  // WM_MOUSELEAVE when the pointer leaves the link
-  }
-  SetLinkHot(link, over);
-}
 
 // Where the link's text is drawn: at the top, centred, as the static control places it.
 RECT LinkTextRect(HWND link, HDC dc) {
@@ -98,10 +69,70 @@ bool IsEnterPress(LPARAM keyMessage) {
   return key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN;
 }
 
+}  // namespace
+
+AboutWindow::AboutWindow(const WindowHost& host) : ButtonWindow(host, kAboutWindow) {}
+
+void AboutWindow::Open() {
+  Close();
+  const std::wstring title = Text(TextKey::AboutTitle) + L" " + Text(TextKey::ProgramName);
+  if (!OpenWindow(title, {})) return;  // nothing is shown
+  MakeControls();
+  ShowWindow(Handle(), SW_SHOW);
+  SetForegroundWindow(Handle());
+}
+
+void AboutWindow::Close() {
+  ButtonWindow::Close();
+  linkHot_ = false;
+}
+
+void AboutWindow::ControlMade(const ControlSpec& control, HWND handle) {
+  if (control.kind != ControlKind::Link) return;
+  SetWindowSubclass(handle, LinkProc, kLinkSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  // A screen reader announces it as a link, named by the address it shows.
+  win::SetAccessibleRole(handle, ROLE_SYSTEM_LINK);
+}
+
+// The link is blue while the pointer is over it.
+std::optional<LRESULT> AboutWindow::AnswerOwn(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_CTLCOLORSTATIC ||
+      reinterpret_cast<HWND>(lParam) != Control(ControlId::AboutLink)) {
+    return std::nullopt;
+  }
+  const HDC dc = reinterpret_cast<HDC>(wParam);
+  SetTextColor(dc, linkHot_ ? kLinkHotColour : kLinkColour);
+  SetBkMode(dc, TRANSPARENT);
+  return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+void AboutWindow::SetLinkHot(HWND link, bool hot) {
+  if (linkHot_ == hot) return;
+  linkHot_ = hot;
+  InvalidateRect(link, nullptr, TRUE);
+}
+
+// Blue exactly while the pointer is over the link, judged by where the pointer is now rather
+// than by the message at hand: a mouse message that arrives late must not leave the link blue
+// once the pointer has gone. rearm: the leave notice was used up and is asked for again.
+void AboutWindow::FollowPointer(HWND link, bool rearm) {
+  POINT pointer{};
+  const bool over = GetCursorPos(&pointer) && WindowFromPoint(pointer) == link;
+  if (over && (rearm || !linkHot_)) {
+    TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, link, 0};
+    TrackMouseEvent(&track);  // WM_MOUSELEAVE when the pointer leaves the link
+  }
+  SetLinkHot(link, over);
+}
+
+LRESULT CALLBACK AboutWindow::LinkProc(HWND link, UINT message, WPARAM wParam, LPARAM lParam,
+                                       UINT_PTR, DWORD_PTR self) {
+  return reinterpret_cast<AboutWindow*>(self)->AnswerLink(link, message, wParam, lParam);
+}
+
 // The link's own messages: the hand pointer, the colour that follows the pointer, the focus
 // rectangle, and Enter, which follows the link as a click does.
-LRESULT CALLBACK LinkProc(HWND link, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                          DWORD_PTR) {
+LRESULT AboutWindow::AnswerLink(HWND link, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_GETDLGCODE:
       // Enter comes to the link itself rather than going to a default button.
@@ -126,7 +157,7 @@ LRESULT CALLBACK LinkProc(HWND link, UINT message, WPARAM wParam, LPARAM lParam,
       PaintLink(link);
       return 0;
     case WM_SETCURSOR:
-      SetCursor(App().HandCursor);
+      SetCursor(Host().resources.HandCursor);
       return TRUE;
     case WM_MOUSEMOVE:
       FollowPointer(link, false);
@@ -142,128 +173,8 @@ LRESULT CALLBACK LinkProc(HWND link, UINT message, WPARAM wParam, LPARAM lParam,
   return DefSubclassProc(link, message, wParam, lParam);
 }
 
-void LayOutAtScale(float scale);
-
-// The about window closes only through its button or its link.
-LRESULT CALLBACK AboutWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (const auto answer = win::AnswerScaleChange(window, message, wParam, lParam, kAboutClientSize,
-                                                 LayOutAtScale)) {
-    return *answer;
-  }
-  if (const auto answer =
-          AnswerButtonWindowMessage(App().Events, WindowId::About, message, wParam, lParam)) {
-    return *answer;
-  }
-  if (message == WM_CTLCOLORSTATIC &&
-      reinterpret_cast<HWND>(lParam) ==
-          GetDlgItem(window, static_cast<int>(ControlId::AboutLink))) {
-    const HDC dc = reinterpret_cast<HDC>(wParam);
-    SetTextColor(dc, about.linkHot ? kLinkHotColour : kLinkColour);
-    SetBkMode(dc, TRANSPARENT);
-    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-  }
-  return DefWindowProcW(window, message, wParam, lParam);
-}
-
-win::UniqueFont CreateUnderlinedFont(HFONT base) {
-  LOGFONTW font{};
-  if (!base || !GetObjectW(base, sizeof(font), &font)) {
-    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
-  }
-  font.lfUnderline = TRUE;
-  return win::UniqueFont(CreateFontIndirectW(&font));
-}
-
-HFONT FontFor(const AboutControl& control) {
-  if (control.titleFont) return about.resources.TitleFont();
-  if (control.kind == AboutControlKind::Link && about.linkFont) return about.linkFont.get();
-  return about.resources.ControlFont();
-}
-
-void CreateControl(const AboutControl& control) {
-  const wchar_t* className = L"Static";
-  DWORD style = 0;
-  switch (control.kind) {
-    case AboutControlKind::CentredLabel:
-      // The text as it stands: an "&" in a name or notice is not a mnemonic.
-      style |= SS_CENTER | SS_NOPREFIX;
-      break;
-    case AboutControlKind::Link:
-      // SS_NOTIFY: it gets the pointer and clicks; a tab stop, as a link is reached by Tab.
-      style |= SS_CENTER | SS_NOPREFIX | SS_NOTIFY | WS_TABSTOP;
-      break;
-    case AboutControlKind::Button:
-      className = L"Button";
-      style |= WS_TABSTOP | BS_PUSHBUTTON;
-      break;
-  }
-  ORV_TRACE_LOCATION();
-  const HWND handle =
-      win::CreateChildControl(about.window.get(), className, Text(control.textKey), style,
-                              control.bounds, static_cast<int>(control.id), FontFor(control));
-  if (handle && control.kind == AboutControlKind::Link) {
-    SetWindowSubclass(handle, LinkProc, kLinkSubclassId, 0);
-    // A screen reader announces it as a link, named by the address it shows.
-    win::SetAccessibleRole(handle, ROLE_SYSTEM_LINK);
-  }
-}
-
-// Lays the open window out again at another scale, when it has moved to a monitor of another
-// scale: the controls and their fonts.
-void LayOutAtScale(float scale) {
-  if (!about.window || scale == about.resources.Scale()) return;
-  ScaledResources previous = std::exchange(about.resources, ScaledResources(scale));
-  win::UniqueFont previousLinkFont =
-      std::exchange(about.linkFont, CreateUnderlinedFont(about.resources.ControlFont()));
-  for (const AboutControl& control : AboutControlsAt(scale)) {
-    const HWND handle = GetDlgItem(about.window.get(), static_cast<int>(control.id));
-    const Rect& r = control.bounds;
-    SetWindowPos(handle, nullptr, r.x, r.y, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(control)), TRUE);
-  }
-  // Only now does no control use the fonts of the old scale, which go here.
-}
-
-}  // namespace
-
-void OpenAboutWindow() {
-  CloseAboutWindow();
-  win::RegisterWindowClass({kWindowClass, AboutWindowProc, Icon(ImageId::AppIcon),
-                            App().ArrowCursor, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)});
-  const AppState& app = App();
-  // At the scale of the monitor it opens on, the primary one.
-  float scale = win::PrimaryMonitorScale(app.DpiScale);
-  const Size client = AboutClientSize(scale);
-  const RECT frame =
-      win::CentredFrame(client.width, client.height, kWindowStyle, kWindowExStyle, scale);
-  const std::wstring title = Text(L"#GAD00032") + L" " + Text(L"#Program_Name");
-  ORV_TRACE_LOCATION();
-  about.window.reset(CreateWindowExW(kWindowExStyle, kWindowClass, title.c_str(), kWindowStyle,
-                                     frame.left, frame.top, frame.right - frame.left,
-                                     frame.bottom - frame.top, nullptr, nullptr,
-                                     GetModuleHandleW(nullptr), nullptr));
-  if (!about.window) return;  // nothing is shown
-  App().Events.RegisterWindow(WindowId::About, about.window.get());
-  scale = win::SettleWindowScale(about.window.get(), kAboutClientSize, scale);
-  about.resources = ScaledResources(scale);
-  about.linkFont = CreateUnderlinedFont(about.resources.ControlFont());
-  for (const AboutControl& control : AboutControlsAt(scale)) CreateControl(control);
-  App().Events.UseDialogKeys(WindowId::About);
-  ShowWindow(about.window.get(), SW_SHOW);
-  SetForegroundWindow(about.window.get());
-}
-
-void CloseAboutWindow() {
-  if (!about.window) return;
-  App().Events.UnregisterWindow(WindowId::About);
-  about.window.reset();  // destroys its controls, which no longer need their fonts
-  about.linkFont.reset();
-  about.linkHot = false;
-  about.resources = {};
-}
-
 void OpenAboutLink() {
-  win::OpenWithShell(Text(L"#Online_Adresse"));
+  win::OpenWithShell(Text(TextKey::WebAddress));
 }
 
 }  // namespace orv

@@ -3,12 +3,36 @@
 // what they do.
 #pragma once
 
+#include <windows.h>
+
+#include "runtime/button_window_win.h"
+
 namespace orv {
 
-// Opens the about window centred on the screen; an open one is replaced.
-void OpenAboutWindow();
-// Closes it when it is open.
-void CloseAboutWindow();
+class AboutWindow final : public ButtonWindow {
+ public:
+  explicit AboutWindow(const WindowHost& host);
+  AboutWindow(const AboutWindow&) = delete;
+  AboutWindow& operator=(const AboutWindow&) = delete;
+  ~AboutWindow() { Close(); }
+
+  // Opens the window centred on the screen, in front; an open one is replaced.
+  void Open();
+  // Closes it when it is open.
+  void Close();
+
+ private:
+  void ControlMade(const ControlSpec& control, HWND handle) override;
+  std::optional<LRESULT> AnswerOwn(UINT message, WPARAM wParam, LPARAM lParam) override;
+  static LRESULT CALLBACK LinkProc(HWND link, UINT message, WPARAM wParam, LPARAM lParam,
+                                   UINT_PTR id, DWORD_PTR self);
+  LRESULT AnswerLink(HWND link, UINT message, WPARAM wParam, LPARAM lParam);
+  void FollowPointer(HWND link, bool rearm);
+  void SetLinkHot(HWND link, bool hot);
+
+  bool linkHot_ = false;  // the pointer is over the link
+};
+
 // Hands the address the about window shows to the shell.
 void OpenAboutLink();
 

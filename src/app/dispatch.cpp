@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <initializer_list>
+#include <optional>
+#include <variant>
 
 namespace orv {
 namespace {
@@ -11,108 +13,123 @@ using enum Step;
 
 constexpr std::size_t kMaxSteps = 5;
 
+// What a row answers: an event of one kind with one datum (tray type, command id or control id),
+// or a pointer action over the overlay.
+enum class Kind { Tray, Command, Control, PointerMove, LeftPress, LeftRelease };
+struct Key {
+  Kind kind;
+  int datum;
+};
+
 struct Row {
-  EventKind kind;
-  int datum;  // tray type, command id or control id; -1: any event of the overlay window
+  Key key;
   std::array<Step, kMaxSteps> steps;
   std::size_t count;
 };
 
-constexpr Row R(EventKind kind, int datum, std::initializer_list<Step> steps) {
-  Row row{kind, datum, {}, steps.size()};
+constexpr Row R(Key key, std::initializer_list<Step> steps) {
+  Row row{key, {}, steps.size()};
   std::copy(steps.begin(), steps.end(), row.steps.begin());
   return row;
 }
 
-constexpr int Cmd(CommandId id) {
-  return static_cast<int>(id);
+constexpr Key Tray(TrayEventType type) {
+  return {Kind::Tray, static_cast<int>(type)};
 }
-constexpr int Ctl(ControlId id) {
-  return static_cast<int>(id);
+constexpr Key Cmd(CommandId id) {
+  return {Kind::Command, static_cast<int>(id)};
 }
-constexpr int Tray(TrayEventType type) {
-  return static_cast<int>(type);
+constexpr Key Ctl(ControlId id) {
+  return {Kind::Control, static_cast<int>(id)};
 }
-constexpr int kOverlay = -1;
+constexpr Key Overlay(Kind pointer) {
+  return {pointer, 0};
+}
 
 // Within a kind the first matching row applies; double clicks on the tray icon have rows of
 // their own that do nothing.
 constexpr Row kRows[] = {
-    R(EventKind::Tray, Tray(TrayEventType::RightPress),
-      {SetAutostartCheckFromSetting, ShowTrayMenu}),
-    R(EventKind::Tray, Tray(TrayEventType::LeftPress),
-      {SetModeRegion, PauseBeforeCapture, OpenSelectionOverlay}),
-    R(EventKind::Tray, Tray(TrayEventType::LeftDoubleClick), {}),
-    R(EventKind::Tray, Tray(TrayEventType::RightDoubleClick), {}),
+    R(Tray(TrayEventType::RightPress), {SetAutostartCheckFromSetting, ShowTrayMenu}),
+    R(Tray(TrayEventType::LeftPress), {SetModeRegion, PauseBeforeCapture, OpenSelectionOverlay}),
+    R(Tray(TrayEventType::LeftDoubleClick), {}),
+    R(Tray(TrayEventType::RightDoubleClick), {}),
 
-    R(EventKind::Command, Cmd(CommandId::ClosePreview),
+    R(Cmd(CommandId::ClosePreview),
       {ClosePreviewWindow, FreeCapture, FreePrintImage, FreeBackupImage}),
-    R(EventKind::Command, Cmd(CommandId::CaptureScreen),
+    R(Cmd(CommandId::CaptureScreen),
       {SetModeScreen, PauseBeforeCapture, CaptureFullScreen, OpenPreviewWindow}),
-    R(EventKind::Command, Cmd(CommandId::CaptureRegion),
-      {SetModeRegion, PauseBeforeCapture, OpenSelectionOverlay}),
-    R(EventKind::Command, Cmd(CommandId::CaptureWindow),
+    R(Cmd(CommandId::CaptureRegion), {SetModeRegion, PauseBeforeCapture, OpenSelectionOverlay}),
+    R(Cmd(CommandId::CaptureWindow),
       {SetModeWindow, PauseBeforeCapture, ResetWindowPick, OpenSelectionOverlay}),
-    R(EventKind::Command, Cmd(CommandId::ToggleAutostart), {ToggleAutostartCheck, ApplyAutostart}),
-    R(EventKind::Command, Cmd(CommandId::Help), {OpenHelp}),
-    R(EventKind::Command, Cmd(CommandId::Donate), {OpenDonate}),
-    R(EventKind::Command, Cmd(CommandId::MoreTools), {OpenMoreTools}),
-    R(EventKind::Command, Cmd(CommandId::About), {OpenAboutWindow}),
-    R(EventKind::Command, Cmd(CommandId::Information), {ShowInformation}),
-    R(EventKind::Command, Cmd(CommandId::Quit), {Quit}),
+    R(Cmd(CommandId::ToggleAutostart), {ToggleAutostartCheck, ApplyAutostart}),
+    R(Cmd(CommandId::Help), {OpenHelp}),
+    R(Cmd(CommandId::Donate), {OpenDonate}),
+    R(Cmd(CommandId::MoreTools), {OpenMoreTools}),
+    R(Cmd(CommandId::About), {OpenAboutWindow}),
+    R(Cmd(CommandId::Information), {ShowInformation}),
+    R(Cmd(CommandId::Quit), {Quit}),
 
-    R(EventKind::Control, Ctl(ControlId::Cancel),
-      {ClosePreviewWindow, FreeCapture, FreeBackupImage}),
-    R(EventKind::Control, Ctl(ControlId::Clipboard),
+    R(Ctl(ControlId::Cancel), {ClosePreviewWindow, FreeCapture, FreeBackupImage}),
+    R(Ctl(ControlId::Clipboard),
       {ClosePreviewWindow, CopyToClipboard, FreeCapture, FreeBackupImage}),
-    R(EventKind::Control, Ctl(ControlId::PrintWithDialog),
+    R(Ctl(ControlId::PrintWithDialog),
       {ClosePreviewWindow, PrintWithDialog, FreeCapture, FreePrintImage, FreeBackupImage}),
-    R(EventKind::Control, Ctl(ControlId::PrintToDefault),
+    R(Ctl(ControlId::PrintToDefault),
       {ClosePreviewWindow, PrintToDefault, FreeCapture, FreePrintImage, FreeBackupImage}),
-    R(EventKind::Control, Ctl(ControlId::FitToPaper), {ToggleFitToPaper, SavePreferences}),
-    R(EventKind::Control, Ctl(ControlId::Printers), {OpenPrintersFolder}),
-    R(EventKind::Control, Ctl(ControlId::Restore),
-      {FreeCapture, CopyBackupToCapture, RefreshPreview}),
-    R(EventKind::Control, Ctl(ControlId::Rotate), {RotateCapture, RefreshPreview}),
-    R(EventKind::Control, Ctl(ControlId::Negative), {MakeNegative, RefreshPreview}),
-    R(EventKind::Control, Ctl(ControlId::Grey), {MakeGrey, RefreshPreview}),
-    // The paint program frees the capture and the backup itself, once its file is written.
-    R(EventKind::Control, Ctl(ControlId::Paint), {ClosePreviewWindow, OpenInPaint}),
-    R(EventKind::Control, Ctl(ControlId::SaveToFile),
+    R(Ctl(ControlId::FitToPaper), {ToggleFitToPaper, SavePreferences}),
+    R(Ctl(ControlId::Printers), {OpenPrintersFolder}),
+    R(Ctl(ControlId::Restore), {FreeCapture, CopyBackupToCapture, RefreshPreview}),
+    R(Ctl(ControlId::Rotate), {RotateCapture, RefreshPreview}),
+    R(Ctl(ControlId::Negative), {MakeNegative, RefreshPreview}),
+    R(Ctl(ControlId::Grey), {MakeGrey, RefreshPreview}),
+    // The paint program takes the capture, and lets it go once its file is written; the backup
+    // goes first.
+    R(Ctl(ControlId::Paint), {ClosePreviewWindow, OpenInPaint}),
+    R(Ctl(ControlId::SaveToFile),
       {ClosePreviewWindow, SaveCaptureToFile, FreeCapture, FreeBackupImage}),
-    R(EventKind::Control, Ctl(ControlId::AboutClose), {CloseAboutWindow}),
-    R(EventKind::Control, Ctl(ControlId::AboutLink), {OpenAboutLink, CloseAboutWindow}),
+    R(Ctl(ControlId::AboutClose), {CloseAboutWindow}),
+    R(Ctl(ControlId::AboutLink), {OpenAboutLink, CloseAboutWindow}),
 
-    R(EventKind::MouseMove, kOverlay, {OverlayPointerMove}),
-    R(EventKind::LeftButtonDown, kOverlay, {OverlayLeftPress}),
+    R(Overlay(Kind::PointerMove), {OverlayPointerMove}),
+    R(Overlay(Kind::LeftPress), {OverlayLeftPress}),
     // The preview opens on what the release captured; a release that captured nothing ends here.
-    R(EventKind::LeftButtonUp, kOverlay, {OverlayLeftRelease, OpenPreviewWindow}),
+    R(Overlay(Kind::LeftRelease), {OverlayLeftRelease, OpenPreviewWindow}),
 };
 
-bool Matches(const Row& row, const Event& event) {
-  if (row.kind != event.kind) return false;
-  switch (event.kind) {
-    case EventKind::Tray:
-      return row.datum == event.type;
-    case EventKind::Command:
-    case EventKind::Control:
-      return row.datum == event.datum;
-    default:
-      return event.window == static_cast<int>(WindowId::SelectionOverlay);
+// The key of an event; nothing for a pointer event of any window but the overlay.
+std::optional<Key> KeyOf(const Event& event) {
+  if (const auto* tray = std::get_if<TrayEvent>(&event)) return Tray(tray->type);
+  if (const auto* command = std::get_if<CommandEvent>(&event)) return Cmd(command->command);
+  if (const auto* control = std::get_if<ControlEvent>(&event)) return Ctl(control->control);
+  const auto& pointer = std::get<PointerEvent>(event);
+  if (pointer.window != WindowId::SelectionOverlay) return std::nullopt;
+  switch (pointer.action) {
+    case PointerAction::Move:
+      return Overlay(Kind::PointerMove);
+    case PointerAction::LeftPress:
+      return Overlay(Kind::LeftPress);
+    case PointerAction::LeftRelease:
+      return Overlay(Kind::LeftRelease);
   }
+  return std::nullopt;
 }
 
 }  // namespace
 
 std::span<const Step> Route(const Event& event) {
+  const std::optional<Key> key = KeyOf(event);
+  if (!key) return {};
   for (const Row& row : kRows) {
-    if (Matches(row, event)) return {row.steps.data(), row.count};
+    if (row.key.kind == key->kind && row.key.datum == key->datum) {
+      return {row.steps.data(), row.count};
+    }
   }
   return {};
 }
 
 PointerShape PointerFor(const Event& event, CaptureMode mode) {
-  if (event.window != static_cast<int>(WindowId::SelectionOverlay)) return PointerShape::Unchanged;
+  const auto* pointer = std::get_if<PointerEvent>(&event);
+  if (!pointer || pointer->window != WindowId::SelectionOverlay) return PointerShape::Unchanged;
   if (mode == CaptureMode::ModeRegion) return PointerShape::Cross;
   if (mode == CaptureMode::ModeWindow) return PointerShape::Hand;
   return PointerShape::Unchanged;

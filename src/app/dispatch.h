@@ -9,14 +9,15 @@
 
 namespace orv {
 
-// One operation of the program, named as the owning module names it.
+// One operation of the program, named as the function it runs; the event loop runs each in a case
+// of its own (src/app/event_loop_win.cpp), which the compiler holds to this list.
 enum class Step {
   SetAutostartCheckFromSetting,  // tray menu item 10 shows LoadOnWindowsStart
   ShowTrayMenu,
   SetModeRegion,
   SetModeScreen,
   SetModeWindow,
-  PauseBeforeCapture,  // 300 ms
+  PauseBeforeCapture,
   ResetWindowPick,
   OpenSelectionOverlay,
   CaptureFullScreen,
@@ -51,13 +52,12 @@ enum class Step {
   OverlayPointerMove,
   OverlayLeftPress,
   OverlayLeftRelease,
-  Count  // the number of steps; not a step
 };
 
 // The steps for an event, in order; empty for an event that matches no row (it is ignored).
-// Two kinds of step can end their row early: setting a capture mode, while a selection is on
-// screen (the request is ignored), and the overlay's left release, when it captured nothing
-// (no preview opens).
+// Three kinds of step can end their row early: setting a capture mode, while a selection is on
+// screen (the request is ignored); the overlay's left release, when it captured nothing; and the
+// whole-screen capture, when no picture of the screen could be made (no preview opens).
 std::span<const Step> Route(const Event& event);
 
 enum class PointerShape { Unchanged, Cross, Hand };

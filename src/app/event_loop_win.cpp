@@ -2,25 +2,16 @@
 
 #include <windows.h>
 
-#include <cstddef>
-#include <cstdint>
-#include <iterator>
+#include <optional>
+#include <utility>
 
-#include "app/about_window_win.h"
 #include "app/dispatch.h"
 #include "app/help_commands_win.h"
 #include "base/fault_location.h"
 #include "capture/screen_grab_win.h"
-#include "capture/selection_overlay_win.h"
-#include "capture/selection_win.h"
 #include "output/clipboard_win.h"
 #include "output/export_win.h"
-#include "output/paint_win.h"
-#include "output/preview_window_win.h"
 #include "output/print_win.h"
-#include "output/transforms_win.h"
-#include "runtime/app_state_win.h"
-#include "runtime/images_win.h"
 #include "settings/autostart.h"
 #include "settings/autostart_win.h"
 #include "settings/preferences_win.h"
@@ -29,138 +20,143 @@
 namespace orv {
 namespace {
 
+// The pause before a capture, in which the menu or the key's own window gets out of the way.
+constexpr DWORD kCaptureDelay = 300;
+
 enum class StepOutcome {
   Next,     // go on with the row's next step
   EndRow,   // the rest of the row does not apply
   EndLoop,  // the quit command
 };
 
-using StepFunction = StepOutcome (*)(MainWindow& main);
+// The steps, each run by its own case, on the owners the shell made.
+class Steps {
+ public:
+  explicit Steps(const Owners& owners)
+      : app_(owners.app),
+        overlay_(owners.overlay),
+        review_(owners.review),
+        capture_(owners.review.Capture),
+        settings_(owners.app.Settings),
+        folders_(owners.app.folders),
+        main_(owners.app.main.Handle()) {}
 
-// One row per step: what it runs, and the location it marks first (its own line in this file),
-// so that a fatal-error report names the step that was running.
-struct StepRow {
-  consteval StepRow(Step step, StepFunction run, int line)
-      : step(step), run(run), location(LocationOf(__FILE__, line)) {}
-  Step step;
-  StepFunction run;
-  std::int32_t location;
+  StepOutcome Run(Step step);
+
+ private:
+  StepOutcome SetMode(CaptureMode mode);
+  void SetAutostartCheckFromSetting();
+  void ToggleAutostartCheck();
+  StepOutcome PutUnderReview(win::DibImage capture);
+  void OpenInPaint();
+  bool Fit() const { return settings_.FitPaperOrientation != 0; }
+
+  Application& app_;
+  SelectionOverlay& overlay_;
+  CaptureReview& review_;
+  win::DibImage& capture_;  // the capture under review
+  Settings& settings_;
+  const Folders& folders_;
+  const HWND main_;  // what the clipboard, the dialogs and the boxes answer to
 };
 
-// A step that calls one function of its module, with fixed arguments, and goes on.
-template <auto Action, auto... arguments>
-StepOutcome Then(MainWindow&) {
-  Action(arguments...);
+// One case per step, each on a line of its own with its mark, so that a fatal-error report names
+// the step that was running; a step without its case does not compile (-Wswitch).
+StepOutcome Steps::Run(Step step) {
+  using enum Step;
+  // clang-format off
+  switch (step) {
+    case SetAutostartCheckFromSetting: ORV_TRACE_LOCATION(); this->SetAutostartCheckFromSetting(); break;
+    case ShowTrayMenu: ORV_TRACE_LOCATION(); app_.main.Tray().ShowMenu(); break;
+    case SetModeRegion: ORV_TRACE_LOCATION(); return SetMode(CaptureMode::ModeRegion);
+    case SetModeScreen: ORV_TRACE_LOCATION(); return SetMode(CaptureMode::ModeScreen);
+    case SetModeWindow: ORV_TRACE_LOCATION(); return SetMode(CaptureMode::ModeWindow);
+    case PauseBeforeCapture: ORV_TRACE_LOCATION(); win::Pause(kCaptureDelay); break;
+    case ResetWindowPick: ORV_TRACE_LOCATION(); overlay_.ResetWindowPick(); break;
+    case OpenSelectionOverlay: ORV_TRACE_LOCATION(); overlay_.Open(app_.CaptureMode); break;
+    case CaptureFullScreen: ORV_TRACE_LOCATION(); return PutUnderReview(orv::CaptureFullScreen());
+    case OpenPreviewWindow: ORV_TRACE_LOCATION(); review_.OpenPreviewWindow(); break;
+    case ClosePreviewWindow: ORV_TRACE_LOCATION(); review_.ClosePreviewWindow(); break;
+    case FreeCapture: ORV_TRACE_LOCATION(); capture_ = {}; break;
+    case FreePrintImage: ORV_TRACE_LOCATION(); break;  // nothing left: PrintImage is a local of printing
+    case FreeBackupImage: ORV_TRACE_LOCATION(); review_.BackupImage = {}; break;
+    case ToggleAutostartCheck: ORV_TRACE_LOCATION(); this->ToggleAutostartCheck(); break;
+    case ApplyAutostart: ORV_TRACE_LOCATION(); orv::ApplyAutostart(settings_); break;
+    case OpenHelp: ORV_TRACE_LOCATION(); orv::OpenHelp(folders_.ProgramDir); break;
+    case OpenDonate: ORV_TRACE_LOCATION(); orv::OpenDonate(); break;
+    case OpenMoreTools: ORV_TRACE_LOCATION(); orv::OpenMoreTools(); break;
+    case OpenAboutWindow: ORV_TRACE_LOCATION(); app_.about.Open(); break;
+    case ShowInformation: ORV_TRACE_LOCATION(); orv::ShowInformation(main_); break;
+    case Quit: ORV_TRACE_LOCATION(); return StepOutcome::EndLoop;
+    case CopyToClipboard: ORV_TRACE_LOCATION(); orv::CopyToClipboard(capture_, main_); break;
+    case PrintWithDialog: ORV_TRACE_LOCATION(); orv::PrintWithDialog(capture_, Fit(), main_); break;
+    case PrintToDefault: ORV_TRACE_LOCATION(); orv::PrintToDefault(capture_, Fit(), main_); break;
+    case ToggleFitToPaper: ORV_TRACE_LOCATION(); review_.ToggleFitToPaper(); break;
+    case SavePreferences: ORV_TRACE_LOCATION(); orv::SavePreferences(settings_, folders_); break;
+    case OpenPrintersFolder: ORV_TRACE_LOCATION(); orv::OpenPrintersFolder(folders_.WindowsDir); break;
+    case CopyBackupToCapture: ORV_TRACE_LOCATION(); review_.CopyBackupToCapture(); break;
+    case RefreshPreview: ORV_TRACE_LOCATION(); review_.RefreshPreview(); break;
+    case RotateCapture: ORV_TRACE_LOCATION(); review_.RotateCapture(); break;
+    case MakeNegative: ORV_TRACE_LOCATION(); review_.MakeNegative(); break;
+    case MakeGrey: ORV_TRACE_LOCATION(); review_.MakeGrey(); break;
+    case OpenInPaint: ORV_TRACE_LOCATION(); this->OpenInPaint(); break;
+    case SaveCaptureToFile: ORV_TRACE_LOCATION(); orv::SaveCaptureToFile(capture_, settings_, folders_.PicturesDir); break;
+    case CloseAboutWindow: ORV_TRACE_LOCATION(); app_.about.Close(); break;
+    case OpenAboutLink: ORV_TRACE_LOCATION(); orv::OpenAboutLink(); break;
+    case OverlayPointerMove: ORV_TRACE_LOCATION(); overlay_.PointerMove(); break;
+    case OverlayLeftPress: ORV_TRACE_LOCATION(); overlay_.LeftPress(); break;
+    case OverlayLeftRelease: ORV_TRACE_LOCATION(); return PutUnderReview(overlay_.LeftRelease());
+  }
+  // clang-format on
   return StepOutcome::Next;
 }
 
 // A capture starts by setting the mode. While a selection is on screen a new request is
 // ignored: it would grab our own overlay and change the mode under the selection in progress.
-template <CaptureMode mode>
-StepOutcome StartCapture(MainWindow&) {
-  if (IsSelectionOverlayOpen()) return StepOutcome::EndRow;
-  App().CaptureMode = mode;
+StepOutcome Steps::SetMode(CaptureMode mode) {
+  if (overlay_.IsOpen()) return StepOutcome::EndRow;
+  app_.CaptureMode = mode;
   return StepOutcome::Next;
 }
 
 // The mark shows whether the program starts with Windows, by the same rule that writes the Run
 // value: a hand-edited 5 is on, and so is its mark.
-StepOutcome ShowAutostartSetting(MainWindow& main) {
-  main.Tray().SetAutostartCheck(IsAutostartOn(App().Settings.LoadOnWindowsStart));
+void Steps::SetAutostartCheckFromSetting() {
+  app_.main.Tray().SetAutostartCheck(IsAutostartOn(settings_.LoadOnWindowsStart));
+}
+
+void Steps::ToggleAutostartCheck() {
+  const bool checked = app_.main.Tray().IsAutostartChecked();
+  settings_.LoadOnWindowsStart = checked ? 0 : 1;
+  app_.main.Tray().SetAutostartCheck(!checked);
+}
+
+// A capture goes under review and on to the preview; none (nothing was captured, or no picture
+// could be made) ends the row, and whatever was under review stays as it was.
+StepOutcome Steps::PutUnderReview(win::DibImage capture) {
+  if (!capture) return StepOutcome::EndRow;
+  capture_ = std::move(capture);
   return StepOutcome::Next;
 }
 
-StepOutcome ShowTrayMenu(MainWindow& main) {
-  main.Tray().ShowMenu();
-  return StepOutcome::Next;
+// The capture and its backup go with the paint program: the capture once its file is written.
+void Steps::OpenInPaint() {
+  review_.BackupImage = {};
+  app_.paint.OpenInPaint(std::move(capture_), folders_.TempDir);
 }
 
-StepOutcome ToggleAutostartCheck(MainWindow& main) {
-  const bool checked = main.Tray().IsAutostartChecked();
-  App().Settings.LoadOnWindowsStart = checked ? 0 : 1;
-  main.Tray().SetAutostartCheck(!checked);
-  return StepOutcome::Next;
-}
-
-StepOutcome EndLoop(MainWindow&) {
-  return StepOutcome::EndLoop;
-}
-
-// Only a release that made a capture goes on to the preview.
-StepOutcome FinishSelection(MainWindow&) {
-  return OnOverlayLeftRelease() ? StepOutcome::Next : StepOutcome::EndRow;
-}
-
-constexpr StepRow kSteps[] = {
-    {Step::SetAutostartCheckFromSetting, ShowAutostartSetting, __LINE__},
-    {Step::ShowTrayMenu, ShowTrayMenu, __LINE__},
-    {Step::SetModeRegion, StartCapture<CaptureMode::ModeRegion>, __LINE__},
-    {Step::SetModeScreen, StartCapture<CaptureMode::ModeScreen>, __LINE__},
-    {Step::SetModeWindow, StartCapture<CaptureMode::ModeWindow>, __LINE__},
-    {Step::PauseBeforeCapture, Then<win::Pause, 300>, __LINE__},
-    {Step::ResetWindowPick, Then<ResetWindowPick>, __LINE__},
-    {Step::OpenSelectionOverlay, Then<OpenSelectionOverlay>, __LINE__},
-    {Step::CaptureFullScreen, Then<CaptureFullScreen>, __LINE__},
-    {Step::OpenPreviewWindow, Then<OpenPreviewWindow>, __LINE__},
-    {Step::ClosePreviewWindow, Then<ClosePreviewWindow>, __LINE__},
-    {Step::FreeCapture, Then<Images::Free, ImageId::Capture>, __LINE__},
-    {Step::FreePrintImage, Then<Images::Free, ImageId::PrintImage>, __LINE__},
-    {Step::FreeBackupImage, Then<Images::Free, ImageId::BackupImage>, __LINE__},
-    {Step::ToggleAutostartCheck, ToggleAutostartCheck, __LINE__},
-    {Step::ApplyAutostart, Then<ApplyAutostart>, __LINE__},
-    {Step::OpenHelp, Then<OpenHelpDocument>, __LINE__},
-    {Step::OpenDonate, Then<OpenDonatePage>, __LINE__},
-    {Step::OpenMoreTools, Then<OpenMoreToolsPage>, __LINE__},
-    {Step::OpenAboutWindow, Then<OpenAboutWindow>, __LINE__},
-    {Step::ShowInformation, Then<ShowInformation>, __LINE__},
-    {Step::Quit, EndLoop, __LINE__},
-    {Step::CopyToClipboard, Then<CopyToClipboard>, __LINE__},
-    {Step::PrintWithDialog, Then<PrintCapture, false>, __LINE__},
-    {Step::PrintToDefault, Then<PrintCapture, true>, __LINE__},
-    {Step::ToggleFitToPaper, Then<FollowFitToPaperToggle>, __LINE__},
-    {Step::SavePreferences, Then<SavePreferences>, __LINE__},
-    {Step::OpenPrintersFolder, Then<OpenPrintersFolder>, __LINE__},
-    {Step::CopyBackupToCapture, Then<CopyBackupToCapture>, __LINE__},
-    {Step::RefreshPreview, Then<RefreshPreview>, __LINE__},
-    {Step::RotateCapture, Then<RotateImage, ImageId::Capture>, __LINE__},
-    {Step::MakeNegative, Then<MakeImageNegative, ImageId::Capture>, __LINE__},
-    {Step::MakeGrey, Then<MakeImageGrey, ImageId::Capture>, __LINE__},
-    {Step::OpenInPaint, Then<OpenInPaint>, __LINE__},
-    {Step::SaveCaptureToFile, Then<SaveCaptureToFile>, __LINE__},
-    {Step::CloseAboutWindow, Then<CloseAboutWindow>, __LINE__},
-    {Step::OpenAboutLink, Then<OpenAboutLink>, __LINE__},
-    {Step::OverlayPointerMove, Then<OnOverlayPointerMove>, __LINE__},
-    {Step::OverlayLeftPress, Then<OnOverlayLeftPress>, __LINE__},
-    {Step::OverlayLeftRelease, FinishSelection, __LINE__},
-};
-
-// Every step has its row, at the position of its number, so that the loop finds it by indexing,
-// and every row a line of its own.
-consteval bool EveryStepInOrder() {
-  if (std::size(kSteps) != static_cast<std::size_t>(Step::Count)) return false;
-  for (std::size_t i = 0; i < std::size(kSteps); ++i) {
-    if (kSteps[i].step != static_cast<Step>(i)) return false;
-    if (i > 0 && kSteps[i].location <= kSteps[i - 1].location) return false;
-  }
-  return true;
-}
-static_assert(EveryStepInOrder(), "kSteps holds one row per Step, in order, each on its own line");
-
-// Blocks until an event is queued; false when the message queue was told to quit.
-bool WaitForEvent(Event& event) {
-  EventQueue& events = App().Events;
-  while (!events.Take(event)) {
+// Blocks until an event is queued; nothing when the message queue was told to quit.
+std::optional<Event> WaitForEvent(Application& app) {
+  for (;;) {
+    if (std::optional<Event> event = app.events.Take()) return event;
     // A fault while waiting is not one of the steps that ran before.
     ORV_TRACE_LOCATION();
     MSG message;
     if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (message.message == WM_QUIT) return false;
-      // Escape first: in the preview it is a command of its own, not a dialog key.
-      if (events.TranslateEscapeKey(message)) continue;
+      if (message.message == WM_QUIT) return std::nullopt;
+      if (app.dialogKeys.TranslateBoundKey(message)) continue;
       ORV_TRACE_LOCATION();
-      // The preview and about windows take Tab, Space and Enter as a dialog box does; what
-      // their keys press arrives as the clicks do, as a queued control event.
-      if (events.HandleDialogMessage(message)) continue;
+      if (app.dialogKeys.HandleDialogMessage(message)) continue;
       TranslateMessage(&message);
       DispatchMessageW(&message);
       continue;
@@ -170,17 +166,15 @@ bool WaitForEvent(Event& event) {
     // posted ones as GetMessageW would.
     MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
   }
-  return true;
 }
 
-void ApplyPointerShape(const Event& event) {
-  const AppState& app = App();
+void ApplyPointerShape(const Event& event, const Application& app) {
   switch (PointerFor(event, app.CaptureMode)) {
     case PointerShape::Cross:
-      SetCursor(app.CrossCursor);
+      SetCursor(app.resources.CrossCursor);
       break;
     case PointerShape::Hand:
-      SetCursor(app.HandCursor);
+      SetCursor(app.resources.HandCursor);
       break;
     case PointerShape::Unchanged:
       break;
@@ -189,14 +183,12 @@ void ApplyPointerShape(const Event& event) {
 
 }  // namespace
 
-void RunEventLoop(MainWindow& main) {
-  Event event;
-  while (WaitForEvent(event)) {
-    ApplyPointerShape(event);
-    for (const Step step : Route(event)) {
-      const StepRow& row = kSteps[static_cast<std::size_t>(step)];
-      MarkFaultLocation(row.location);
-      const StepOutcome outcome = row.run(main);
+void RunEventLoop(const Owners& owners) {
+  Steps steps(owners);
+  while (const std::optional<Event> event = WaitForEvent(owners.app)) {
+    ApplyPointerShape(*event, owners.app);
+    for (const Step step : Route(*event)) {
+      const StepOutcome outcome = steps.Run(step);
       if (outcome == StepOutcome::EndLoop) return;
       if (outcome == StepOutcome::EndRow) break;
     }

@@ -3,11 +3,20 @@
 // end (modal dialogs included) before it takes the next.
 #pragma once
 
-#include "app/main_window_win.h"
+#include "app/application_win.h"
+#include "capture/selection_overlay_win.h"
+#include "output/capture_review_win.h"
 
 namespace orv {
 
+// What the steps work on: the shell's three owners.
+struct Owners {
+  Application& app;
+  SelectionOverlay& overlay;
+  CaptureReview& review;
+};
+
 // Runs until the quit command, or until the thread's message queue is told to quit.
-void RunEventLoop(MainWindow& main);
+void RunEventLoop(const Owners& owners);
 
 }  // namespace orv

@@ -7,33 +7,31 @@
 #include "app/help_path.h"
 #include "app/information.h"
 #include "base/fault_location.h"
+#include "base/text_keys.h"
 #include "base/text_table.h"
-#include "runtime/app_state_win.h"
-#include "runtime/event_queue_win.h"
 #include "win/shell.h"
 #include "win/system.h"
 
 namespace orv {
 
-void OpenHelpDocument() {
-  win::OpenWithShell(ResolveHelpTarget(Text(L"#Help_PDF"), App().ProgramDir));
+void OpenHelp(const std::wstring& programDir) {
+  win::OpenWithShell(ResolveHelpTarget(Text(TextKey::HelpDocument), programDir));
 }
 
-void OpenDonatePage() {
-  win::OpenWithShell(Text(L"#Online_Donate"));
+void OpenDonate() {
+  win::OpenWithShell(Text(TextKey::DonateAddress));
 }
 
-void OpenMoreToolsPage() {
-  win::OpenWithShell(Text(L"#Online_MoreTools"));
+void OpenMoreTools() {
+  win::OpenWithShell(Text(TextKey::MoreToolsAddress));
 }
 
-void ShowInformation() {
+void ShowInformation(HWND mainWindow) {
   const std::wstring message = InformationMessage(Text);
   ORV_TRACE_LOCATION();
-  win::ShowMessageBox(message, Text(L"TXT00072"), MB_ICONINFORMATION);
+  win::ShowMessageBox(message, Text(TextKey::InformationCaption), MB_ICONINFORMATION);
   ORV_TRACE_LOCATION();
-  win::ShowFileProperties(App().Events.Window(WindowId::Main), win::ModuleFileName(),
-                          Text(L"Digital_Sinatures"));
+  win::ShowFileProperties(mainWindow, win::ModuleFileName(), Text(TextKey::SignaturesPage));
 }
 
 }  // namespace orv

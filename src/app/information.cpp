@@ -1,16 +1,18 @@
 #include "app/information.h"
 
+#include "base/text_keys.h"
+
 namespace orv {
 
 std::wstring InformationMessage(const TextLookup& text) {
   // These keys, unlike most, are stored without a leading "#".
-  std::wstring message(text(L"TXT00073"));
+  std::wstring message(text(TextKey::InformationSigned));
   message += L' ';
-  message += text(L"TXT00074");
+  message += text(TextKey::InformationShows);
   message += L' ';
-  message += text(L"TXT00075");
+  message += text(TextKey::InformationNextWindow);
   message += L"\r\n\r\n";
-  message += text(L"TXT00076");
+  message += text(TextKey::InformationHint);
   return message;
 }
 

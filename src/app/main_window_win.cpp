@@ -6,9 +6,9 @@
 #include <utility>
 
 #include "base/scale.h"
+#include "base/text_keys.h"
 #include "base/text_table.h"
 #include "capture/keyboard_hook_win.h"
-#include "runtime/app_state_win.h"
 #include "settings/autostart_win.h"
 #include "settings/preferences_win.h"
 #include "win/window_class.h"
@@ -33,101 +33,80 @@ constexpr std::pair<UINT, TrayEventType> kTrayNotifications[] = {
     {WM_RBUTTONDBLCLK, TrayEventType::RightDoubleClick},
 };
 
-void QueueCommand(int command) {
-  App().Events.Queue({EventKind::Command, static_cast<int>(WindowId::Main), command});
-}
-
-void QueueTrayEvent(UINT notification) {
-  for (const auto& [message, type] : kTrayNotifications) {
-    if (message == notification)
-      App().Events.Queue({EventKind::Tray, 0, 0, static_cast<int>(type)});
-  }
-}
-
 }  // namespace
 
 bool MainWindow::Create(const KeyboardHook& keyboardHook) {
   keyboardHook_ = &keyboardHook;
-  AppState& app = App();
-  win::RegisterWindowClass({kClassName, Procedure, Icon(ImageId::AppIcon), app.ArrowCursor});
-  RECT frame{0, 0, Scaled(300, app.DpiScale), Scaled(200, app.DpiScale)};
+  RECT frame{0, 0, Scaled(300, resources_.DpiScale), Scaled(200, resources_.DpiScale)};
   AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
-  window_.reset(CreateWindowExW(0, kClassName, Text(L"#Program_Name").c_str(), kStyle, 0, 0,
-                                frame.right - frame.left, frame.bottom - frame.top, nullptr,
-                                nullptr, GetModuleHandleW(nullptr), this));
-  if (!window_) return false;
-  app.Events.RegisterWindow(WindowId::Main, window_.get());
-  SetKeyboardHookTarget(window_.get());
+  frame = {0, 0, frame.right - frame.left, frame.bottom - frame.top};
+  if (!WindowBase::Create({kClassName, resources_.Icon(IconId::App), resources_.ArrowCursor}, 0,
+                          Text(TextKey::ProgramName), kStyle, frame)) {
+    return false;
+  }
+  SetKeyboardHookTarget(Handle());
   taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
   // A program running as administrator gets no message from the lower-privileged taskbar unless
   // it lets it through: without it, the icon would not come back after the taskbar restarts.
   if (taskbarCreatedMessage_ != 0) {
-    ChangeWindowMessageFilterEx(window_.get(), taskbarCreatedMessage_, MSGFLT_ALLOW, nullptr);
+    ChangeWindowMessageFilterEx(Handle(), taskbarCreatedMessage_, MSGFLT_ALLOW, nullptr);
   }
   if (!WatchSession() &&
-      SetTimer(window_.get(), kSessionRetryTimer, kSessionRetryInterval, nullptr) != 0) {
+      SetTimer(Handle(), kSessionRetryTimer, kSessionRetryInterval, nullptr) != 0) {
     sessionTriesLeft_ = kSessionRetries;
   }
   return true;
 }
 
 bool MainWindow::WatchSession() {
-  watchingSession_ =
-      WTSRegisterSessionNotification(window_.get(), NOTIFY_FOR_THIS_SESSION) != FALSE;
+  watchingSession_ = WTSRegisterSessionNotification(Handle(), NOTIFY_FOR_THIS_SESSION) != FALSE;
   return watchingSession_;
 }
 
 void MainWindow::Destroy() {
   tray_.Remove();
-  if (window_) {
-    if (watchingSession_) WTSUnRegisterSessionNotification(window_.get());
-    watchingSession_ = false;
-    if (sessionTriesLeft_ > 0) KillTimer(window_.get(), kSessionRetryTimer);
-    sessionTriesLeft_ = 0;
-    SetKeyboardHookTarget(nullptr);
-    App().Events.UnregisterWindow(WindowId::Main);
-    window_.reset();
-  }
+  if (!IsOpen()) return;
+  if (watchingSession_) WTSUnRegisterSessionNotification(Handle());
+  watchingSession_ = false;
+  if (sessionTriesLeft_ > 0) KillTimer(Handle(), kSessionRetryTimer);
+  sessionTriesLeft_ = 0;
+  SetKeyboardHookTarget(nullptr);
+  WindowBase::Destroy();
 }
 
-LRESULT CALLBACK MainWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  return self ? self->Answer(window, message, wParam, lParam)
-              : DefWindowProcW(window, message, wParam, lParam);
+void MainWindow::QueueCommand(CommandId command) {
+  events_.Queue(CommandEvent{.window = WindowId::Main, .command = command});
 }
 
-void MainWindow::AnswerHotKey(HWND window, WPARAM id) {
+void MainWindow::AnswerHotKey(WPARAM id) {
   const std::optional<CommandId> command = CaptureHotKeyCommand(id);
   if (!command) return;
   // A hot key gives the program the right to the foreground until the next input, even over an
   // administrator's window; taken at once, it lets the capture's windows come to the front.
-  SetForegroundWindow(window);
-  QueueCommand(static_cast<int>(*command));
+  SetForegroundWindow(Handle());
+  QueueCommand(*command);
 }
 
-void MainWindow::AnswerTimer(HWND window, WPARAM id) {
+void MainWindow::AnswerTimer(WPARAM id) {
   if (id == kTrayRetryTimer) tray_.RetryAdd();  // the shell refused the icon: one more try
   if (id == kSessionRetryTimer && (WatchSession() || --sessionTriesLeft_ <= 0)) {
-    KillTimer(window, kSessionRetryTimer);
+    KillTimer(Handle(), kSessionRetryTimer);
     sessionTriesLeft_ = 0;
   }
 }
 
-LRESULT MainWindow::Answer(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT MainWindow::Answer(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
       if (lParam != 0) break;
-      QueueCommand(LOWORD(wParam));  // menu choices and the hook's commands take one road
+      // Menu choices and the hook's commands take one road.
+      QueueCommand(static_cast<CommandId>(LOWORD(wParam)));
       return 0;
     case WM_HOTKEY:
-      AnswerHotKey(window, wParam);
+      AnswerHotKey(wParam);
       return 0;
     case WM_TIMER:
-      AnswerTimer(window, wParam);
+      AnswerTimer(wParam);
       return 0;
     // Windows may have removed the keyboard hook while the session was locked or the machine
     // slept (a hook that keeps it waiting too long goes for good, without a word).
@@ -142,8 +121,8 @@ LRESULT MainWindow::Answer(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       // quit command would keep (the autostart value and the settings changed in this run).
       // Done here, not through the queue, because the loop never gets another turn.
       if (wParam) {
-        ApplyAutostart();
-        SavePreferences();
+        ApplyAutostart(settings_);
+        SavePreferences(settings_, folders_);
       }
       return 0;
     case WM_CLOSE:
@@ -152,7 +131,9 @@ LRESULT MainWindow::Answer(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       break;
   }
   if (message == kTrayCallbackMessage) {
-    QueueTrayEvent(LOWORD(lParam));
+    for (const auto& [notification, type] : kTrayNotifications) {
+      if (notification == LOWORD(lParam)) events_.Queue(TrayEvent{.type = type});
+    }
     return 0;
   }
   if (message == taskbarCreatedMessage_ && taskbarCreatedMessage_ != 0) {
@@ -160,7 +141,7 @@ LRESULT MainWindow::Answer(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     tray_.Restore();
     return 0;
   }
-  return DefWindowProcW(window, message, wParam, lParam);
+  return DefWindowProcW(Handle(), message, wParam, lParam);
 }
 
 }  // namespace orv

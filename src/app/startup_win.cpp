@@ -1,5 +1,6 @@
-// Start-up and shutdown: the fixed sequence that sets up the process-wide state, hands control
-// to the event loop, and undoes everything in order when the loop ends.
+// Start-up and shutdown: the fixed sequence that makes the program's owners (the application, the
+// selection overlay, the capture under review), hands them to the event loop, and undoes
+// everything in order when the loop ends.
 #include "app/startup_win.h"
 
 #include <shellscalingapi.h>
@@ -7,23 +8,23 @@
 #include <windows.h>
 
 #include <optional>
+#include <utility>
 
-#include "app/about_window_win.h"
+#include "app/application_win.h"
 #include "app/event_loop_win.h"
-#include "app/main_window_win.h"
 #include "base/scale.h"
+#include "base/text_keys.h"
 #include "base/text_table.h"
 #include "capture/keyboard_hook_win.h"
 #include "capture/selection_overlay_win.h"
+#include "output/capture_review_win.h"
 #include "output/paint_win.h"
-#include "output/preview_window_win.h"
-#include "runtime/app_state_win.h"
 #include "runtime/fault_report_win.h"
-#include "runtime/images_win.h"
 #include "settings/autostart_win.h"
 #include "settings/preferences_win.h"
 #include "win/shell.h"
 #include "win/system.h"
+#include "win/system_functions.h"
 
 namespace orv {
 namespace {
@@ -32,9 +33,9 @@ namespace {
 // be made: the program runs all the same). Nothing when another copy already runs; that copy is
 // told about and left alone.
 std::optional<win::UniqueKernelHandle> ClaimSingleInstance() {
-  win::UniqueKernelHandle mutex(CreateMutexW(nullptr, FALSE, Text(L"#Program_Name").c_str()));
+  win::UniqueKernelHandle mutex(CreateMutexW(nullptr, FALSE, Text(TextKey::ProgramName).c_str()));
   if (GetLastError() != ERROR_ALREADY_EXISTS) return mutex;
-  win::ShowMessageBox(Text(L"#TXT00041"), Text(L"#Program_Name"), MB_OK);
+  win::ShowMessageBox(Text(TextKey::AlreadyRunning), Text(TextKey::ProgramName), MB_OK);
   ReleaseMutex(mutex.get());  // we do not own it; harmless, kept for symmetry
   return std::nullopt;
 }
@@ -57,26 +58,22 @@ int MessageFontHeight() {
 // monitor whose scale differs from the one at logon. Each call refuses once the awareness is
 // set, which ends the search: whatever set it (the system, a compatibility setting) stays.
 void DeclareDpiAwareness() {
-  const win::UniqueModule user32 = win::LoadSystemLibrary(L"user32.dll");
-  if (!user32) return;
+  const win::User32Functions user32;
+  if (!user32.library) return;
   // Windows 10 1703 and later: per-monitor awareness that also scales the frames and dialogs.
-  if (const auto setContext = win::GetProc<decltype(&SetProcessDpiAwarenessContext)>(
-          user32.get(), "SetProcessDpiAwarenessContext")) {
-    if (setContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2)) return;
+  if (user32.SetProcessDpiAwarenessContext) {
+    if (user32.SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2)) return;
     if (GetLastError() == ERROR_ACCESS_DENIED) return;
   }
   // Windows 8.1 and later (and 10 before 1703, which does not know the context above).
-  if (const win::UniqueModule shcore = win::LoadSystemLibrary(L"shcore.dll")) {
-    if (const auto setAwareness = win::GetProc<decltype(&SetProcessDpiAwareness)>(
-            shcore.get(), "SetProcessDpiAwareness")) {
-      const HRESULT result = setAwareness(PROCESS_PER_MONITOR_DPI_AWARE);
-      if (SUCCEEDED(result) || result == E_ACCESSDENIED) return;
-    }
+  if (const win::ShcoreFunctions shcore; shcore.SetProcessDpiAwareness) {
+    const HRESULT result = shcore.SetProcessDpiAwareness(PROCESS_PER_MONITOR_DPI_AWARE);
+    if (SUCCEEDED(result) || result == E_ACCESSDENIED) return;
   }
   // Older systems have one resolution for all monitors: system awareness is all there is.
-  const auto setAware = win::GetProc<BOOL(WINAPI*)()>(user32.get(), "SetProcessDPIAware");
-  const auto isAware = win::GetProc<BOOL(WINAPI*)()>(user32.get(), "IsProcessDPIAware");
-  if (setAware && isAware && !isAware()) setAware();
+  if (user32.SetProcessDPIAware && user32.IsProcessDPIAware && !user32.IsProcessDPIAware()) {
+    user32.SetProcessDPIAware();
+  }
 }
 
 int DisplayLogPixelsY() {
@@ -94,86 +91,49 @@ std::wstring LongTempFolder() {
                                                                              : shortPath);
 }
 
-void ComputeFolders() {
-  AppState& app = App();
+Folders FindFolders() {
+  Folders folders;
   // Without the user's application-data folder there is no user location for the preferences.
   const std::wstring appData = win::SpecialFolderPath(CSIDL_APPDATA);
-  app.AppDataDir = appData.empty() ? std::wstring() : appData + Text(L"#AppData_Subdir");
-  app.WindowsDir = win::SpecialFolderPath(CSIDL_WINDOWS);
-  app.PicturesDir = win::SpecialFolderPath(CSIDL_MYPICTURES);
-  app.TempDir = LongTempFolder();
+  folders.AppDataDir = appData.empty() ? std::wstring() : appData + Text(TextKey::AppDataSubfolder);
+  folders.WindowsDir = win::SpecialFolderPath(CSIDL_WINDOWS);
+  folders.PicturesDir = win::SpecialFolderPath(CSIDL_MYPICTURES);
+  folders.TempDir = LongTempFolder();
   const std::wstring program = win::ModuleFileName();
-  app.ProgramDir = program.substr(0, program.find_last_of(L"\\/") + 1);
+  folders.ProgramDir = program.substr(0, program.find_last_of(L"\\/") + 1);
+  return folders;
 }
 
-// Fonts are sized by the display resolution read before the process became DPI-aware.
-win::UniqueFont CreatePointFont(std::wstring_view face, int points, bool bold, int logPixelsY) {
-  const std::wstring faceZ(face);
-  return win::UniqueFont(CreateFontW(FontHeightForPoints(points, logPixelsY), 0, 0, 0,
-                                     bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                                     DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                     DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, faceZ.c_str()));
-}
-
-void CreateFonts(int logPixelsY) {
-  AppState& app = App();
-  const FontChoice choice = ChooseFonts(app.FontScale);
-  const FontSpec& control = choice.control;
-  app.ControlFont = CreatePointFont(control.face, control.points, false, logPixelsY);
-  if (!app.ControlFont) {
-    app.ControlFont = CreatePointFont(control.fallbackFace, control.points, false, logPixelsY);
-  }
-  app.TitleFont = CreatePointFont(choice.title.face, choice.title.points, true, logPixelsY);
-}
-
-void LoadIcons() {
-  AppState& app = App();
-  for (int id = static_cast<int>(ImageId::AppIcon); id <= static_cast<int>(ImageId::RestoreIcon);
-       ++id) {
-    // The app icon is shown in the tray at the small-icon size; the others are the preview's
-    // button pictures, drawn for the scale of the display.
-    const int size = id == static_cast<int>(ImageId::AppIcon) ? GetSystemMetrics(SM_CXSMICON)
-                                                              : ButtonIconSize(app.DpiScale);
-    app.Icons[id - static_cast<int>(ImageId::AppIcon)] = win::LoadIconResource(id, size);
-  }
-}
-
-void LoadCursors() {
-  AppState& app = App();
-  app.ArrowCursor = LoadCursorW(nullptr, IDC_ARROW);
-  app.CrossCursor = LoadCursorW(nullptr, IDC_CROSS);
-  app.HandCursor = LoadCursorW(nullptr, IDC_HAND);
-}
-
-// Releases everything the program created: windows, menu, tray icon, images, the fault filter,
-// fonts and icons. Used by shutdown and by the fatal-error report.
-void ReleaseProgramObjects(MainWindow& main) {
-  AppState& app = App();
-  CloseSelectionOverlay();
-  ClosePreviewWindow();
-  CloseAboutWindow();
-  Images::FreeAll();
-  main.Destroy();
-  app.Events.Clear();
-  ReleaseFaultHandler();
-  app.ControlFont.reset();
-  app.TitleFont.reset();
-  for (win::UniqueIcon& icon : app.Icons) icon.reset();
-}
+struct ScaleFactors {
+  float dpiScale = 1.0f;
+  float fontScale = 1.0f;
+  int fontLogPixelsY = 96;  // the display resolution read before, by which the fonts are sized
+};
 
 // The scale factors: DpiScale from the display resolution once the process is DPI-aware,
-// FontScale from how the message font changed when it became so. Returns the resolution read
-// before, by which the fonts are sized.
-int SetUpScaleFactors() {
-  AppState& app = App();
-  int logPixelsY = DisplayLogPixelsY();
-  if (logPixelsY < 1) logPixelsY = 96;
+// FontScale from how the message font changed when it became so.
+ScaleFactors SetUpScaleFactors() {
+  ScaleFactors factors;
+  const int logPixelsY = DisplayLogPixelsY();
+  if (logPixelsY >= 1) factors.fontLogPixelsY = logPixelsY;
   const int heightBefore = MessageFontHeight();
   DeclareDpiAwareness();
   const int heightAfter = MessageFontHeight();
-  app.FontScale = ComputeFontScale(heightBefore, heightAfter);
-  app.DpiScale = ComputeDpiScale(DisplayLogPixelsY());
-  return logPixelsY;
+  factors.fontScale = ComputeFontScale(heightBefore, heightAfter);
+  factors.dpiScale = ComputeDpiScale(DisplayLogPixelsY());
+  return factors;
+}
+
+// Releases everything the program created: windows, menu, tray icon, pictures, the fault filter,
+// fonts and icons. Used by shutdown and by the fatal-error report.
+void ReleaseProgramObjects(Application& app, SelectionOverlay& overlay, CaptureReview& review) {
+  overlay.Close();
+  review.Release();
+  app.about.Close();
+  app.main.Destroy();
+  app.events.Clear();
+  ReleaseFaultHandler();
+  app.resources = {};
 }
 
 }  // namespace
@@ -184,32 +144,32 @@ int RunProgram() {
   std::optional<win::UniqueKernelHandle> instanceMutex = ClaimSingleInstance();
   if (!instanceMutex) return 0;
 
-  const int fontLogPixelsY = SetUpScaleFactors();
-  ComputeFolders();
-  RemoveLeftoverPaintBitmaps();
-  CreateFonts(fontLogPixelsY);
-  LoadIcons();
-  LoadCursors();
-  MainWindow main;
-  InstallFaultHandler([&main] { ReleaseProgramObjects(main); });
-  KeyboardHook keyboardHook = InstallKeyboardHook();
-  LoadPreferences();
+  const ScaleFactors scale = SetUpScaleFactors();
+  Folders folders = FindFolders();
+  RemoveLeftoverPaintBitmaps(folders.TempDir);
+  Application app(Resources::Make(scale.dpiScale, scale.fontScale, scale.fontLogPixelsY),
+                  std::move(folders));
+  SelectionOverlay overlay(app.events, app.resources);
+  CaptureReview review(app.host, app.Settings, app.folders);
+  InstallFaultHandler([&] { ReleaseProgramObjects(app, overlay, review); });
+  app.keyboardHook = InstallKeyboardHook();
+  app.Settings = LoadPreferences(app.folders);
 
-  if (main.Create(keyboardHook)) {
+  if (app.main.Create(app.keyboardHook)) {
     // The capture keys also as hot keys of the main window, for when the hook is not called;
     // unregistered when the loop has ended, beside the hook's removal.
-    const CaptureHotKeys hotKeys(main.Handle());
-    main.Tray().Create(main.Handle());
-    RunEventLoop(main);
+    const CaptureHotKeys hotKeys(app.main.Handle());
+    app.main.Tray().Create(app.main.Handle());
+    RunEventLoop({app, overlay, review});
   }
 
   // Shutdown, after the loop ended (or when the main window failed).
-  keyboardHook.Remove();  // unhooked on its own thread, when installed
-  ApplyAutostart();
-  SavePreferences();
-  RemovePaintBitmaps();
+  app.keyboardHook.Remove();  // unhooked on its own thread, when installed
+  ApplyAutostart(app.Settings);
+  SavePreferences(app.Settings, app.folders);
+  app.paint.RemovePaintBitmaps();
   instanceMutex.reset();
-  ReleaseProgramObjects(main);
+  ReleaseProgramObjects(app, overlay, review);
   return 0;
 }
 

@@ -3,8 +3,9 @@
 
 namespace orv {
 
-// Sets up the process-wide state, runs the event loop until the quit command, and undoes
-// everything in order; returns the exit code (always 0).
+// Makes the application, the selection overlay and the capture under review, runs the event loop
+// on them until the quit command, and undoes everything in order; returns the exit code (always
+// 0).
 int RunProgram();
 
 }  // namespace orv

@@ -5,32 +5,36 @@
 #include <string_view>
 
 #include "base/object_ids.h"
+#include "base/text_keys.h"
 
 namespace orv {
 
 struct TrayMenuItem {
-  int command;  // 0: separator
-  const wchar_t* textKey;
+  CommandId command;
+  std::wstring_view textKey;  // empty: a separator
 };
 
+// clang-format off
 inline constexpr TrayMenuItem kTrayMenuItems[] = {
-    {static_cast<int>(CommandId::CaptureRegion), L"#GAD00001"},
-    {static_cast<int>(CommandId::CaptureScreen), L"#GAD00005"},
-    {static_cast<int>(CommandId::CaptureWindow), L"#GAD00006"},
-    {0, nullptr},
-    {static_cast<int>(CommandId::ToggleAutostart), L"#GAD00009"},
-    {0, nullptr},
-    {static_cast<int>(CommandId::Information), L"#GAD00020"},
-    {0, nullptr},
-    {static_cast<int>(CommandId::About), L"#GAD00003"},
-    {static_cast<int>(CommandId::Help), L"#GAD00007"},
-    {static_cast<int>(CommandId::Donate), L"#GAD00008"},
-    {static_cast<int>(CommandId::MoreTools), L"#GAD00002"},
-    {0, nullptr},
-    {static_cast<int>(CommandId::Quit), L"#GAD00004"},
+    {CommandId::CaptureRegion,   TextKey::CaptureRegionItem},
+    {CommandId::CaptureScreen,   TextKey::CaptureScreenItem},
+    {CommandId::CaptureWindow,   TextKey::CaptureWindowItem},
+    {},
+    {CommandId::ToggleAutostart, TextKey::AutostartItem},
+    {},
+    {CommandId::Information,     TextKey::InformationItem},
+    {},
+    {CommandId::About,           TextKey::AboutItem},
+    {CommandId::Help,            TextKey::HelpItem},
+    {CommandId::Donate,          TextKey::DonateItem},
+    {CommandId::MoreTools,       TextKey::MoreToolsItem},
+    {},
+    {CommandId::Quit,            TextKey::QuitItem},
 };
+// clang-format on
 
-// The tray tooltip holds at most 63 characters (the record's 64 with the terminating zero).
+// The tray tooltip shows at most 63 characters of its text (the record would hold 127 and the
+// terminating zero).
 inline std::wstring TrayTooltip(std::wstring_view text) {
   return std::wstring(text.substr(0, 63));
 }

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "app/tray_text.h"
+#include "base/text_keys.h"
 #include "base/text_table.h"
-#include "runtime/app_state_win.h"
 #include "win/dpi.h"
 #include "win/system.h"
 
@@ -33,8 +33,8 @@ void TrayIcon::AddIcon() {
   data.uFlags = NIF_MESSAGE | NIF_ICON;
   data.uCallbackMessage = kTrayCallbackMessage;
   // The shell shows the icon at the small-icon size of the monitor it is on, the primary one.
-  icon_ = win::LoadIconResource(static_cast<int>(ImageId::AppIcon), win::PrimarySmallIconSize());
-  data.hIcon = icon_ ? icon_.get() : Icon(ImageId::AppIcon);
+  icon_ = win::LoadIconResource(static_cast<int>(IconId::App), win::PrimarySmallIconSize());
+  data.hIcon = icon_ ? icon_.get() : resources_.Icon(IconId::App);
   // A busy shell may add the icon after the call has already given up waiting for it: then the
   // icon is there, and only a change of it succeeds.
   iconAdded_ =
@@ -43,7 +43,7 @@ void TrayIcon::AddIcon() {
 
   data = IconData();
   data.uFlags = NIF_TIP;
-  const std::wstring tip = TrayTooltip(Text(L"#TXT00044"));
+  const std::wstring tip = TrayTooltip(Text(TextKey::TrayTip));
   std::copy(tip.begin(), tip.end(), data.szTip);
   Shell_NotifyIconW(NIM_MODIFY, &data);
 }
@@ -65,10 +65,11 @@ void TrayIcon::Create(HWND owner) {
   menu_.reset(CreatePopupMenu());
   if (!menu_) return;  // a right press then shows nothing
   for (const TrayMenuItem& item : kTrayMenuItems) {
-    if (item.command == 0) {
+    if (item.textKey.empty()) {
       AppendMenuW(menu_.get(), MF_SEPARATOR, 0, nullptr);
     } else {
-      AppendMenuW(menu_.get(), MF_STRING, item.command, Text(item.textKey).c_str());
+      AppendMenuW(menu_.get(), MF_STRING, static_cast<UINT_PTR>(item.command),
+                  Text(item.textKey).c_str());
     }
   }
 }

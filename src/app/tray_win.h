@@ -5,13 +5,16 @@
 
 #include <shellapi.h>
 
+#include "runtime/resources_win.h"
 #include "win/unique_handle.h"
 
 namespace orv {
 
 class TrayIcon {
  public:
-  TrayIcon() = default;
+  // The program's icon of resources stands in when no icon can be made for the primary
+  // monitor's scale.
+  explicit TrayIcon(const Resources& resources) : resources_(resources) {}
   TrayIcon(const TrayIcon&) = delete;
   TrayIcon& operator=(const TrayIcon&) = delete;
   ~TrayIcon() { Remove(); }
@@ -39,6 +42,7 @@ class TrayIcon {
   void Show();
   void AddIcon();
 
+  const Resources& resources_;
   HWND owner_ = nullptr;
   win::UniqueMenu menu_;
   win::UniqueIcon icon_;

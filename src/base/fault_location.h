@@ -1,7 +1,8 @@
 // Where the program is, for the fatal-error report: one process-wide 32-bit value holding the
 // source unit (top 8 bits) and the line (low 24 bits), -1 when nothing is recorded. The Win32
-// code marks it with ORV_TRACE_LOCATION() at every dispatched action and before every system
-// call that can fault; a mark is a single store of a compile-time constant.
+// code marks it with ORV_TRACE_LOCATION() at every step the event loop runs and before the calls
+// that work on the program's pictures, files, printers, windows and dialogs, so that a report
+// names the part that faulted; a mark is a single store of a compile-time constant.
 #pragma once
 
 #include <array>
@@ -17,7 +18,7 @@ inline constexpr std::int32_t kNoLocation = -1;
 // Source units that mark locations, by file name. Unit 0 is the main unit. A file that uses
 // ORV_TRACE_LOCATION() must be listed here, or it does not compile; new files go at the end so
 // that reports from earlier versions keep their meaning.
-inline constexpr std::array<std::string_view, 20> kSourceUnits = {
+inline constexpr std::array<std::string_view, 23> kSourceUnits = {
     "main_win.cpp",           // 0
     "startup_win.cpp",        // 1
     "event_loop_win.cpp",     // 2
@@ -39,6 +40,9 @@ inline constexpr std::array<std::string_view, 20> kSourceUnits = {
 
     "selection_overlay_win.cpp",  // 18
     "selection_win.cpp",          // 19
+    "button_window_win.cpp",      // 20 (src/runtime)
+    "preview_window_win.cpp",     // 21
+    "transforms_win.cpp",         // 22
 };
 // Units above 127 would make a location negative and could collide with kNoLocation.
 static_assert(kSourceUnits.size() <= 128);
@@ -77,8 +81,9 @@ constexpr std::optional<std::string_view> SourceUnitName(int unit) {
   return kSourceUnits[static_cast<std::size_t>(unit)];
 }
 
-// Written by the marks and read by the fault filter on the same thread; relaxed atomic stores
-// compile to one plain move.
+// Process-wide, as the fault filter that reads it is called with no context of ours. Written by
+// the marks and read by the filter on the same thread; relaxed atomic stores compile to one
+// plain move.
 inline std::atomic<std::int32_t> currentFaultLocation{kNoLocation};
 static_assert(std::atomic<std::int32_t>::is_always_lock_free);
 

@@ -1,5 +1,6 @@
-// The fixed numbers by which windows, images, controls and commands are addressed. Events carry
-// these numbers; control and command numbers are the real Win32 control and menu ids.
+// The fixed numbers of the program's windows, icons, controls and commands. Events carry the
+// window, control and command numbers; control and command numbers are the real Win32 control
+// and menu ids, icon numbers the resource numbers.
 #pragma once
 
 #include <cstdint>
@@ -8,20 +9,16 @@ namespace orv {
 
 enum class WindowId : int { Main = 1, SelectionOverlay = 2, Preview = 3, About = 5 };
 
-enum class ImageId : int {
-  GrabBuffer = 19,
-  Capture = 20,
-  PrintImage = 21,
-  BackupImage = 22,
-  Highlight = 24,
-  AppIcon = 26,
-  RotateIcon = 27,
-  NegativeIcon = 28,
-  GreyIcon = 29,
-  PrintersIcon = 30,
-  FitOffIcon = 31,
-  FitOnIcon = 32,
-  RestoreIcon = 33,
+// The program's icons, by their resource numbers; the first is the program's own.
+enum class IconId : int {
+  App = 26,
+  Rotate = 27,
+  Negative = 28,
+  Grey = 29,
+  Printers = 30,
+  FitOff = 31,
+  FitOn = 32,
+  Restore = 33,
 };
 
 enum class CommandId : int {

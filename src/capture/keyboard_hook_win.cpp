@@ -10,8 +10,8 @@ namespace orv {
 namespace {
 
 // A hook procedure has no context of its own, so what it needs lives here. The rule is touched
-// only by the hook's thread; the target is set by the event-loop thread (the window registry of
-// the application state belongs to that thread).
+// only by the hook's thread; the target is set by the event-loop thread, which makes and destroys
+// the main window.
 struct HookState {
   std::atomic<HWND> target{nullptr};
   PrintScreenRule rule;

@@ -23,7 +23,14 @@ class KeyboardHook {
   KeyboardHook(win::UniqueKernelHandle thread, DWORD threadId)
       : thread_(std::move(thread)), threadId_(threadId) {}
   KeyboardHook(KeyboardHook&&) = default;
-  KeyboardHook& operator=(KeyboardHook&&) = delete;
+  // Removes the hook held so far and takes the other's.
+  KeyboardHook& operator=(KeyboardHook&& other) noexcept {
+    if (this == &other) return *this;
+    Remove();
+    thread_ = std::move(other.thread_);
+    threadId_ = std::exchange(other.threadId_, 0);
+    return *this;
+  }
   ~KeyboardHook() { Remove(); }
 
   explicit operator bool() const { return static_cast<bool>(thread_); }

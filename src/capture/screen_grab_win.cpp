@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
+#include "base/fault_location.h"
 #include "imaging/copy_rect.h"
-#include "runtime/images_win.h"
 #include "win/system.h"
 #include "win/unique_handle.h"
 
@@ -19,6 +19,7 @@ void CopyScreenInto(win::DibImage& buffer, const ScreenBounds& screen) {
   const win::WindowDc desktop(nullptr);
   if (!desktop) return;
   const DWORD rop = win::IsWindows2000OrLater() ? (SRCCOPY | CAPTUREBLT) : SRCCOPY;
+  ORV_TRACE_LOCATION();
   BitBlt(memory.get(), 0, 0, screen.width, screen.height, desktop.get(), screen.left, screen.top,
          rop);
   GdiFlush();  // the pixels are read directly from the section afterwards
@@ -33,19 +34,18 @@ ScreenBounds MeasureVirtualScreen() {
   return {box.left, box.top, box.right - box.left, box.bottom - box.top};
 }
 
-void GrabScreen(const ScreenBounds& screen) {
-  Images::Free(ImageId::GrabBuffer);
-  Images::Put(ImageId::GrabBuffer, win::DibImage::Create(screen.width, screen.height));
-  RegrabScreen(screen);
+win::DibImage GrabScreen(const ScreenBounds& screen) {
+  win::DibImage grab = win::DibImage::Create(screen.width, screen.height);
+  RegrabScreen(grab, screen);
+  return grab;
 }
 
-void RegrabScreen(const ScreenBounds& screen) {
-  if (win::DibImage* buffer = Images::Get(ImageId::GrabBuffer)) CopyScreenInto(*buffer, screen);
+void RegrabScreen(win::DibImage& grab, const ScreenBounds& screen) {
+  if (grab) CopyScreenInto(grab, screen);
 }
 
-void CaptureFullScreen() {
-  GrabScreen(MeasureVirtualScreen());
-  Images::Move(ImageId::GrabBuffer, ImageId::Capture);
+win::DibImage CaptureFullScreen() {
+  return GrabScreen(MeasureVirtualScreen());
 }
 
 win::DibImage CopyRect(const win::DibImage& source, int x, int y, int w, int h) {

@@ -14,14 +14,13 @@ struct ScreenBounds {
 // The virtual screen as it is now, measured afresh for every grab: the screen device context's
 // clip box.
 ScreenBounds MeasureVirtualScreen();
-// Makes a fresh black grab buffer (image 19) of the screen's size and copies the screen at
-// `screen` into it.
-void GrabScreen(const ScreenBounds& screen);
-// Copies the screen at `screen` into the existing grab buffer again, without measuring.
-void RegrabScreen(const ScreenBounds& screen);
-// Measures and grabs the screen, then the grab buffer itself becomes the capture image (image 20):
-// handed over, not copied, and the next grab makes a new buffer.
-void CaptureFullScreen();
+// A new grab of the screen's size with the screen at `screen` copied into it; empty when memory
+// runs out.
+win::DibImage GrabScreen(const ScreenBounds& screen);
+// Copies the screen at `screen` into the grab again, without measuring.
+void RegrabScreen(win::DibImage& grab, const ScreenBounds& screen);
+// Measures and grabs the screen: the whole-screen capture.
+win::DibImage CaptureFullScreen();
 
 // A new image of w x h with the source's depth, copied from (x, y) of the source; an empty image
 // when w or h is not positive or memory runs out.

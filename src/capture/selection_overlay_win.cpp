@@ -2,15 +2,11 @@
 
 #include <windows.h>
 
+#include <string>
 #include <utility>
 
 #include "base/fault_location.h"
 #include "capture/overlay_drawing.h"
-#include "capture/screen_grab_win.h"
-#include "capture/selection_win.h"
-#include "runtime/app_state_win.h"
-#include "runtime/event_queue_win.h"
-#include "runtime/images_win.h"
 #include "win/system.h"
 #include "win/unique_handle.h"
 #include "win/window_class.h"
@@ -18,61 +14,20 @@
 namespace orv {
 namespace {
 
-constexpr wchar_t kOverlayClass[] = L"OrvantaOverlay";
 constexpr wchar_t kOverlayTitle[] = L"Capturing...";
 
-struct OverlayState {
-  win::UniqueWindow window;  // destroying it destroys the canvas too
-  HWND canvas = nullptr;
-  win::DibImage picture;  // what the canvas shows; drawn in place, painted from here
-  OverlaySelection selection;
-};
-OverlayState overlay;
-
-// Turns the raw pointer messages into events of the overlay (window 2). The canvas that covers
-// the whole overlay lets them through to it.
-bool QueuePointerEvent(UINT message) {
-  EventKind kind;
-  switch (message) {
-    case WM_MOUSEMOVE:
-      kind = EventKind::MouseMove;
-      break;
-    case WM_LBUTTONDOWN:
-      kind = EventKind::LeftButtonDown;
-      break;
-    case WM_LBUTTONUP:
-      kind = EventKind::LeftButtonUp;
-      break;
-    default:
-      return false;
-  }
-  App().Events.Queue({kind, static_cast<int>(WindowId::SelectionOverlay)});
-  return true;
+// No class cursor: the pointer shape the event loop sets stays in force over the overlay. The
+// stock grey brush is RGB(128, 128, 128) and is never deleted.
+win::WindowClass OverlayClass() {
+  return {L"OrvantaOverlay", nullptr, nullptr, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH))};
 }
 
-LRESULT CALLBACK OverlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (QueuePointerEvent(message)) return 0;
-  if (message == WM_CLOSE) return 0;  // only a left-button release ends the selection
-  // It lies over the physical pixels of every monitor, whatever their scales: a scale that
-  // changes moves and resizes nothing.
-  if (message == WM_DPICHANGED) return 0;
-  return DefWindowProcW(window, message, wParam, lParam);
-}
-
-void RegisterClasses() {
-  // No class cursors: the pointer shape the event loop sets stays in force over the overlay.
-  // The stock grey brush is RGB(128, 128, 128) and is never deleted.
-  win::RegisterWindowClass({kOverlayClass, OverlayProc, nullptr, nullptr,
-                            static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH))});
-  win::RegisterCanvasClass();
-}
-
-// Runs f with a memory device context that draws into the overlay's picture in the system font.
+// Runs f with a memory device context that draws into picture in the system font.
 template <class F>
-void WithPictureDc(F&& f) {
+void WithPictureDc(const win::DibImage& picture, F&& f) {
   const win::UniqueCreatedDc dc(CreateCompatibleDC(nullptr));
   if (!dc) return;
-  const win::SelectObjectGuard selectPicture(dc.get(), overlay.picture.bitmap());
+  const win::SelectObjectGuard selectPicture(dc.get(), picture.bitmap());
   const win::SelectObjectGuard selectFont(dc.get(), GetStockObject(SYSTEM_FONT));
   f(dc.get());
   GdiFlush();  // the core writes the pixels directly next time
@@ -80,97 +35,100 @@ void WithPictureDc(F&& f) {
 
 }  // namespace
 
-void OpenSelectionOverlay() {
+void SelectionOverlay::Open(CaptureMode mode) {
   ORV_TRACE_LOCATION();
-  CloseSelectionOverlay();
-  const ScreenBounds screen = MeasureVirtualScreen();
+  Close();
+  mode_ = mode;
+  screen_ = MeasureVirtualScreen();
   // In the screen's own 32-bit format, which the system paints without converting every pixel:
   // a shrinking band paints the whole picture again. Its pages are first written on a second
   // thread while this one waits for the copy of the screen.
-  win::DibImage picture = win::DibImage::Create(screen.width, screen.height, 32);
+  win::DibImage picture = win::DibImage::Create(screen_.width, screen_.height, 32);
   {
     const win::TouchPagesInBackground touch(picture.Memory());
-    GrabScreen(screen);
+    grab_ = GrabScreen(screen_);
   }
-  RegisterClasses();
-  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  win::RegisterCanvasClass();
   // Borderless and unowned: window and client area coincide, and the task bar lists it.
-  overlay.window.reset(CreateWindowExW(0, kOverlayClass, kOverlayTitle, WS_POPUP | WS_CLIPCHILDREN,
-                                       screen.left, screen.top, screen.width, screen.height,
-                                       nullptr, nullptr, instance, nullptr));
-  if (!overlay.window) return;  // no overlay: pointer steps act on nothing until the next trigger
-  App().Events.RegisterWindow(WindowId::SelectionOverlay, overlay.window.get());
-  overlay.canvas = win::CreateChildControl(overlay.window.get(), win::kCanvasClass, {}, 0,
-                                           {0, 0, screen.width, screen.height}, 0, nullptr);
+  const RECT frame{screen_.left, screen_.top, screen_.left + screen_.width,
+                   screen_.top + screen_.height};
+  if (!Create(OverlayClass(), 0, kOverlayTitle, WS_POPUP | WS_CLIPCHILDREN, frame)) {
+    grab_ = {};
+    return;  // no overlay: pointer steps act on nothing until the next trigger
+  }
+  canvas_ = win::CreateChildControl(Handle(), win::kCanvasClass, {}, 0,
+                                    {0, 0, screen_.width, screen_.height}, 0, nullptr);
   ORV_TRACE_LOCATION();
-  overlay.picture = std::move(picture);
-  if (overlay.canvas) win::SetCanvasPicture(overlay.canvas, overlay.picture.bitmap());
-  overlay.selection.screen = screen;
-  ResetRegionSelection(overlay.selection.region);
+  picture_ = std::move(picture);
+  if (canvas_) win::SetCanvasPicture(canvas_, picture_.bitmap());
+  ResetRegionSelection(region_);
   DrawDimmedBackground();
 
-  ShowWindow(overlay.window.get(), SW_SHOWNORMAL);
-  SetWindowPos(overlay.window.get(), HWND_TOPMOST, 0, 0, 0, 0,
-               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  ShowWindow(Handle(), SW_SHOWNORMAL);
+  SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   // Shown is not yet active: a keyboard hook's key gives no right to the front.
-  win::BringToFront(overlay.window.get());
-  ShowOverlayChanges({});
+  win::BringToFront(Handle());
+  ShowChanges({});
 }
 
-void CloseSelectionOverlay() {
-  if (!overlay.window) return;
-  App().Events.UnregisterWindow(WindowId::SelectionOverlay);
-  overlay.window.reset();
-  overlay.canvas = nullptr;
-  overlay.picture = {};
+void SelectionOverlay::Close() {
+  if (!IsOpen()) return;
+  Destroy();  // the canvas with it
+  canvas_ = nullptr;
+  picture_ = {};
+  grab_ = {};
 }
 
-bool IsSelectionOverlayOpen() {
-  return static_cast<bool>(overlay.window);
+// Turns the raw pointer messages into events of the overlay (window 2). The canvas that covers
+// the whole overlay lets them through to it.
+LRESULT SelectionOverlay::Answer(UINT message, WPARAM wParam, LPARAM lParam) {
+  const auto queue = [this](PointerAction action) {
+    events_.Queue(PointerEvent{.window = WindowId::SelectionOverlay, .action = action});
+    return 0;
+  };
+  switch (message) {
+    case WM_MOUSEMOVE:
+      return queue(PointerAction::Move);
+    case WM_LBUTTONDOWN:
+      return queue(PointerAction::LeftPress);
+    case WM_LBUTTONUP:
+      return queue(PointerAction::LeftRelease);
+    case WM_CLOSE:
+      return 0;  // only a left-button release ends the selection
+    case WM_DPICHANGED:
+      // It lies over the physical pixels of every monitor, whatever their scales: a scale that
+      // changes moves and resizes nothing.
+      return 0;
+    default:
+      return DefWindowProcW(Handle(), message, wParam, lParam);
+  }
 }
 
-OverlaySelection& SelectionState() {
-  return overlay.selection;
-}
-
-void DrawDimmedBackground() {
-  const win::DibImage* grab = Images::Get(ImageId::GrabBuffer);
-  if (!overlay.picture || !grab) return;
+// The whole frozen screen, dimmed, becomes the overlay's picture.
+void SelectionOverlay::DrawDimmedBackground() {
+  if (!picture_ || !grab_) return;
   ORV_TRACE_LOCATION();
-  DrawDimmedScreen(grab->View(), overlay.picture.View());
-  if (overlay.canvas) InvalidateRect(overlay.canvas, nullptr, FALSE);
+  DrawDimmedScreen(grab_.View(), picture_.View());
+  if (canvas_) InvalidateRect(canvas_, nullptr, FALSE);
 }
 
-win::DibImage* OverlayPicture() {
-  return overlay.picture ? &overlay.picture : nullptr;
-}
-
-void HideSelectionOverlay() {
-  if (overlay.window) ShowWindow(overlay.window.get(), SW_HIDE);
-}
-
-void ShowSelectionOverlay() {
-  if (overlay.window) ShowWindow(overlay.window.get(), SW_SHOW);
-}
-
-void FocusSelectionOverlay() {
-  if (overlay.window) SetFocus(overlay.window.get());
-}
-
-int SizeLabelTextHeight() {
+// Height of the text "8" in the size label's font.
+int SelectionOverlay::SizeLabelTextHeight() {
   int height = 0;
-  WithPictureDc([&height](HDC dc) {
+  WithPictureDc(picture_, [&height](HDC dc) {
     SIZE extent{};
     if (GetTextExtentPoint32W(dc, L"8", 1, &extent)) height = extent.cy;
   });
   return height;
 }
 
-Rect DrawSizeLabel(Point at, Size size) {
+// Writes the size label (white on black, system font) with its top-left at `at`; returns the
+// rectangle it covers.
+Rect SelectionOverlay::DrawSizeLabel(Point at, Size size) {
   Rect covered;
-  if (!overlay.picture) return covered;
+  if (!picture_) return covered;
   const std::wstring text = SizeLabel(size);
-  WithPictureDc([&](HDC dc) {
+  WithPictureDc(picture_, [&](HDC dc) {
     SetBkMode(dc, OPAQUE);
     SetBkColor(dc, RGB(0, 0, 0));
     SetTextColor(dc, RGB(255, 255, 255));
@@ -180,23 +138,26 @@ Rect DrawSizeLabel(Point at, Size size) {
     TextOutW(dc, at.x, at.y, text.c_str(), length);
     covered = {at.x, at.y, extent.cx, extent.cy};
   });
-  return ClipRect(covered, overlay.picture.size());
+  return ClipRect(covered, picture_.size());
 }
 
-void ShowOverlayChanges(const Rect& changed) {
-  if (!overlay.canvas) return;
+// Brings the changed part of the picture to the screen at once.
+void SelectionOverlay::ShowChanges(const Rect& changed) {
+  if (!canvas_) return;
   if (!IsEmptyRect(changed)) {
     const RECT r{changed.x, changed.y, changed.x + changed.width, changed.y + changed.height};
-    InvalidateRect(overlay.canvas, &r, FALSE);
+    InvalidateRect(canvas_, &r, FALSE);
   }
-  UpdateWindow(overlay.canvas);
+  UpdateWindow(canvas_);
 }
 
-Point OverlayPointerPosition() {
+// The pointer position in overlay coordinates (equal to grab pixels); (-1, -1) when it lies
+// outside the overlay.
+Point SelectionOverlay::PointerPosition() const {
   POINT p{};
   RECT client{};
-  if (!overlay.window || !GetCursorPos(&p) || !ScreenToClient(overlay.window.get(), &p) ||
-      !GetClientRect(overlay.window.get(), &client) || p.x < 0 || p.y < 0 || p.x >= client.right ||
+  if (!IsOpen() || !GetCursorPos(&p) || !ScreenToClient(Handle(), &p) ||
+      !GetClientRect(Handle(), &client) || p.x < 0 || p.y < 0 || p.x >= client.right ||
       p.y >= client.bottom) {
     return {-1, -1};
   }

@@ -1,67 +1,83 @@
 // The selection overlay: the frozen screen shown dimmed in a borderless topmost window over all
-// monitors, on which a region is dragged or a window picked. Its window procedure only queues
-// the mouse events; the selection handlers keep their state in the overlay's and draw on its
-// picture through the calls below.
+// monitors, on which a region is dragged or a window picked. It holds the grab (the screen as it
+// was when the overlay opened), its picture (what it shows, drawn in place), the drag, the pick,
+// and the selection logic that drives them. Its window procedure only queues the pointer events;
+// the event loop hands them back to it one at a time.
 #pragma once
 
 #include <windows.h>
 
 #include "base/geometry.h"
+#include "base/object_ids.h"
 #include "capture/screen_grab_win.h"
 #include "capture/selection.h"
+#include "runtime/event_queue.h"
+#include "runtime/resources_win.h"
 #include "win/dib_image.h"
+#include "win/window_base.h"
 
 namespace orv {
 
-// A window picked on the overlay: the handles stay here, the geometry in WindowSelection.
-struct WindowPick {
-  WindowSelection geometry;
-  HWND current = nullptr;
-  HWND previous = nullptr;
-  Edges client;                    // client rectangle of the current window, kept when unreadable
-  HWND desktopIconView = nullptr;  // the desktop's icons, never picked
+class SelectionOverlay final : private win::WindowBase {
+ public:
+  SelectionOverlay(EventQueue& events, const Resources& resources)
+      : events_(events), resources_(resources) {}
+  ~SelectionOverlay() { Close(); }
+
+  // Grabs the screen and shows it dimmed in a new overlay (replacing an open one), for dragging a
+  // region or picking a window as mode says.
+  void Open(CaptureMode mode);
+  // Destroys the overlay and lets the grab go; nothing happens when none is open.
+  void Close();
+  bool IsOpen() const { return WindowBase::IsOpen(); }
+
+  // The window command forgets the last highlighted window and its rectangles, and looks up the
+  // desktop's icon view, which is never picked; before its overlay opens.
+  void ResetWindowPick();
+
+  // The overlay's pointer events; each does nothing while no overlay is open.
+  void PointerMove();
+  void LeftPress();
+  // The capture the release cut out of the frozen screen; empty when it made none. A region
+  // release without a press in this overlay is ignored and leaves the overlay open; a window
+  // release before any window was highlighted closes the overlay and captures nothing.
+  win::DibImage LeftRelease();
+
+ private:
+  // A window picked on the overlay: the handles stay here, the geometry in WindowSelection.
+  struct WindowPick {
+    WindowSelection geometry;
+    HWND current = nullptr;
+    HWND previous = nullptr;
+    Edges client;                    // client rectangle of the current window, kept when unreadable
+    HWND desktopIconView = nullptr;  // the desktop's icons, never picked
+  };
+
+  LRESULT Answer(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  // Drawing on the picture (selection_overlay_win.cpp).
+  void DrawDimmedBackground();
+  int SizeLabelTextHeight();
+  Rect DrawSizeLabel(Point at, Size size);
+  void ShowChanges(const Rect& changed);
+  Point PointerPosition() const;
+
+  // The selection (selection_win.cpp).
+  void DrawBand();
+  void HighlightPickedWindow();
+  void PickWindowAt(POINT pointer);
+  win::DibImage EndSelection(const Rect& selection);
+  Point ScreenOrigin() const { return {screen_.left, screen_.top}; }
+
+  EventQueue& events_;
+  const Resources& resources_;
+  CaptureMode mode_ = CaptureMode::ModeRegion;
+  ScreenBounds screen_;     // where the frozen screen lies on the desktop
+  win::DibImage grab_;      // the frozen screen, 24-bit
+  win::DibImage picture_;   // what the canvas shows, 32-bit; drawn in place, painted from here
+  HWND canvas_ = nullptr;   // a child of the overlay, destroyed with it
+  RegionSelection region_;  // a new overlay starts without a drag
+  WindowPick pick_;         // started afresh by the window command, before its overlay opens
 };
-
-// What a selection keeps between the overlay's pointer events.
-struct OverlaySelection {
-  ScreenBounds screen;     // where the frozen screen lies on the desktop
-  RegionSelection region;  // a new overlay starts without a drag
-  WindowPick pick;         // started afresh by the window command, before its overlay opens
-};
-
-// Grabs the screen and shows it dimmed in a new overlay (replacing an open one).
-void OpenSelectionOverlay();
-// Destroys the overlay and its canvas; nothing happens when none is open.
-void CloseSelectionOverlay();
-bool IsSelectionOverlayOpen();
-
-// The selection state of the overlay; it outlives the overlay window, so that the window command
-// can start a pick before its overlay opens.
-OverlaySelection& SelectionState();
-
-// The whole grab buffer, dimmed, becomes the overlay's picture.
-void DrawDimmedBackground();
-
-// The overlay's picture for drawing in place, or null when no overlay is open. Changes reach
-// the screen through ShowOverlayChanges.
-win::DibImage* OverlayPicture();
-// Hides the overlay and shows it again, for picking the window underneath it.
-void HideSelectionOverlay();
-void ShowSelectionOverlay();
-// Gives the overlay the keyboard focus.
-void FocusSelectionOverlay();
-
-// Height of the text "8" in the size label's font.
-int SizeLabelTextHeight();
-// Writes the size label (white on black, system font) with its top-left at `at`; returns the
-// rectangle it covers.
-Rect DrawSizeLabel(Point at, Size size);
-
-// Brings the changed part of the picture to the screen at once.
-void ShowOverlayChanges(const Rect& changed);
-
-// The pointer position in overlay coordinates (equal to grab-buffer pixels); (-1, -1) when it
-// lies outside the overlay.
-Point OverlayPointerPosition();
 
 }  // namespace orv

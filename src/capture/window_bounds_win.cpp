@@ -1,8 +1,6 @@
 #include "capture/window_bounds_win.h"
 
-#include <dwmapi.h>
-
-#include "win/system.h"
+#include "win/system_functions.h"
 
 namespace orv {
 namespace {
@@ -16,19 +14,15 @@ Edges EdgesOf(const RECT& r) {
 // does not say. dwmapi is loaded for the one question, from the system folder only.
 std::optional<Edges> DrawnBounds(HWND window) {
   if (GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD) return std::nullopt;
-  const win::UniqueModule dwmapi = win::LoadSystemLibrary(L"dwmapi.dll");
-  if (!dwmapi) return std::nullopt;
-  const auto compositionEnabled =
-      win::GetProc<decltype(&DwmIsCompositionEnabled)>(dwmapi.get(), "DwmIsCompositionEnabled");
-  const auto windowAttribute =
-      win::GetProc<decltype(&DwmGetWindowAttribute)>(dwmapi.get(), "DwmGetWindowAttribute");
+  const win::DwmFunctions dwm;
   BOOL composition = FALSE;
-  if (!compositionEnabled || !windowAttribute || FAILED(compositionEnabled(&composition)) ||
-      !composition) {
+  if (!dwm.DwmIsCompositionEnabled || !dwm.DwmGetWindowAttribute ||
+      FAILED(dwm.DwmIsCompositionEnabled(&composition)) || !composition) {
     return std::nullopt;
   }
   RECT bounds{};
-  if (FAILED(windowAttribute(window, DWMWA_EXTENDED_FRAME_BOUNDS, &bounds, sizeof(bounds))) ||
+  if (FAILED(dwm.DwmGetWindowAttribute(window, DWMWA_EXTENDED_FRAME_BOUNDS, &bounds,
+                                       sizeof(bounds))) ||
       bounds.right <= bounds.left || bounds.bottom <= bounds.top) {
     return std::nullopt;
   }

@@ -7,8 +7,6 @@
 
 #include "base/fault_location.h"
 #include "output/packed_dib.h"
-#include "runtime/app_state_win.h"
-#include "runtime/images_win.h"
 #include "win/clipboard.h"
 #include "win/unique_handle.h"
 
@@ -30,16 +28,14 @@ bool FillGlobalMemory(HGLOBAL memory, const ImageView& image, std::size_t size) 
 
 }  // namespace
 
-void CopyToClipboard() {
-  const win::DibImage* capture = Images::Get(ImageId::Capture);
-  if (capture == nullptr) return;
+void CopyToClipboard(const win::DibImage& capture, HWND owner) {
+  if (!capture) return;
   ORV_TRACE_LOCATION();
-  // The main window owns what it puts there: Windows refuses the data of an ownerless clipboard.
-  const win::OpenedClipboard clipboard(App().Events.Window(WindowId::Main), kOpenRetries,
-                                       kOpenRetryInterval);
+  // The owner keeps what it puts there: Windows refuses the data of an ownerless clipboard.
+  const win::OpenedClipboard clipboard(owner, kOpenRetries, kOpenRetryInterval);
   if (!clipboard) return;  // another program keeps holding it; a copy is not worth a message
 
-  const ImageView view = capture->View();
+  const ImageView view = capture.View();
   const std::size_t size = PackedDibSize(view);
   if (size == 0) return;
   ORV_TRACE_LOCATION();

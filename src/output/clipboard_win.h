@@ -1,10 +1,15 @@
 // The capture on the system clipboard, as one device-independent bitmap (CF_DIB).
 #pragma once
 
+#include <windows.h>
+
+#include "win/dib_image.h"
+
 namespace orv {
 
-// Replaces the clipboard's content with the capture image. Silent when the clipboard is held by
-// another program or memory runs out; the clipboard then keeps what it had.
-void CopyToClipboard();
+// Replaces the clipboard's content with the capture, owned by owner (the main window). Silent
+// when the clipboard is held by another program or memory runs out; the clipboard then keeps what
+// it had.
+void CopyToClipboard(const win::DibImage& capture, HWND owner);
 
 }  // namespace orv

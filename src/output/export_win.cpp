@@ -10,12 +10,11 @@
 #include <optional>
 
 #include "base/fault_location.h"
+#include "base/text_keys.h"
 #include "base/text_table.h"
 #include "imaging/reduce_to_palette.h"
 #include "output/gdiplus_win.h"
 #include "output/save_name.h"
-#include "runtime/app_state_win.h"
-#include "runtime/images_win.h"
 #include "win/system.h"
 
 namespace orv {
@@ -23,7 +22,6 @@ namespace {
 
 constexpr DWORD kRequesterFlags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
                                   OFN_NOCHANGEDIR;  // no overwrite prompt: a file is replaced
-static_assert(kRequesterFlags == 0x0008080C);
 constexpr std::size_t kRequesterNameLength = 260;
 constexpr UINT kMessageType = MB_OK | MB_SYSTEMMODAL;
 
@@ -43,7 +41,8 @@ bool CanStartRequesterIn(const std::wstring& folder) {
 // The name the user chose, or nothing when the requester was cancelled. formatIndex goes in as
 // the pre-selected pattern entry and comes back as the one the user left selected.
 std::optional<std::wstring> AskForFileName(const std::wstring& imagePath, int& formatIndex) {
-  const std::wstring title = Text(L"#Program_Name") + L" - " + Text(L"#TXT00045");
+  const std::wstring title =
+      Text(TextKey::ProgramName) + L" - " + Text(TextKey::SaveRequesterTitle);
   const std::wstring filter = ToRequesterFilter(kSavePatterns);
   // The requester splits the default name at its last backslash: the folder becomes the initial
   // folder and the name box stays empty, as ImagePath ends with a separator. A path too long
@@ -126,13 +125,11 @@ bool WriteThroughTemporary(const std::wstring& file,
   return win::ReplaceFileThroughTemporary(file, temporary.data(), write);
 }
 
-void SaveCaptureToFile() {
-  AppState& app = App();
-  Settings& settings = app.Settings;
-  const win::DibImage* capture = Images::Get(ImageId::Capture);
-  if (capture == nullptr) return;  // nothing to save; only a capture opens the preview
+void SaveCaptureToFile(const win::DibImage& capture, Settings& settings,
+                       const std::wstring& picturesDir) {
+  if (!capture) return;  // nothing to save; only a capture opens the preview
 
-  if (!CanStartRequesterIn(settings.ImagePath)) settings.ImagePath = app.PicturesDir;
+  if (!CanStartRequesterIn(settings.ImagePath)) settings.ImagePath = picturesDir;
   int formatIndex = FormatIndexOf(settings.ImageType);
   settings.ImageType = ImageTypeOf(formatIndex);  // an unknown type ("JPG" too) becomes "jpg"
 
@@ -145,13 +142,14 @@ void SaveCaptureToFile() {
 
   SaveOutcome outcome = SaveOutcome::Failed;
   const bool saved = WriteThroughTemporary(file, [&](const std::wstring& target) {
-    outcome = WriteImageFile(*capture, target, static_cast<ExportFormat>(formatIndex));
+    outcome = WriteImageFile(capture, target, static_cast<ExportFormat>(formatIndex));
     return outcome == SaveOutcome::Saved;
   });
   if (outcome == SaveOutcome::NoGraphicsLibrary) {
-    win::ShowMessageBox(Text(L"#TXT00005"), Text(L"#TXT00001"), kMessageType);
+    win::ShowMessageBox(Text(TextKey::NoGraphicsLibrary), Text(TextKey::SaveCaption), kMessageType);
   }
-  if (!saved) win::ShowMessageBox(Text(L"#TXT00004"), Text(L"#TXT00001"), kMessageType);
+  if (!saved)
+    win::ShowMessageBox(Text(TextKey::SaveFailed), Text(TextKey::SaveCaption), kMessageType);
 }
 
 }  // namespace orv

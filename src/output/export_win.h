@@ -6,13 +6,16 @@
 #include <string>
 
 #include "output/export_formats.h"
+#include "runtime/settings.h"
 #include "win/dib_image.h"
 
 namespace orv {
 
-// Asks for a file name (starting in `ImagePath`, on the `ImageType` entry), writes the capture
-// image and remembers the folder and format. Cancel ends it silently; a failed write is reported.
-void SaveCaptureToFile();
+// Asks for a file name (starting in the settings' `ImagePath`, else in the pictures folder, on
+// the `ImageType` entry), writes the capture and remembers the folder and format in the
+// settings. Cancel ends it silently; a failed write is reported.
+void SaveCaptureToFile(const win::DibImage& capture, Settings& settings,
+                       const std::wstring& picturesDir);
 
 // The steps behind it, open for trying them on real files.
 

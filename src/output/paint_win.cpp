@@ -13,8 +13,6 @@
 #include "base/fault_location.h"
 #include "output/bmp_writer.h"
 #include "output/temp_image_name.h"
-#include "runtime/app_state_win.h"
-#include "runtime/images_win.h"
 #include "win/shell.h"
 #include "win/system.h"
 #include "win/unique_handle.h"
@@ -31,15 +29,6 @@ struct FileState {
     return size == other.size && CompareFileTime(&lastWrite, &other.lastWrite) == 0;
   }
 };
-
-struct PaintBitmap {
-  std::wstring path;
-  FileState written;
-};
-
-// The bitmaps handed to the paint program in this run. They stay until the program quits: no
-// pause is long enough for every paint program (a store app's cold start can take seconds).
-std::vector<PaintBitmap> paintBitmaps;
 
 LocalDateTime LocalNow() {
   SYSTEMTIME now{};
@@ -133,34 +122,28 @@ void DeleteBitmap(const std::wstring& path) {
   DeleteFileW(path.c_str());  // a file left behind is not worth a message; the next start tries
 }
 
-// Remembers a bitmap handed over, as written; two in the same second share a name, and one entry.
-void Remember(const std::wstring& path, const FileState& written) {
-  const auto same = [&path](const PaintBitmap& bitmap) { return bitmap.path == path; };
-  const auto known = std::find_if(paintBitmaps.begin(), paintBitmaps.end(), same);
-  if (known != paintBitmaps.end()) {
-    known->written = written;
-  } else {
-    paintBitmaps.push_back({path, written});
-  }
-}
-
 }  // namespace
 
-void OpenInPaint() {
+struct PaintProgram::Bitmap {
+  std::wstring path;
+  FileState written;
+};
+
+PaintProgram::PaintProgram() = default;
+PaintProgram::~PaintProgram() = default;
+
+void PaintProgram::OpenInPaint(win::DibImage capture, const std::wstring& tempDir) {
   const std::wstring program = PaintProgramPath();
-  const std::wstring tempDir = App().TempDir;
   // Without a temporary folder there is no safe place for the bitmap (never the current one),
   // and without a paint program no use for it.
   const std::wstring bitmapPath =
       program.empty() || tempDir.empty() ? std::wstring() : TemporaryImagePath(tempDir, LocalNow());
-  const win::DibImage* capture = Images::Get(ImageId::Capture);
-  if (capture != nullptr && !bitmapPath.empty()) {
+  if (capture && !bitmapPath.empty()) {
     ORV_TRACE_LOCATION();
-    WriteBmpFile(capture->View(), bitmapPath);  // unchecked: the paint program reports a bad file
+    WriteBmpFile(capture.View(), bitmapPath);  // unchecked: the paint program reports a bad file
     Stamp(bitmapPath);
   }
-  Images::Free(ImageId::Capture);
-  Images::Free(ImageId::BackupImage);
+  capture = {};  // not needed while the paint program starts
   if (bitmapPath.empty()) return;
 
   const std::optional<FileState> written = StateOf(bitmapPath);
@@ -168,18 +151,25 @@ void OpenInPaint() {
     DeleteBitmap(bitmapPath);  // nobody will open it
     return;
   }
-  if (written) Remember(bitmapPath, *written);
+  if (!written) return;
+  // Remembered as written; two in the same second share a name, and one entry.
+  const auto same = [&bitmapPath](const Bitmap& bitmap) { return bitmap.path == bitmapPath; };
+  const auto known = std::find_if(bitmaps_.begin(), bitmaps_.end(), same);
+  if (known != bitmaps_.end()) {
+    known->written = *written;
+  } else {
+    bitmaps_.push_back({bitmapPath, *written});
+  }
 }
 
-void RemovePaintBitmaps() {
-  for (const PaintBitmap& bitmap : paintBitmaps) {
+void PaintProgram::RemovePaintBitmaps() {
+  for (const Bitmap& bitmap : bitmaps_) {
     if (StateOf(bitmap.path) == bitmap.written) DeleteBitmap(bitmap.path);
   }
-  paintBitmaps.clear();
+  bitmaps_.clear();
 }
 
-void RemoveLeftoverPaintBitmaps() {
-  const std::wstring tempDir = App().TempDir;
+void RemoveLeftoverPaintBitmaps(const std::wstring& tempDir) {
   if (tempDir.empty()) return;
   const std::wstring search = tempDir + std::wstring(kTemporaryImageSearch);
   WIN32_FIND_DATAW found{};

@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "base/fault_location.h"
+#include "base/text_keys.h"
 #include "base/text_table.h"
 #include "output/print_layout.h"
 #include "output/transforms_win.h"
-#include "runtime/app_state_win.h"
-#include "runtime/images_win.h"
 #include "win/system.h"
+#include "win/system_functions.h"
 #include "win/unique_handle.h"
 
 namespace orv {
@@ -41,25 +41,21 @@ std::wstring ProfilePrinterName() {
 // The default printer's name, or empty when there is none.
 std::wstring DefaultPrinterName() {
   // The spooler is looked up at run time, from the system folder only.
-  if (const win::UniqueModule spooler = win::LoadSystemLibrary(L"winspool.drv")) {
-    using GetDefaultPrinterFn = BOOL(WINAPI*)(LPWSTR, LPDWORD);
-    const auto getDefaultPrinter =
-        win::GetProc<GetDefaultPrinterFn>(spooler.get(), "GetDefaultPrinterW");
-    // The first call asks for the length; the default can change in between, hence the retries.
-    for (int attempt = 0; getDefaultPrinter && attempt < 3; ++attempt) {
-      DWORD length = 0;
-      ORV_TRACE_LOCATION();
-      getDefaultPrinter(nullptr, &length);
-      if (length == 0) break;
-      std::wstring name(length, L'\0');
-      ORV_TRACE_LOCATION();
-      if (getDefaultPrinter(name.data(), &length)) {
-        name.resize(std::wcslen(name.c_str()));
-        if (!name.empty()) return name;
-        break;
-      }
-      if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
+  const win::SpoolerFunctions spooler;
+  // The first call asks for the length; the default can change in between, hence the retries.
+  for (int attempt = 0; spooler.GetDefaultPrinterW && attempt < 3; ++attempt) {
+    DWORD length = 0;
+    ORV_TRACE_LOCATION();
+    spooler.GetDefaultPrinterW(nullptr, &length);
+    if (length == 0) break;
+    std::wstring name(length, L'\0');
+    ORV_TRACE_LOCATION();
+    if (spooler.GetDefaultPrinterW(name.data(), &length)) {
+      name.resize(std::wcslen(name.c_str()));
+      if (!name.empty()) return name;
+      break;
     }
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
   }
   return ProfilePrinterName();
 }
@@ -73,12 +69,12 @@ win::UniqueCreatedDc OpenDefaultPrinter() {
 
 // Shows the print dialog; its device context (printer, paper, orientation and copies as
 // chosen there) is the printer. None when it is cancelled or fails.
-win::UniqueCreatedDc ChoosePrinterInDialog() {
+win::UniqueCreatedDc ChoosePrinterInDialog(HWND owner) {
   PRINTDLGW dialog{};
   dialog.lStructSize = sizeof(dialog);
   // Owned by the program's own (hidden) main window: a modal dialog disables its owner, and the
   // window in front may belong to another program.
-  dialog.hwndOwner = App().Events.Window(WindowId::Main);
+  dialog.hwndOwner = owner;
   // No "Print to file" box: ticked, it would still print on paper, as no file name is asked.
   dialog.Flags = PD_RETURNDC | PD_USEDEVMODECOPIESANDCOLLATE | PD_HIDEPRINTTOFILE;
   dialog.nCopies = 1;
@@ -106,8 +102,9 @@ class PrintJob {
  public:
   // Chooses the printer (the default one, or in the print dialog when there is none or
   // useDefaultPrinter is false), starts the document named jobName and its page and reads the
-  // page metrics. Without a printer or a started document the job holds nothing.
-  PrintJob(const std::wstring& jobName, bool useDefaultPrinter);
+  // page metrics; the print dialog is owned by owner. Without a printer or a started document
+  // the job holds nothing.
+  PrintJob(const std::wstring& jobName, bool useDefaultPrinter, HWND owner);
   PrintJob(const PrintJob&) = delete;
   PrintJob& operator=(const PrintJob&) = delete;
   ~PrintJob();
@@ -116,9 +113,10 @@ class PrintJob {
   bool PageStarted() const { return pageStarted_; }
   const PageMetrics& Page() const { return page_; }
 
-  // Stretches the whole image onto the device rectangle of the page, which placement worked out
-  // from its size in millimetres; the job is printed only when this succeeded.
-  void PlaceImageMm(const win::DibImage& image, const Rect& device);
+  // Stretches the whole image onto a rectangle of the page in device pixels (which placement
+  // worked out from the picture's size in millimetres); the job is printed only when this
+  // succeeded.
+  void StretchOntoPage(const win::DibImage& image, const Rect& device);
 
  private:
   win::UniqueCreatedDc printer_;
@@ -128,9 +126,9 @@ class PrintJob {
   PageMetrics page_;
 };
 
-PrintJob::PrintJob(const std::wstring& jobName, bool useDefaultPrinter) {
+PrintJob::PrintJob(const std::wstring& jobName, bool useDefaultPrinter, HWND owner) {
   if (useDefaultPrinter) printer_ = OpenDefaultPrinter();
-  if (!printer_) printer_ = ChoosePrinterInDialog();
+  if (!printer_) printer_ = ChoosePrinterInDialog(owner);
   if (!printer_) return;
   DOCINFOW document{};
   document.cbSize = sizeof(document);
@@ -163,7 +161,7 @@ PrintJob::~PrintJob() {
   printer_.reset();
 }
 
-void PrintJob::PlaceImageMm(const win::DibImage& image, const Rect& device) {
+void PrintJob::StretchOntoPage(const win::DibImage& image, const Rect& device) {
   const ImageView view = image.View();
   if (!view.top || view.bitsPerPixel != 24) return;  // captures are always 24-bit
   BITMAPINFO info{};
@@ -184,34 +182,52 @@ void PrintJob::PlaceImageMm(const win::DibImage& image, const Rect& device) {
   drawn_ = rows != 0 && rows != static_cast<int>(GDI_ERROR);
 }
 
-}  // namespace
+// What one print needs besides the job.
+struct Printout {
+  const win::DibImage& Capture;
+  win::DibImage PrintImage;  // empty: no turned copy
+};
 
-void PrintCapture(bool useDefaultPrinter) {
-  const win::DibImage* capture = Images::Get(ImageId::Capture);
+// Prints the capture on one page; while fitPaperOrientation is on, PrintImage, the capture turned
+// a quarter to the left, is printed instead when the paper's orientation asks for it.
+void PrintCapture(const win::DibImage& capture, bool useDefaultPrinter, bool fitPaperOrientation,
+                  HWND owner) {
   if (!capture) return;
-  const bool fitPaperOrientation = App().Settings.FitPaperOrientation != 0;
-  if (fitPaperOrientation) {
-    // Turned before the printer is known, so made whether or not the paper then asks for it.
-    // Turned straight from the capture rather than copied and then turned: a large capture then
-    // needs one picture more while printing, never two.
-    Images::Free(ImageId::PrintImage);
-    Images::Put(ImageId::PrintImage, TurnedCopy(*capture));
-  }
+  // Turned before the printer is known, so made whether or not the paper then asks for it.
+  // Turned straight from the capture rather than copied and then turned: a large capture then
+  // needs one picture more while printing, never two. Empty when memory ran out: no turned copy.
+  const Printout printout{capture, fitPaperOrientation ? TurnedCopy(capture) : win::DibImage()};
 
-  PrintJob job(Text(L"#Program_Name"), useDefaultPrinter);
+  PrintJob job(Text(TextKey::ProgramName), useDefaultPrinter, owner);
   if (!job.IsOpen()) return;
-  const Size captureSize = capture->size();
-  // A copy that could not be turned (memory ran out) is no turned copy.
-  const win::DibImage* turned = fitPaperOrientation ? Images::Get(ImageId::PrintImage) : nullptr;
-  if (turned && turned->size() != Size{captureSize.height, captureSize.width}) turned = nullptr;
-  const std::optional<Size> turnedSize =
-      turned ? std::optional<Size>(turned->size()) : std::nullopt;
+  const win::DibImage& turned = printout.PrintImage;
+  const std::optional<Size> turnedSize = turned ? std::optional<Size>(turned.size()) : std::nullopt;
   // Metrics that make no page (a driver reporting zero sizes) end the job without drawing.
-  if (const auto placement = PlacePrint(job.Page(), captureSize, fitPaperOrientation, turnedSize)) {
+  if (const auto placement =
+          PlacePrint(job.Page(), printout.Capture.size(), fitPaperOrientation, turnedSize)) {
     if (job.PageStarted()) {
-      job.PlaceImageMm(placement->useTurned ? *turned : *capture, placement->device);
+      job.StretchOntoPage(placement->useTurned ? turned : printout.Capture, placement->device);
     }
   }
+}
+
+}  // namespace
+
+void PrintWithDialog(const win::DibImage& capture, bool fitPaperOrientation, HWND owner) {
+  PrintCapture(capture, false, fitPaperOrientation, owner);
+}
+
+void PrintToDefault(const win::DibImage& capture, bool fitPaperOrientation, HWND owner) {
+  PrintCapture(capture, true, fitPaperOrientation, owner);
+}
+
+void OpenPrintersFolder(const std::wstring& windowsDir) {
+  // The control panel from the system folder by its full path, never whichever "control.exe"
+  // the search path finds first.
+  const std::wstring systemFolder = win::SystemFolder();
+  if (systemFolder.empty()) return;
+  const std::wstring program = systemFolder + L"control.exe";
+  win::StartProgram(program, L"\"" + program + L"\" printers", windowsDir);
 }
 
 }  // namespace orv

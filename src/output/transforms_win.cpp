@@ -2,41 +2,33 @@
 
 #include <windows.h>
 
-#include <utility>
-
+#include "base/fault_location.h"
 #include "imaging/colour_filters.h"
 #include "imaging/rotate.h"
-#include "runtime/images_win.h"
 
 namespace orv {
-
-void RotateImage(ImageId id) {
-  const win::DibImage* image = Images::Get(id);
-  if (!image) return;
-  // Out of memory: the picture stays as it was (Put keeps the old image for an empty one).
-  Images::Put(id, TurnedCopy(*image));
-}
 
 win::DibImage TurnedCopy(const win::DibImage& image) {
   win::DibImage turned = win::DibImage::Create(image.height(), image.width());
   if (!turned) return {};
   GdiFlush();  // pending drawing into the section must land before its bits are read
+  ORV_TRACE_LOCATION();
   if (!RotateQuarterTurnLeft(image.View(), turned.View())) return {};
   return turned;
 }
 
-void MakeImageGrey(ImageId id) {
-  if (win::DibImage* image = Images::Get(id)) {
-    GdiFlush();
-    MakeGrey(image->View());
-  }
+void MakeImageGrey(win::DibImage& image) {
+  if (!image) return;
+  GdiFlush();
+  ORV_TRACE_LOCATION();
+  MakeGrey(image.View());
 }
 
-void MakeImageNegative(ImageId id) {
-  if (win::DibImage* image = Images::Get(id)) {
-    GdiFlush();
-    MakeNegative(image->View());
-  }
+void MakeImageNegative(win::DibImage& image) {
+  if (!image) return;
+  GdiFlush();
+  ORV_TRACE_LOCATION();
+  MakeNegative(image.View());
 }
 
 }  // namespace orv

@@ -1,18 +1,15 @@
-// The image transforms applied to the program's numbered images, in place: the image keeps its
-// number, so whoever holds it needs no update. Also the turned copy that printing makes.
+// The picture transforms of the preview's icon buttons, on DIB section images, and the turned
+// copy printing makes.
 #pragma once
 
-#include "base/object_ids.h"
 #include "win/dib_image.h"
 
 namespace orv {
 
-// A quarter turn counter-clockwise (the rotate button).
-void RotateImage(ImageId id);
-// The image turned a quarter counter-clockwise into a new image (printing's turned copy, made
-// straight from the capture); empty when memory runs out.
+// The image turned a quarter counter-clockwise into a new image; empty when memory runs out.
 win::DibImage TurnedCopy(const win::DibImage& image);
-void MakeImageGrey(ImageId id);
-void MakeImageNegative(ImageId id);
+// In place.
+void MakeImageGrey(win::DibImage& image);
+void MakeImageNegative(win::DibImage& image);
 
 }  // namespace orv

@@ -1,11 +1,15 @@
-// What window procedures hand to the event loop: one small value per message that matters.
+// What window procedures hand to the event loop: one small value per message that matters, with
+// the fields of its kind. Built with designated initializers:
+//   CommandEvent{.window = WindowId::Main, .command = CommandId::Quit}
 #pragma once
+
+#include <variant>
+
+#include "base/object_ids.h"
 
 namespace orv {
 
-enum class EventKind { Tray, Command, Control, MouseMove, LeftButtonDown, LeftButtonUp };
-
-// Tray event types, from the icon's mouse notifications.
+// The tray icon's mouse notifications.
 enum class TrayEventType {
   LeftPress = 0,
   RightPress = 1,
@@ -13,11 +17,31 @@ enum class TrayEventType {
   RightDoubleClick = 3
 };
 
-struct Event {
-  EventKind kind;
-  int window = 0;  // the window number the event belongs to (WindowId), 0 for none
-  int datum = 0;   // command id or control id
-  int type = 0;    // tray event type
+struct TrayEvent {
+  TrayEventType type;
 };
+
+// A menu choice, a capture key (the hook's or a hot key), or a key a window binds (Escape in the
+// preview).
+struct CommandEvent {
+  WindowId window;
+  CommandId command;
+};
+
+// A button or link of a window was pressed, by the pointer or from the keyboard.
+struct ControlEvent {
+  WindowId window;
+  ControlId control;
+};
+
+enum class PointerAction { Move, LeftPress, LeftRelease };
+
+// The pointer over a window.
+struct PointerEvent {
+  WindowId window;
+  PointerAction action;
+};
+
+using Event = std::variant<TrayEvent, CommandEvent, ControlEvent, PointerEvent>;
 
 }  // namespace orv

@@ -1,5 +1,7 @@
 #include "runtime/fault_report.h"
 
+#include "base/text_keys.h"
+
 namespace orv {
 
 std::wstring_view FaultMessageFor(std::uint32_t code) {
@@ -31,16 +33,16 @@ std::wstring BuildFaultReport(const FaultRecord& fault, const TextLookup& text) 
   const auto addPair = [&add](std::wstring_view first, std::wstring_view second) {
     add(std::wstring(first) + L'\t' + std::wstring(second));
   };
-  add(text(L"#TXT00020"));
+  add(text(TextKey::FaultHeadline));
   add({});
-  add(text(L"#TXT00021"));
+  add(text(TextKey::FaultSettingsLost));
   add({});
-  add(text(L"#TXT00022"));
+  add(text(TextKey::FaultSendTo));
   add(kSupportContactLine);
   add({});
-  add(text(L"#TXT00023"));
+  add(text(TextKey::FaultReportHeading));
   addPair(FaultMessageFor(fault.code), FaultCodeText(fault.code));
-  addPair(text(L"#Program_Name"), text(L"#Version_Name"));
+  addPair(text(TextKey::ProgramName), text(TextKey::VersionName));
   addPair(FaultUnitName(fault.location), std::to_wstring(LocationLine(fault.location)));
   add({});
   return report;

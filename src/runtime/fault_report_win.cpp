@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "base/text_keys.h"
 #include "base/text_table.h"
 #include "runtime/fault_report.h"
 #include "win/clipboard.h"
@@ -19,7 +20,6 @@ namespace {
 
 // Yes and No, the warning icon, No as the default answer.
 constexpr UINT kReportBoxType = MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2;
-static_assert(kReportBoxType == 0x134);
 
 // Stack the user-interface thread keeps back for the report: after a stack overflow the filter,
 // the report text and the message box run on what is left.
@@ -37,7 +37,9 @@ FaultHandler handler;
 
 // While the report shows, the program's other windows can neither be used nor cover it: visible
 // windows are disabled and topmost ones (the preview window) leave the topmost band. The
-// destructor puts both back. A fixed table: the heap may be what the fault broke.
+// destructor puts both back. The windows are kept in a fixed table, which allocates nothing; the
+// report's text is built on the heap all the same, and when the fault broke the heap, the fault
+// that follows inside the report ends the process at once (FaultFilter).
 class ProgramWindowsSetAside {
  public:
   ProgramWindowsSetAside() {
@@ -147,8 +149,8 @@ void ReleaseFaultHandler() {
 
 void ReportFatalError() {
   const std::wstring report = BuildFaultReport(handler.fault, Text);
-  const std::wstring question = report + Text(L"#TXT00024");
-  const std::wstring& caption = Text(L"#TXT00025");
+  const std::wstring question = report + Text(TextKey::FaultCopyQuestion);
+  const std::wstring& caption = Text(TextKey::FaultCaption);
   int answer = 0;
   {
     const HWND owner = win::MessageBoxOwner();

@@ -8,6 +8,7 @@
 #include <array>
 
 #include "base/object_ids.h"
+#include "runtime/resources_win.h"
 #include "win/unique_handle.h"
 
 namespace orv {
@@ -15,18 +16,21 @@ namespace orv {
 class ScaledResources {
  public:
   ScaledResources() = default;
-  explicit ScaledResources(float scale);
+  ScaledResources(const Resources& program, float scale);
 
   float Scale() const { return scale_; }
   HFONT ControlFont() const;
   HFONT TitleFont() const;
-  // One of the embedded icons 26..33; the button pictures at the window's scale.
-  HICON Icon(ImageId id);
+  // The control font underlined, for links; made when first asked for.
+  HFONT LinkFont();
+  // One of the program's icons; the button pictures at the window's scale.
+  HICON Icon(IconId id);
 
  private:
+  const Resources* program_ = nullptr;
   float scale_ = 0.0f;
   bool own_ = false;  // the window's scale is not the system's
-  win::UniqueFont controlFont_, titleFont_;
+  win::UniqueFont controlFont_, titleFont_, linkFont_;
   std::array<win::UniqueIcon, 8> icons_;  // loaded when first asked for
 };
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "base/fault_location.h"
+#include "base/text_keys.h"
 #include "base/text_table.h"
-#include "runtime/app_state_win.h"
 #include "settings/autostart.h"
 #include "win/system.h"
 #include "win/unique_handle.h"
@@ -44,11 +44,11 @@ void DeleteRunValue(const std::wstring& name) {
 
 }  // namespace
 
-void ApplyAutostart() {
-  const std::wstring& name = Text(L"#Program_Name");
+void ApplyAutostart(const Settings& settings) {
+  const std::wstring& name = Text(TextKey::ProgramName);
   // An empty name would address the Run key's default value, which is not ours.
   if (name.empty()) return;
-  if (IsAutostartOn(App().Settings.LoadOnWindowsStart)) {
+  if (IsAutostartOn(settings.LoadOnWindowsStart)) {
     const std::wstring commandLine = AutostartCommandLine(win::ModuleFileName());
     if (!commandLine.empty()) WriteRunValue(name, commandLine);
   } else {

@@ -1,9 +1,11 @@
 // The autostart value in the current user's Run key.
 #pragma once
 
+#include "runtime/settings.h"
+
 namespace orv {
 
-// Makes the Run key match LoadOnWindowsStart; failures are silent.
-void ApplyAutostart();
+// Makes the Run key match the settings' LoadOnWindowsStart; failures are silent.
+void ApplyAutostart(const Settings& settings);
 
 }  // namespace orv

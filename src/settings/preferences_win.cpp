@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
+#include "base/text_keys.h"
 #include "base/text_table.h"
-#include "runtime/app_state_win.h"
 #include "settings/key_file.h"
 #include "win/system.h"
 #include "win/unique_handle.h"
@@ -120,20 +120,20 @@ void SavePreferencesTo(const Settings& settings, const std::wstring& userDir,
   ReplaceFileContent(userDir + fileName, content);
 }
 
-void LoadPreferences() {
-  AppState& app = App();
-  app.Settings = LoadPreferencesFrom(app.AppDataDir, app.ProgramDir, Text(L"#Pref_FileName"));
+Settings LoadPreferences(const Folders& folders) {
+  return LoadPreferencesFrom(folders.AppDataDir, folders.ProgramDir,
+                             Text(TextKey::PreferencesFileName));
 }
 
-void SavePreferences() {
-  const AppState& app = App();
-  SavePreferencesTo(app.Settings, app.AppDataDir, app.ProgramDir, Text(L"#Pref_FileName"));
+void SavePreferences(const Settings& settings, const Folders& folders) {
+  SavePreferencesTo(settings, folders.AppDataDir, folders.ProgramDir,
+                    Text(TextKey::PreferencesFileName));
 }
 
-OutputPolicy ReadOutputPolicy() {
-  const std::wstring& fileName = Text(L"#Spez_FileName");
+OutputPolicy ReadOutputPolicy(const std::wstring& programDir) {
+  const std::wstring& fileName = Text(TextKey::PolicyFileName);
   if (fileName.empty()) return {};
-  return ParseOutputPolicy(AsBytes(ReadSmallFile(App().ProgramDir + fileName, kMaxKeyFileBytes)));
+  return ParseOutputPolicy(AsBytes(ReadSmallFile(programDir + fileName, kMaxKeyFileBytes)));
 }
 
 }  // namespace orv

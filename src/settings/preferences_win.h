@@ -7,20 +7,22 @@
 #include <string>
 #include <string_view>
 
+#include "runtime/folders.h"
 #include "runtime/settings.h"
 #include "settings/output_policy.h"
 #include "settings/preferences.h"
 
 namespace orv {
 
-// Fills the settings record from the newer of the two preferences files; silent on failure.
-void LoadPreferences();
-// Writes the settings record, to the program folder when it is writable, else to the user's
+// The settings of the newer of the two preferences files, in the user's application-data folder
+// and the program folder; the defaults when neither can be read.
+Settings LoadPreferences(const Folders& folders);
+// Writes the settings, to the program folder when it is writable, else to the user's
 // application-data folder; silent on failure.
-void SavePreferences();
-// The output policy as the file beside the program says now; read afresh at every call, so an
+void SavePreferences(const Settings& settings, const Folders& folders);
+// The output policy as the file in the program folder says now; read afresh at every call, so an
 // administrator's change counts from the next capture on.
-OutputPolicy ReadOutputPolicy();
+OutputPolicy ReadOutputPolicy(const std::wstring& programDir);
 
 // The steps behind the three calls above, with the folders passed in (each ending with a
 // separator) so that they can be tried on real files.

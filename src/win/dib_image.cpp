@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace orv::win {
 
@@ -28,6 +29,17 @@ DibImage DibImage::Create(int width, int height, int bitsPerPixel) {
   image.height_ = height;
   image.bitsPerPixel_ = bitsPerPixel;
   return image;
+}
+
+DibImage& DibImage::operator=(DibImage&& other) noexcept {
+  if (this == &other) return *this;
+  bitmap_ = std::move(other.bitmap_);
+  bits_ = std::exchange(other.bits_, nullptr);
+  width_ = std::exchange(other.width_, 0);
+  height_ = std::exchange(other.height_, 0);
+  bitsPerPixel_ = std::exchange(other.bitsPerPixel_, 24);
+  colors_ = other.colors_;
+  return *this;
 }
 
 MutableImageView DibImage::View() {

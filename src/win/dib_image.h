@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <utility>
 
 #include "base/geometry.h"
 #include "imaging/image.h"
@@ -18,6 +19,9 @@ namespace orv::win {
 class DibImage {
  public:
   DibImage() = default;
+  // A moved image leaves an empty one behind, with no pixels to view.
+  DibImage(DibImage&& other) noexcept { *this = std::move(other); }
+  DibImage& operator=(DibImage&& other) noexcept;
   // An empty (false) image when the section cannot be made, e.g. for a non-positive size.
   static DibImage Create(int width, int height, int bitsPerPixel = 24);
 

@@ -1,9 +1,8 @@
 #include "win/dpi.h"
 
-#include <shellscalingapi.h>
-
 #include "base/scale.h"
 #include "win/system.h"
+#include "win/system_functions.h"
 
 namespace orv::win {
 namespace {
@@ -21,30 +20,27 @@ void PlaceWindow(HWND window, const RECT& frame) {
 }  // namespace
 
 float PrimaryMonitorScale(float fallback) {
-  const UniqueModule shcore = LoadSystemLibrary(L"shcore.dll");
-  const auto dpiForMonitor =
-      shcore ? GetProc<decltype(&GetDpiForMonitor)>(shcore.get(), "GetDpiForMonitor") : nullptr;
-  if (!dpiForMonitor) return fallback;
+  const ShcoreFunctions shcore;
+  if (!shcore.GetDpiForMonitor) return fallback;
   // The point (0, 0) always lies on the primary monitor.
   const HMONITOR primary = MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY);
   UINT dpiX = 0, dpiY = 0;
-  if (FAILED(dpiForMonitor(primary, MDT_EFFECTIVE_DPI, &dpiX, &dpiY))) return fallback;
+  if (FAILED(shcore.GetDpiForMonitor(primary, MDT_EFFECTIVE_DPI, &dpiX, &dpiY))) return fallback;
   return ScaleForDpi(static_cast<int>(dpiY), fallback);
 }
 
 int PrimarySmallIconSize() {
-  const auto metricsForDpi = GetProc<decltype(&GetSystemMetricsForDpi)>(
-      GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi");
+  const User32Functions user32;
   const float scale = PrimaryMonitorScale(0.0f);
-  if (!metricsForDpi || scale <= 0.0f) return GetSystemMetrics(SM_CXSMICON);
-  return metricsForDpi(SM_CXSMICON, static_cast<UINT>(DpiForScale(scale)));
+  if (!user32.GetSystemMetricsForDpi || scale <= 0.0f) return GetSystemMetrics(SM_CXSMICON);
+  return user32.GetSystemMetricsForDpi(SM_CXSMICON, static_cast<UINT>(DpiForScale(scale)));
 }
 
 float WindowScale(HWND window, float fallback) {
-  // user32 is loaded for as long as the program runs; looking it up takes no reference.
-  const auto dpiForWindow =
-      GetProc<decltype(&GetDpiForWindow)>(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow");
-  return dpiForWindow ? ScaleForDpi(static_cast<int>(dpiForWindow(window)), fallback) : fallback;
+  const User32Functions user32;
+  return user32.GetDpiForWindow
+             ? ScaleForDpi(static_cast<int>(user32.GetDpiForWindow(window)), fallback)
+             : fallback;
 }
 
 float SettleWindowScale(HWND window, Size baseClient, float expected) {
@@ -59,10 +55,10 @@ float SettleWindowScale(HWND window, Size baseClient, float expected) {
 
 Size FrameSize(Size client, DWORD style, DWORD exStyle, float scale) {
   RECT frame{0, 0, client.width, client.height};
-  const auto adjustForDpi = GetProc<decltype(&AdjustWindowRectExForDpi)>(
-      GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi");
-  if (!adjustForDpi ||
-      !adjustForDpi(&frame, style, FALSE, exStyle, static_cast<UINT>(DpiForScale(scale)))) {
+  const User32Functions user32;
+  if (!user32.AdjustWindowRectExForDpi ||
+      !user32.AdjustWindowRectExForDpi(&frame, style, FALSE, exStyle,
+                                       static_cast<UINT>(DpiForScale(scale)))) {
     frame = {0, 0, client.width, client.height};
     AdjustWindowRectEx(&frame, style, FALSE, exStyle);
   }

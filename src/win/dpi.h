@@ -1,6 +1,7 @@
 // Resolutions of monitors and windows as this process sees them, so that the program's windows
 // are laid out at the scale of the monitor they are on and follow it to a monitor of another
-// scale. The calls that tell are looked up at run time; older systems get the fallback scale.
+// scale. The calls that tell are looked up at run time (win/system_functions.h); older systems get
+// the fallback scale.
 #pragma once
 
 #include <windows.h>

@@ -20,7 +20,6 @@ void ShowFileProperties(HWND owner, const std::wstring& file, const std::wstring
   // The properties verb goes through the file's context menu; no error boxes from the shell;
   // and hand back a process handle when one is started (closed below, never leaked).
   constexpr ULONG kMask = SEE_MASK_INVOKEIDLIST | SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
-  static_assert(kMask == 0x44C);
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof(info);  // the record's own size: 60 bytes in the 32-bit layout, 112 here
   info.fMask = kMask;

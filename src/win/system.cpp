@@ -4,6 +4,7 @@
 
 #include "base/fault_location.h"
 #include "win/dpi.h"
+#include "win/system_functions.h"
 
 #include <vector>
 
@@ -24,11 +25,9 @@ UniqueModule LoadSystemLibrary(std::wstring_view name) {
 OsVersion GetTrueOsVersion() {
   OSVERSIONINFOEXW info{};
   info.dwOSVersionInfoSize = sizeof(info);
-  using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOEXW*);
-  // ntdll is always loaded; GetModuleHandleW takes no reference that would need releasing.
-  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  const auto rtlGetVersion = ntdll ? GetProc<RtlGetVersionFn>(ntdll, "RtlGetVersion") : nullptr;
-  if (!rtlGetVersion || rtlGetVersion(&info) != 0) {
+  const NtdllFunctions ntdll;
+  // The extended record is taken where its size says so; 0 is STATUS_SUCCESS.
+  if (!ntdll.RtlGetVersion || ntdll.RtlGetVersion(reinterpret_cast<OSVERSIONINFOW*>(&info)) != 0) {
     info = {};
     info.dwOSVersionInfoSize = sizeof(info);
 #pragma GCC diagnostic push

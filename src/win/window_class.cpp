@@ -34,16 +34,20 @@ LRESULT CALLBACK CanvasProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 }  // namespace
 
-void RegisterWindowClass(const WindowClass& windowClass) {
+void RegisterWindowClass(const WindowClass& windowClass, WNDPROC procedure) {
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSEXW description{};
   description.cbSize = sizeof(description);
-  description.lpfnWndProc = windowClass.procedure;
-  description.hInstance = GetModuleHandleW(nullptr);
+  if (GetClassInfoExW(instance, windowClass.name, &description)) return;
+  description = {};
+  description.cbSize = sizeof(description);
+  description.lpfnWndProc = procedure;
+  description.hInstance = instance;
   description.hIcon = windowClass.icon;
   description.hCursor = windowClass.cursor;
   description.hbrBackground = windowClass.background;
   description.lpszClassName = windowClass.name;
-  RegisterClassExW(&description);  // fails harmlessly when the class exists already
+  RegisterClassExW(&description);  // a class that cannot be registered makes no window
 }
 
 HWND CreateChildControl(HWND parent, const wchar_t* className, const std::wstring& text,
@@ -57,7 +61,7 @@ HWND CreateChildControl(HWND parent, const wchar_t* className, const std::wstrin
 }
 
 void RegisterCanvasClass() {
-  RegisterWindowClass({kCanvasClass, CanvasProc});
+  RegisterWindowClass({kCanvasClass}, CanvasProc);
 }
 
 void SetCanvasPicture(HWND canvas, HBITMAP picture) {

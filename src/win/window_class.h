@@ -11,15 +11,14 @@ namespace orv::win {
 
 struct WindowClass {
   const wchar_t* name;
-  WNDPROC procedure;
   HICON icon = nullptr;
   HCURSOR cursor = nullptr;  // none: the pointer shape set by the program stays in force
   HBRUSH background = nullptr;
 };
 
-// Registers a window class of the program's module. Registering a name again does nothing (the
-// system refuses the duplicate), so windows may call this every time they are opened.
-void RegisterWindowClass(const WindowClass& windowClass);
+// Registers a window class of the program's module with the procedure, unless a class of that
+// name is registered already; so windows may call this every time they are made.
+void RegisterWindowClass(const WindowClass& windowClass, WNDPROC procedure);
 
 // A child control of parent: the given window class, text and style (WS_CHILD and WS_VISIBLE
 // are added), pixel bounds in the parent's client area, control id and font (none: the class's

@@ -16,6 +16,34 @@ from pathlib import Path
 
 WINE_ENV = {"WINEDEBUG": "-all", "WINEDLLOVERRIDES": "mscoree,mshtml="}
 
+# The Wines the scenarios run under: Debian 12's own (8), and Wine 10 from a Debian 13 root
+# (scripts/wine10), which starts programs unaware of the display's resolution as Windows does,
+# knows per-monitor awareness v2, scales unaware windows and reports the compositor's bounds.
+WINES = (8, 10)
+WINE10_BIN = Path(__file__).resolve().parents[2] / "scripts" / "wine10" / "bin"
+
+# The window in which each Wine shows tray icons when no system tray runs: Wine 8's stand-alone
+# tray window, Wine 10's taskbar (untitled). Both at the top left, the icons in a row in the client
+# area, each in a square as high as it.
+TRAY_WINDOW = {8: ("--title", "Wine System Tray"), 10: ("--class", "Shell_TrayWnd")}
+
+
+def use_wine(version):
+    """Makes `wine`, `wineserver` and `wineboot` of this process and its children those of the
+    given Wine."""
+    if version == 10:
+        os.environ["PATH"] = f"{WINE10_BIN}{os.pathsep}{os.environ['PATH']}"
+
+
+def only_under_wine(version, why):
+    """Marks a scenario that runs under one Wine only; why says in one line what the other lacks.
+    The list of tests (CMakeLists.txt) reads the mark from the line above the definition."""
+    def mark(function):
+        function.only_under_wine = version
+        function.why_only = why
+        return function
+    return mark
+
 # Registry settings every prefix gets: no window manager waits, no crash dialog or debugger,
 # and the Windows version the program is tested on by default.
 BASE_REGISTRY = r"""Windows Registry Editor Version 5.00
@@ -80,7 +108,8 @@ def parse_pairs(output):
 
 
 class Config:
-    def __init__(self, exe, driver, texts, work, docs, version="", packages=None):
+    def __init__(self, exe, driver, texts, work, docs, version="", packages=None, wine=8):
+        self.wine = wine
         self.exe = Path(exe)
         self.driver = Path(driver)
         self.version = version
@@ -89,6 +118,9 @@ class Config:
         self.docs = Path(docs)
         self.packages = Path(packages) if packages else None
         self.template = self.work / "prefix-template"
+        # Screenshots for the documentation are Wine 8's; Wine 10's stay in its work folder, so
+        # that a test run leaves the checkout as it was.
+        self.doc_images = self.docs / "images" if wine == 8 else self.work / "doc-images"
 
 
 def bench_session(root, name):
@@ -101,19 +133,19 @@ def bench_session(root, name):
     return config, Session(config, name)
 
 
-class Xvfb:
-    def __init__(self, width, height, log=None):
+class XServer:
+    """An X server started with -displayfd, so that it picks a free display number itself."""
+
+    def __init__(self, args, log=None):
         read_end, write_end = os.pipe()
-        args = ["Xvfb", "-displayfd", str(write_end), "-nolisten", "tcp", "-noreset",
-                "-screen", "0", f"{width}x{height}x24"]
         self.process = subprocess.Popen(
-            args, pass_fds=[write_end], stdout=log, stderr=log, start_new_session=True
-        )
+            [*args, "-displayfd", str(write_end), "-nolisten", "tcp", "-noreset"],
+            pass_fds=[write_end], stdout=log, stderr=log, start_new_session=True)
         os.close(write_end)
         with os.fdopen(read_end) as pipe:
             number = pipe.readline().strip()
         if not number:
-            raise RuntimeError("Xvfb did not start")
+            raise RuntimeError(f"{args[0]} did not start")
         self.display = f":{number}"
 
     def stop(self):
@@ -123,6 +155,68 @@ class Xvfb:
                 self.process.wait(5)
             except subprocess.TimeoutExpired:
                 self.process.kill()
+
+
+class Xvfb(XServer):
+    def __init__(self, width, height, log=None):
+        super().__init__(["Xvfb", "-screen", "0", f"{width}x{height}x24"], log)
+
+
+# No Screen section: with one (a Virtual size, a depth) Wine 10 saw only the first output.
+DUMMY_XORG_CONF = """Section "ServerFlags"
+  Option "AutoAddDevices" "false"
+  Option "AutoEnableDevices" "false"
+  Option "AllowEmptyInput" "true"
+  Option "DontVTSwitch" "true"
+EndSection
+Section "Device"
+  Identifier "dummy"
+  Driver "dummy"
+  VideoRam 256000
+EndSection
+Section "Monitor"
+  Identifier "monitor"
+  HorizSync 5.0 - 1000.0
+  VertRefresh 5.0 - 200.0
+EndSection
+"""
+
+
+class DummyXorg(XServer):
+    """Several monitors for Wine 10, which takes them from XRandR: Xorg of the Wine 10 root with
+    the dummy video driver, whose outputs DUMMY0, DUMMY1... are given the monitors' sizes and
+    places (x, y on the X screen); the first is the primary one."""
+
+    def __init__(self, monitors, folder, log=None):
+        config = folder / "xorg.conf"
+        config.write_text(DUMMY_XORG_CONF)
+        in_root = str(WINE10_BIN / "in-root")
+        super().__init__([in_root, "/usr/lib/xorg/Xorg", "-config", str(config),
+                          "-logfile", str(folder / "xorg.log"), "-novtswitch", "-sharevts"], log)
+        try:
+            self._lay_out(in_root, monitors)
+        except BaseException:
+            self.stop()
+            raise
+
+    def _lay_out(self, in_root, monitors):
+        xrandr = [in_root, "xrandr", "--display", self.display]
+        layout = []
+        for number, (width, height, x, y) in enumerate(monitors):
+            mode = f"{width}x{height}-{number}"
+            # A mode of its own for each output; its timing only needs to be valid.
+            htotal, vtotal = width + 24, height + 3
+            timing = [f"{htotal * vtotal * 60 / 1e6:.2f}", width, width + 8, width + 16, htotal,
+                      height, height + 1, height + 2, vtotal]
+            for command in (["--newmode", mode, *timing], ["--addmode", f"DUMMY{number}", mode]):
+                subprocess.run(xrandr + list(map(str, command)), check=True, capture_output=True,
+                               timeout=30)
+            layout += ["--output", f"DUMMY{number}", "--mode", mode, "--pos", f"{x}x{y}"]
+        subprocess.run(xrandr + layout + ["--output", "DUMMY0", "--primary"], check=True,
+                       capture_output=True, timeout=30)
+        # A query makes the server probe its outputs again; without it Wine 10 sees the first
+        # output alone.
+        subprocess.run(xrandr + ["--query"], check=True, capture_output=True, timeout=30)
 
 
 def prepare_template(config):
@@ -166,10 +260,15 @@ def xinerama_standin(config):
     return folder
 
 
-def preset_user_registry(prefix, values):
-    """Adds values to the current user's registry of a prefix that no Wine process uses yet, for
-    settings Wine reads only when its first process starts. values: {key: {name: value}}, keys
-    relative to HKEY_CURRENT_USER, values str (REG_SZ) or int (REG_DWORD)."""
+# HKEY_CURRENT_CONFIG\Software\Fonts as a key of HKEY_LOCAL_MACHINE.
+FONTS_KEY = "System\\CurrentControlSet\\Hardware Profiles\\Current\\Software\\Fonts"
+
+
+def preset_registry(prefix, values, hive="user.reg"):
+    """Adds values to the registry of a prefix that no Wine process uses yet, for settings Wine
+    reads only when its first process starts. values: {key: {name: value}}, keys relative to
+    HKEY_CURRENT_USER (hive user.reg) or HKEY_LOCAL_MACHINE (system.reg), values str (REG_SZ) or
+    int (REG_DWORD)."""
     lines = []
     for key, named in values.items():
         lines.append(f"\n[{key.replace(chr(92), chr(92) * 2)}] {int(time.time())}")
@@ -177,7 +276,7 @@ def preset_user_registry(prefix, values):
             data = f"dword:{value:08x}" if isinstance(value, int) else f'"{value}"'
             lines.append(f'"{name}"={data}')
     # Wine reads a key given twice as one: the values are added to those it has.
-    with open(prefix / "user.reg", "a", encoding="utf-8") as registry:
+    with open(prefix / hive, "a", encoding="utf-8") as registry:
         registry.write("\n".join(lines) + "\n")
 
 
@@ -231,37 +330,62 @@ class Desktop:
     """A virtual display plus a private copy of the Wine prefix, for one scenario."""
 
     def __init__(self, config, artifacts, width=1920, height=1080, dpi=None,
-                 windows_version=None, monitors=None, start_unaware=False):
+                 windows_version=None, monitors=None, start_unaware=False, monitor_dpis=None):
         """monitors: several monitors side by side, as (width, height, x, y) in X screen
         coordinates, the primary one first (Wine puts it at 0,0 and the others around it); the X
-        screen is then just large enough to hold them all. start_unaware: Windows programs start
-        unaware of the display's resolution, as on Windows, instead of Wine's per-monitor default,
-        so that what a program declares decides."""
+        screen is then just large enough to hold them all (Wine 8: one Xvfb screen and the
+        Xinerama stand-in; Wine 10: DummyXorg). start_unaware: Windows programs start
+        unaware of the display's resolution, as on Windows, instead of Wine 8's per-monitor
+        default, so that what a program declares decides (Wine 10 starts them so anyway).
+        monitor_dpis (Wine 10 only): a resolution for each monitor, in the order of monitors."""
         self.config = config
         self.artifacts = artifacts
         if monitors:
             width = max(x + w for w, h, x, y in monitors)
             height = max(y + h for w, h, x, y in monitors)
         self.size = (width, height)
+        self.primary_corner = monitors[0][2:] if monitors else (0, 0)
         self.programs = []
         self.helpers = []
         self.batches = 0
         self.log = open(artifacts / "desktop.log", "ab")
         self.prefix = artifacts / "prefix"
+        self.xvfb = self.wineserver = None
+        try:
+            self._start(config, width, height, dpi, windows_version, monitors, start_unaware,
+                        monitor_dpis)
+        except BaseException:
+            self.close()  # what has started so far
+            raise
+
+    def _start(self, config, width, height, dpi, windows_version, monitors, start_unaware,
+               monitor_dpis):
         shutil.rmtree(self.prefix, ignore_errors=True)
         subprocess.run(["cp", "-a", str(config.template), str(self.prefix)], check=True)
         preset = {}
-        if monitors:
+        if monitors and config.wine == 8:
             # Wine's XRandR support would report the one X screen; without it Wine asks Xinerama.
             preset["Software\\Wine\\X11 Driver"] = {"UseXRandR": "N"}
+        desktop_values = {}
         if start_unaware:
-            preset["Control Panel\\Desktop"] = {"DpiScalingVer": 0x1000}
+            desktop_values["DpiScalingVer"] = 0x1000
+        if dpi:
+            # Read when the prefix's first process starts (Wine 10 takes the monitors' resolution
+            # from it then, and a later change leaves the two disagreeing).
+            desktop_values["LogPixels"] = dpi
+            preset_registry(self.prefix, {FONTS_KEY: {"LogPixels": dpi}}, "system.reg")
+        if desktop_values:
+            preset["Control Panel\\Desktop"] = desktop_values
         if preset:
-            preset_user_registry(self.prefix, preset)
-        self.xvfb = Xvfb(width, height, self.log)
+            preset_registry(self.prefix, preset)
+        # The desk's X server, named xvfb as it mostly is.
+        if monitors and config.wine == 10:
+            self.xvfb = DummyXorg(monitors, self.artifacts, self.log)
+        else:
+            self.xvfb = Xvfb(width, height, self.log)
         self.env = dict(os.environ, DISPLAY=self.xvfb.display, WINEPREFIX=str(self.prefix),
                         **WINE_ENV)
-        if monitors:
+        if monitors and config.wine == 8:
             self.env["LD_LIBRARY_PATH"] = str(xinerama_standin(config))
             self.env["ORVANTA_E2E_HEADS"] = " ".join(f"{w}x{h}+{x}+{y}" for w, h, x, y in monitors)
         self.wineserver = subprocess.Popen(["wineserver", "-p", "-f"], env=self.env,
@@ -271,10 +395,10 @@ class Desktop:
         # commands whose output is read end with their own process.
         subprocess.run(["wine", str(config.driver), "metrics"], env=self.env, stdin=subprocess.DEVNULL,
                        stdout=self.log, stderr=self.log, timeout=120, check=True)
-        if dpi:
-            self.set_dpi(dpi)
         if windows_version:
             self.reg_add(r"HKCU\Software\Wine", "Version", "REG_SZ", windows_version)
+        if monitor_dpis:
+            self.set_monitor_dpis(monitor_dpis)
 
     # --- Wine and the driver -----------------------------------------------------------------
 
@@ -395,9 +519,17 @@ class Desktop:
             return text.splitlines() if text.endswith("\n") else text.splitlines()[:-1]
         return lines
 
-    def set_dpi(self, dpi):
-        self.reg_add(r"HKCU\Control Panel\Desktop", "LogPixels", "REG_DWORD", dpi)
-        self.reg_add(r"HKCC\Software\Fonts", "LogPixels", "REG_DWORD", dpi)
+    def set_monitor_dpis(self, dpis):
+        """Gives each monitor its own resolution (Wine 10), seen by the processes started
+        afterwards: the value Dpi in the key of each display adapter, which Wine 10 reads for its
+        monitor. Adapter N (\\Device\\VideoN) drives the output DUMMYN, so monitor N."""
+        assert self.config.wine == 10, "only Wine 10 has a resolution for each monitor"
+        for number, dpi in enumerate(dpis):
+            key = self.reg_query(r"HKLM\HARDWARE\DEVICEMAP\VIDEO", f"\\Device\\Video{number}")
+            assert key, f"no display adapter {number}"
+            adapter = key.split("\\Control\\Video\\", 1)[1]
+            self.reg_add(rf"HKCC\System\CurrentControlSet\Control\Video\{adapter}", "Dpi",
+                         "REG_DWORD", dpi)
 
     # --- the program ---------------------------------------------------------------------------
 
@@ -482,11 +614,33 @@ class Desktop:
         subprocess.run(args + [str(path)], check=True, capture_output=True, timeout=60)
         return path
 
+    def tray_window(self):
+        """The window that holds the tray icons, once it shows. Wine 10's is not kept in front: a
+        window shown or activated after it covers it, on the screen and in captures alike."""
+        return self.driver("wait", *TRAY_WINDOW[self.config.wine], "--visible", "--timeout",
+                           15000)
+
+    def tray_icon(self):
+        """Where the program's tray icon (the first one) is on the screen, in front for a click,
+        as a user finds it on the taskbar: the centre of the first square of the tray window's
+        client area."""
+        # Shown, it may not have its size yet: an icon square is at least 16 pixels high.
+        window = poll(lambda: (w := self.tray_window()) and int(w["client"].split("x")[1]) >= 16
+                      and w, timeout=15, what="the tray window at its size")
+        if self.config.wine == 10:
+            self.driver("raise", "--hwnd", window["hwnd"])
+        x, y = map(int, window["client_origin"].split(","))
+        half = int(window["client"].split("x")[1]) // 2
+        # The X pointer goes there too, so that a click there stays there (put_pointer); the
+        # primary monitor's corner, Windows' 0,0, is where it lies on the X screen.
+        self.put_pointer(x + half + self.primary_corner[0], y + half + self.primary_corner[1])
+        return x + half, y + half
+
     def steady_screenshot(self, path, timeout=10):
-        """A screenshot once the screen has settled: Wine's stand-alone tray window (which the
-        program's icon brings up at the top left) is shown and two shots in a row are equal.
-        The file's type follows its name (BMP is much quicker to write for a large screen)."""
-        self.driver("wait", "--title", "Wine System Tray", "--visible", "--timeout", 15000)
+        """A screenshot once the screen has settled: Wine's tray window (which the program's icon
+        brings up at the top left) is there and two shots in a row are equal. The file's type
+        follows its name (BMP is much quicker to write for a large screen)."""
+        self.tray_window()
         path = Path(path)
         previous = self.screenshot(path.with_name(path.stem + ".previous" + path.suffix))
 
@@ -511,12 +665,14 @@ class Desktop:
         for process in [p.process for p in self.programs] + self.helpers:
             if process.poll() is None:
                 process.kill()
-        subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True)
-        with contextlib.suppress(subprocess.TimeoutExpired):
-            self.wineserver.wait(10)
-        if self.wineserver.poll() is None:
-            self.wineserver.kill()
-        self.xvfb.stop()
+        if self.wineserver:
+            subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True)
+            with contextlib.suppress(subprocess.TimeoutExpired):
+                self.wineserver.wait(10)
+            if self.wineserver.poll() is None:
+                self.wineserver.kill()
+        if self.xvfb:
+            self.xvfb.stop()
         self.log.close()
         if not keep_prefix:
             shutil.rmtree(self.prefix, ignore_errors=True)
@@ -528,6 +684,7 @@ class Session:
     def __init__(self, config, name):
         self.config = config
         self.texts = config.texts
+        self.wine = config.wine
         self.artifacts = config.work / name
         shutil.rmtree(self.artifacts, ignore_errors=True)
         self.artifacts.mkdir(parents=True)

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <dwmapi.h>
 #include <mmsystem.h>
 #include <oleacc.h>
 #include <psapi.h>
@@ -199,6 +200,14 @@ void DescribeWindow(HWND window) {
   Print(L"style=" + Hex(static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE))));
   Print(L"exstyle=" + Hex(static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE))));
   Print(L"owner=" + Hex(reinterpret_cast<UINT_PTR>(GetWindow(window, GW_OWNER))));
+  // The bounds the compositor draws, where the system has one that says (Wine 8 does not).
+  RECT drawn{};
+  const bool haveDrawn =
+      SUCCEEDED(DwmGetWindowAttribute(window, DWMWA_EXTENDED_FRAME_BOUNDS, &drawn, sizeof(drawn)));
+  Print(L"drawn=" + (haveDrawn
+                         ? std::to_wstring(drawn.left) + L"," + std::to_wstring(drawn.top) + L"," +
+                               std::to_wstring(drawn.right) + L"," + std::to_wstring(drawn.bottom)
+                         : std::wstring(L"none")));
 }
 
 HWND ParseWindow(const Args& args) {
@@ -566,6 +575,15 @@ int Foreground(const Args&) {
 
 int SetForeground(const Args& args) {
   SetForegroundWindow(ParseWindow(args));
+  return 0;
+}
+
+int Raise(const Args& args) {
+  // Puts a window in front of the others that are not topmost, without activating it.
+  if (!SetWindowPos(ParseWindow(args), HWND_TOP, 0, 0, 0, 0,
+                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE)) {
+    Fail(L"cannot raise the window%ls");
+  }
   return 0;
 }
 
@@ -1605,6 +1623,7 @@ const Command kCommands[] = {
     {L"set-clipboard-text", SetClipboardText},
     {L"foreground", Foreground},
     {L"set-foreground", SetForeground},
+    {L"raise", Raise},
     {L"metrics", Metrics},
     {L"monitors", Monitors},
     {L"awareness", Awareness},

@@ -8,8 +8,8 @@ import threading
 
 from harness import poll
 from scenarios.autostart import RUN_KEY
-from scenarios.preview import controls, preview_title, wait_preview
-from scenarios.selection import OVERLAY, overlay_count, pixel, wait_overlay
+from scenarios.preview import close_preview, controls, preview_title, wait_preview
+from scenarios.selection import OVERLAY, overlay_count, picked_bounds, pixel, wait_overlay
 
 SNAPSHOT, SHIFT, TAB = "0x2c", "0x10", "0x9"
 WM_HOTKEY, WM_WTSSESSION_CHANGE, WM_POWERBROADCAST = 0x312, 0x2B1, 0x218
@@ -148,19 +148,18 @@ def test_ctrl_shift_print_screen_picks_a_window(e2e):
         program = desk.start()
         log = KeyLog(desk)
         window = desk.driver("wait", "--title", log.title, "--visible")
-        left, top, right, bottom = map(int, window["rect"].split(","))
-        border = ((right - left) - int(window["client"].split("x")[0])) // 2
+        left, top, right, bottom = picked_bounds(window)
         desk.driver("mouse", "move", left + 100, top + 100)
         desk.driver("keys", "down:ctrl", "down:shift", "press:snapshot", "up:shift", "up:ctrl")
         wait_overlay(desk)
         # Window mode: the window under the pointer is picked and framed on the overlay. The
         # overlay is hidden while it picks, so the click waits for the frame.
         desk.driver("mouse", "move", left + 105, top + 102)
-        poll(lambda: pixel(desk, left + border, top + 100) == (0, 0, 0), timeout=15,
+        poll(lambda: pixel(desk, left, top + 100) == (0, 0, 0), timeout=15,
              what="the key log's window framed")
         desk.driver("mouse", "click", left + 105, top + 102)
         wait_preview(desk, e2e)
-        assert label(desk, e2e) == f"{right - left - 2 * border} x {bottom - top - border}"
+        assert label(desk, e2e) == f"{right - left} x {bottom - top}"
         desk.driver("keys", "press:escape")
         assert print_screen_events(desk, log) == [], "neither press nor release passed on"
         assert desk.quit(program) == 0
@@ -179,8 +178,7 @@ def test_keys_reach_other_programs_at_once_while_the_program_pauses(e2e):
         print("during the pause before a whole-screen grab:", during)
         assert during["watch_visible"] == "0", "the key came before the pause ended"
         wait_preview(desk, e2e)
-        desk.driver("keys", "press:escape")
-        desk.driver("wait-gone", "--title", preview_title(e2e), "--timeout", 5000)
+        close_preview(desk, e2e)
 
         # Window mode: the overlay is hidden while the window under the pointer (the key
         # window) is raised and given time to come forward. (The X pointer goes over the key
@@ -193,8 +191,7 @@ def test_keys_reach_other_programs_at_once_while_the_program_pauses(e2e):
         wait_overlay(desk)
         desk.driver("mouse", "click", 300, 300)
         wait_preview(desk, e2e)
-        desk.driver("keys", "press:escape")
-        desk.driver("wait-gone", "--title", preview_title(e2e), "--timeout", 5000)
+        close_preview(desk, e2e)
 
         # The hook is still there: every combination still captures, also after the session
         # was unlocked and the machine woke (the hook is then installed afresh), and once each
@@ -207,15 +204,13 @@ def test_keys_reach_other_programs_at_once_while_the_program_pauses(e2e):
         wait_handled(desk, e2e)
         assert wait_preview(desk, e2e)["hwnd"] == first
         assert label(desk, e2e) == "1024 x 768"
-        desk.driver("keys", "press:escape")
-        desk.driver("wait-gone", "--title", preview_title(e2e), "--timeout", 5000)
+        close_preview(desk, e2e)
         desk.driver("keys", "down:ctrl", "press:snapshot", "up:ctrl")
         wait_overlay(desk)
         desk.driver("mouse", "drag", 100, 100, 200, 150)
         wait_preview(desk, e2e)
         assert label(desk, e2e) == "100 x 50"
-        desk.driver("keys", "press:escape")
-        desk.driver("wait-gone", "--title", preview_title(e2e), "--timeout", 5000)
+        close_preview(desk, e2e)
         desk.driver("keys", "down:ctrl", "down:shift", "press:snapshot", "up:shift", "up:ctrl")
         wait_overlay(desk)
         assert desk.quit(program) == 0

@@ -1,18 +1,19 @@
-"""Several monitors: one left of the primary monitor and reaching higher, so that the virtual
-screen starts at negative coordinates. The whole-screen capture, the overlay and region
-captures hold exactly the monitors' pixels; windows are picked as drawn, a maximised one
-without anything from beyond its monitor; the preview opens centred on the primary monitor. The
-program declares itself aware of each monitor's resolution, and its windows lay themselves out
-again when moved to a monitor of another scale."""
+"""Several monitors and their scales: one monitor left of the primary one and reaching higher,
+so that the virtual screen starts at negative coordinates. The whole-screen capture, the overlay
+and region captures hold exactly the monitors' pixels; windows are picked as drawn, a maximised
+one without anything from beyond its monitor; the preview opens centred on the primary monitor.
+The program declares itself aware of each monitor's resolution, works in the screen's own pixels
+at any scale, lays its windows out at the scale of the monitor they open on, and again when they
+are moved to a monitor of another scale."""
 import re
 
 import pictures
-from harness import poll
+from harness import only_under_wine, poll
 from scenarios.about import BASE_CONTROLS
 from scenarios.about import controls as about_controls
 from scenarios.preview import controls, preview_title, wait_preview
 from scenarios.selection import (DIM, assert_captured_region, captured, frozen_screen,
-                                 size_label, wait_overlay)
+                                 labelled, picked_bounds, size_label, wait_overlay)
 
 # (width, height, x, y) on the X screen, the primary monitor first. Windows puts the primary
 # one at 0,0, so the left one lies at -640,-120 .. 0,360 and the X screen's corner at -640,-120.
@@ -57,14 +58,16 @@ def test_whole_screen_overlay_and_regions_hold_exactly_the_monitors_pixels(e2e):
         assert size_label(desk, e2e) == "1440 x 720"
         assert_captured_region(desk, e2e, before_png, (0, 0, *SCREEN))
 
-        # The overlay covers the virtual screen from its negative corner, the grab dimmed.
+        # The overlay covers the virtual screen from its negative corner, the grab dimmed. (Wine 10
+        # shows a window that covers a whole monitor on that monitor alone.)
         before_png = frozen_screen(desk, e2e)
         desk.command(7)
         overlay = wait_overlay(desk)
         assert (overlay["rect"], overlay["client"]) == ("-640,-120,800,600", "1440x720")
         dimmed = pictures.raw_rgb(before_png).translate(DIM)
-        poll(lambda: pictures.raw_rgb(desk.screenshot(e2e.artifacts / "overlay.png")) == dimmed,
-             timeout=10, what="the overlay showing the whole grab dimmed")
+        if e2e.wine == 8:
+            poll(lambda: pictures.raw_rgb(desk.screenshot(e2e.artifacts / "overlay.png")) ==
+                 dimmed, timeout=10, what="the overlay showing the whole grab dimmed")
 
         # A region on the left monitor, dragged in its negative coordinates.
         desk.driver("mouse", "drag", -600, -100, -380, 60)
@@ -83,33 +86,41 @@ def test_whole_screen_overlay_and_regions_hold_exactly_the_monitors_pixels(e2e):
         assert desk.quit(program) == 0
 
 
-def pick(desk, e2e, window, outside):
+def pick(desk, e2e, window, outside=None, label_at=None, origin=ORIGIN, width=SCREEN[0]):
     """Picks a window with the pointer resting on its client area, as the user does, once the
-    overlay shows it undimmed and the point outside (beside the window) dimmed; returns the
-    capture's pixels, size and file."""
+    overlay shows it undimmed and the point outside (beside the window) dimmed, or else once it
+    shows the size label at label_at, the capture's corner; returns the capture's pixels, size
+    and file. origin and width: the X screen's corner in Windows coordinates and its width."""
     client_x, client_y = rect_of(window["client_origin"])
     before = pictures.raw_rgb(frozen_screen(desk, e2e))
 
     def shown(x, y, dim=False):
-        at = 3 * (on_x(x, y)[1] * SCREEN[0] + on_x(x, y)[0])
+        at = 3 * ((y - origin[1]) * width + x - origin[0])
         wanted = before[at:at + 3].translate(DIM) if dim else before[at:at + 3]
         return bytes(int(v) for v in desk.driver("pixel", x, y)["rgb"].split(",")) == wanted
 
     # Before the overlay opens under it, the X pointer too: see Desktop.put_pointer.
-    desk.put_pointer(*on_x(client_x + 60, client_y + 40))
+    desk.put_pointer(client_x + 60 - origin[0], client_y + 40 - origin[1])
     desk.driver("mouse", "move", client_x + 60, client_y + 40)
     desk.driver("keys", "down:ctrl", "down:shift", "press:snapshot", "up:shift", "up:ctrl")
     wait_overlay(desk)
     desk.driver("mouse", "move", client_x + 65, client_y + 42)
     # While the window is picked the overlay is hidden, and the screen shows the window undimmed
     # as well: the click must wait for the overlay to come back with the highlight.
-    poll(lambda: shown(client_x + 30, client_y + 30) and shown(*outside, dim=True), timeout=15,
-         what="the picked window highlighted")
+    if outside:
+        poll(lambda: shown(client_x + 30, client_y + 30) and shown(*outside, dim=True),
+             timeout=15, what="the picked window highlighted")
+    else:
+        corner = (label_at[0] + 1 - origin[0], label_at[1] + 1 - origin[1], 40, 12)
+        poll(lambda: labelled(pictures.raw_rgb(desk.screenshot(e2e.artifacts / "label.png",
+                                                               corner))),
+             timeout=15, what="the picked window labelled")
     desk.driver("mouse", "click", client_x + 60, client_y + 40)
     wait_preview(desk, e2e)
     return captured(desk, e2e, "capture-" + window["title"].replace(" ", "-").lower() + ".bmp")
 
 
+@only_under_wine(8, "Wine 10 shows an overlay over two monitors on one: no highlight to wait for")
 def test_windows_are_picked_as_drawn_and_a_maximised_one_stays_on_its_monitor(e2e):
     with e2e.desktop(monitors=[PRIMARY, LEFT]) as desk:
         program = start_on_picture(e2e, desk)
@@ -181,11 +192,13 @@ def test_the_program_is_per_monitor_aware_and_its_windows_follow_a_new_scale(e2e
         desk.reg_add(r"HKCU\Software\Wine\Debug", "RelayInclude", "REG_SZ", ";".join(RELAYED))
         program = desk.start(wine_debug="-all,+pid,+relay")
         main = desk.main_window()
-        # The best call first; Wine 8 does not know per-monitor awareness v2 and refuses it, so
-        # the next one, shcore's per-monitor awareness, makes it, and nothing else is asked.
-        assert awareness_calls(program.log, program.pid()) == [
-            ("user32.SetProcessDpiAwarenessContext", "fffffffffffffffc", 0),
-            ("shcore.SetProcessDpiAwareness", "00000002", 0)]
+        # The best call first, per-monitor awareness v2, and nothing else once it is made (no Wine
+        # tells another process which version a window has). Wine 8 does not know it and refuses
+        # it, so the next one, shcore's per-monitor awareness, makes it there.
+        best = ("user32.SetProcessDpiAwarenessContext", "fffffffffffffffc")
+        assert awareness_calls(program.log, program.pid()) == (
+            [(*best, 1)] if e2e.wine == 10 else [(*best, 0),
+                                                 ("shcore.SetProcessDpiAwareness", "00000002", 0)])
         assert desk.driver("awareness", "--hwnd", main["hwnd"])["awareness"] == "2"
         # At one resolution everywhere the layout is as it always was.
         assert main["client"] == "450x300"
@@ -219,4 +232,98 @@ def test_the_program_is_per_monitor_aware_and_its_windows_follow_a_new_scale(e2e
         assert (rect_of(about["rect"]), about["client"]) == (suggested, "412x280")
         assert [rect for _, _, rect, _ in about_controls(desk, about["hwnd"])] == [
             tuple(int(v * 1.25) for v in (x, y, w, h)) for _, _, x, y, w, h, _ in BASE_CONTROLS]
+        assert desk.quit(program) == 0
+
+
+@only_under_wine(10, "Wine 8 scales no window: every program sees the screen's own pixels there")
+def test_at_150_percent_captures_hold_the_screens_own_pixels(e2e):
+    with e2e.desktop(width=1024, height=768, dpi=144) as desk:
+        desk.show_image(pictures.make_test_picture(e2e.artifacts / "screen.bmp", 1024, 768))
+        program = desk.start()
+        client_picture = pictures.make_test_picture(e2e.artifacts / "window.bmp", 180, 120)
+        desk.show_image(client_picture, 400, 300, title="A window", framed=True)
+        window = desk.driver("wait", "--title", "A window", "--visible")
+
+        before_png = frozen_screen(desk, e2e)
+        desk.command(8)
+        wait_preview(desk, e2e)
+        assert size_label(desk, e2e) == "1024 x 768"
+        assert_captured_region(desk, e2e, before_png, (0, 0, 1024, 768))
+
+        before_png = frozen_screen(desk, e2e)
+        desk.command(7)
+        wait_overlay(desk)
+        desk.driver("mouse", "drag", 100, 100, 400, 300)
+        wait_preview(desk, e2e)
+        assert size_label(desk, e2e) == "300 x 200"
+        assert_captured_region(desk, e2e, before_png, (100, 100, 300, 200))
+
+        left, top, right, bottom = picked_bounds(window)
+        client_x, client_y = rect_of(window["client_origin"])
+        _, size, path = pick(desk, e2e, window, (left - 20, top + 30), origin=(0, 0), width=1024)
+        assert size == (right - left, bottom - top)
+        assert pictures.raw_rgb(path, (client_x - left, client_y - top, 180, 120)) == \
+            pictures.raw_rgb(client_picture)
+        assert desk.quit(program) == 0
+
+
+@only_under_wine(10, "Wine 8 gives every monitor the same resolution")
+def test_monitors_of_different_scales(e2e):
+    # The primary monitor at 150 %, the left one at 100 %, the system's scale 100 %.
+    with e2e.desktop(monitors=[PRIMARY, LEFT], monitor_dpis=[144, 96]) as desk:
+        monitors = [dict(field.split("=") for field in line.split())
+                    for line in desk.driver_lines("monitors")]
+        assert {m["primary"]: m["dpi"] for m in monitors} == {"1": "144", "0": "96"}
+        program = start_on_picture(e2e, desk)
+
+        # The preview and the about window open on the primary monitor, laid out at its scale.
+        # (Wine 10 draws their frames at the system's scale, so their client areas are larger
+        # than Windows makes them.)
+        desk.command(8)
+        wait_preview(desk, e2e)
+        assert dict(controls(desk, e2e))[50]["rect"] == "15,45,270,270"
+        desk.driver("keys", "press:escape")
+        desk.command(13)
+        about = desk.driver("wait", "--class", "OrvantaAbout", "--visible", "--timeout", 15000)
+        assert [rect for _, _, rect, _ in about_controls(desk, about["hwnd"])] == [
+            tuple(int(v * 1.5) for v in (x, y, w, h)) for _, _, x, y, w, h, _ in BASE_CONTROLS]
+        desk.driver("click", "--hwnd", about["hwnd"], "--id", 47)
+        desk.driver("wait-gone", "--class", "OrvantaAbout", "--timeout", 5000)
+
+        # A region on each monitor holds exactly its pixels.
+        for start, end in (((-600, -100), (-380, 60)), ((100, 100), (400, 300))):
+            before_png = frozen_screen(desk, e2e)
+            desk.command(7)
+            wait_overlay(desk)
+            desk.driver("mouse", "drag", *start, *end)
+            wait_preview(desk, e2e)
+            width, height = end[0] - start[0], end[1] - start[1]
+            assert size_label(desk, e2e) == f"{width} x {height}"
+            assert_captured_region(desk, e2e, before_png, (*on_x(*start), width, height))
+        assert desk.quit(program) == 0
+
+
+@only_under_wine(10, "Wine 8 has no compositor that reports a window's bounds")
+def test_a_maximised_window_is_captured_within_its_monitor_by_the_compositors_bounds(e2e):
+    # The second monitor right of the primary one, so that the virtual screen starts at the
+    # primary's corner, where Wine 10 shows the overlay.
+    screen = (1440, 600)
+    with e2e.desktop(monitors=[(800, 600, 0, 0), (640, 480, 800, 60)]) as desk:
+        desk.show_image(pictures.make_test_picture(e2e.artifacts / "screen.bmp", *screen))
+        program = desk.start()
+        desk.show_image(pictures.make_test_picture(e2e.artifacts / "maximised.bmp", 800, 600),
+                        100, 100, title="Maximised", framed=True, maximized=True)
+        window = poll(lambda: (w := desk.driver("wait", "--title", "Maximised", "--visible"))
+                      ["rect"].startswith("-") and w, timeout=10, what="the window maximised")
+        # The compositor's bounds reach past the monitor, onto the right one too.
+        assert window["drawn"] != "none"
+        left, top, right, bottom = picked_bounds(window)
+        assert left < 0 and top < 0 and right > 800 and bottom > 600, window
+        pixels, size, _ = pick(desk, e2e, window, label_at=(0, 0), origin=(0, 0), width=screen[0])
+        assert size == (800, 600)
+        # The monitor as it was shown, below the window's caption and the tray window, whose
+        # looks follow which window is active.
+        tray_bottom = rect_of(desk.tray_window()["rect"])[3]
+        assert pixels[3 * 800 * tray_bottom:] == pictures.raw_rgb(
+            e2e.artifacts / "before.png", (0, tray_bottom, 800, 600 - tray_bottom))
         assert desk.quit(program) == 0

@@ -4,7 +4,7 @@ import re
 import zipfile
 
 from harness import poll, windows_path
-from scenarios.preferences import mounted, user_folder
+from scenarios.preferences import read_only, user_folder
 
 RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Orvanta"
@@ -91,7 +91,7 @@ def test_silent_install_starts_from_the_shortcut_and_keeps_settings_in_the_user_
         # Program Files is not writable for a user; Wine run as root writes anywhere, so the
         # folder is mounted read-only for the run.
         prefs = user_folder(desk) / e2e.texts["#Pref_FileName"]
-        with mounted("--bind", "-o", "ro", str(folder), str(folder)):
+        with read_only(folder):
             program = desk.start(exe=shortcut["target"])
             desk.command(8)
             assert all(preview_controls(desk, e2e)[i] for i in OUTPUT_BUTTONS)

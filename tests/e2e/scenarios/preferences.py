@@ -2,7 +2,9 @@
 never leaves a broken file behind."""
 import contextlib
 import os
+import shutil
 import subprocess
+import tempfile
 
 from harness import poll
 
@@ -38,6 +40,19 @@ def mounted(*args):
         subprocess.run(["umount", "-l", str(target)], check=False)
 
 
+@contextlib.contextmanager
+def read_only(folder):
+    """A folder nobody can write to for the length of a test (Wine run as root ignores read-only
+    attributes): a copy of it on a file system of its own that is read-only as a whole, which
+    also reaches the Wine 10 processes that run already (the read-only flag of a bind does not)."""
+    with tempfile.TemporaryDirectory() as copy:
+        shutil.copytree(folder, copy, dirs_exist_ok=True)
+        with mounted("-t", "tmpfs", "-o", "size=64m", "tmpfs", str(folder)):
+            shutil.copytree(copy, folder, dirs_exist_ok=True)
+            subprocess.run(["mount", "-o", "remount,ro", str(folder)], check=True)
+            yield
+
+
 def test_the_newer_file_is_read_and_the_program_folder_wins_a_tie(e2e):
     with e2e.desktop(width=640, height=480) as desk:
         folder = desk.install()
@@ -71,7 +86,7 @@ def test_a_read_only_program_folder_sends_the_save_to_the_user_folder(e2e):
     with e2e.desktop(width=640, height=480) as desk:
         folder = desk.install()
         assert not user_folder(desk).exists()
-        with mounted("--bind", "-o", "ro", str(folder), str(folder)):
+        with read_only(folder):
             run_once(desk, folder)
             assert not (folder / "Orvanta.ini").exists()
         assert (user_folder(desk) / "Orvanta.ini").read_bytes() == DEFAULTS

@@ -17,6 +17,14 @@ def wait_preview(desk, e2e):
     return desk.driver("wait", "--title", preview_title(e2e), "--visible", "--timeout", 15000)
 
 
+def close_preview(desk, e2e):
+    """Escape, once the preview is in front (it takes the keys only then), and the preview gone."""
+    poll(lambda: desk.driver("foreground")["title"] == preview_title(e2e), timeout=10,
+         what="the preview in front")
+    desk.driver("keys", "press:escape")
+    desk.driver("wait-gone", "--title", preview_title(e2e), "--timeout", 5000)
+
+
 def controls(desk, e2e):
     """The preview's controls in creation order: [(id, fields)]."""
     rows = []
@@ -101,7 +109,7 @@ def test_whole_screen_capture_shows_the_screen_scaled_with_its_size(e2e):
 
         # The README shows this window; the test keeps the picture true.
         left, top, right, bottom = map(int, window["rect"].split(","))
-        pictures.save_for_docs(shot, e2e.config.docs / "images" / "preview.png",
+        pictures.save_for_docs(shot, e2e.config.doc_images / "preview.png",
                                (left, top, right - left, bottom - top))
 
         desk.driver("keys", "press:escape")

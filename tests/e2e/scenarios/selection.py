@@ -2,9 +2,9 @@
 virtual screen, the rubber band, the rectangle cut out on release, window picking with and
 without the invisible border of Windows 10, and capture requests during a selection."""
 import pictures
-from harness import poll
+from harness import only_under_wine, poll
 from scenarios.clipboard import CLIPBOARD_BUTTON, copy_from_clipboard
-from scenarios.preview import controls, preview_title, wait_preview
+from scenarios.preview import close_preview, controls, preview_title, wait_preview
 
 OVERLAY = "Capturing..."
 WIDTH, HEIGHT = 1024, 768
@@ -71,16 +71,26 @@ def assert_captured_region(desk, e2e, before_png, region):
     assert pixels == pictures.raw_rgb(before_png, region), "capture pixels differ"
 
 
-def assert_label(raw):
-    """A crop of the size label: black background with white text."""
+def labelled(raw):
+    """Whether a crop shows the size label: black background with white text."""
     colours = [raw[i:i + 3] for i in range(0, len(raw), 3)]
     black, white = colours.count(b"\0\0\0"), colours.count(b"\xff\xff\xff")
-    assert black > len(colours) // 3 and white > 20, (black, white)
+    return black > len(colours) // 3 and white > 20
 
 
-def close_preview(desk, e2e):
-    desk.driver("keys", "press:escape")
-    desk.driver("wait-gone", "--title", preview_title(e2e), "--timeout", 5000)
+def assert_label(raw):
+    assert labelled(raw), "no size label"
+
+
+def picked_bounds(window):
+    """Where the capture of a picked window lies, by what the system reports of it (the driver's
+    description): the bounds the compositor draws, where it reports them (Wine 10), else the
+    window without the invisible border that Windows 10 adds left, right and below (Wine 8)."""
+    if window["drawn"] != "none":
+        return tuple(map(int, window["drawn"].split(",")))
+    left, top, right, bottom = map(int, window["rect"].split(","))
+    border = ((right - left) - int(window["client"].split("x")[0])) // 2
+    return left + border, top, right - border, bottom - border
 
 
 def start_on_picture(e2e, desk, maker=pictures.make_test_picture):
@@ -266,8 +276,7 @@ def test_capture_requests_during_a_selection_are_ignored(e2e):
 def test_tray_left_press_starts_a_region_selection(e2e):
     with e2e.desktop(width=WIDTH, height=HEIGHT) as desk:
         program = start_on_picture(e2e, desk)
-        desk.driver("wait", "--title", "Wine System Tray", "--visible", "--timeout", 15000)
-        desk.driver("mouse", "click", 13, 32)
+        desk.driver("mouse", "click", *desk.tray_icon())
         wait_overlay(desk)
         desk.driver("mouse", "drag", 200, 150, 380, 250)
         wait_preview(desk, e2e)
@@ -322,6 +331,7 @@ def pick_window(e2e, windows_version):
             "size": size}
 
 
+@only_under_wine(8, "Wine 10 reports the compositor's bounds, so this border rule never runs there")
 def test_window_pick_leaves_out_the_invisible_border_on_windows_10(e2e):
     found = pick_window(e2e, None)  # the prepared prefix reports Windows 10
     left, top, right, bottom = found["rect"]

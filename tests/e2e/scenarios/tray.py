@@ -3,16 +3,14 @@ import difflib
 import subprocess
 
 import pictures
-from harness import poll
+from harness import TRAY_WINDOW, poll
 
-TRAY_ICON = (13, 32)  # the first icon of Wine's stand-alone tray window, in screen pixels
 MENU_KEYS = ["#GAD00001", "#GAD00005", "#GAD00006", "#GAD00009", "#GAD00020", "#GAD00003",
              "#GAD00007", "#GAD00008", "#GAD00002", "#GAD00004"]
 
 
 def open_menu(desk):
-    desk.driver("wait", "--title", "Wine System Tray", "--visible", "--timeout", 15000)
-    desk.driver("mouse", "click", *TRAY_ICON, "right")
+    desk.driver("mouse", "click", *desk.tray_icon(), "right")
     return desk.driver("wait", "--class", "#32768", "--visible", "--timeout", 10000)
 
 
@@ -75,7 +73,7 @@ def test_menu_rows_mark_and_keyboard_choices(e2e):
         menu = open_menu(desk)
         shot = menu_picture(desk, menu, e2e.artifacts / "menu-checked.png")
         check_menu(e2e, shot, checked=True)
-        pictures.save_for_docs(shot, e2e.config.docs / "images" / "tray-menu.png")
+        pictures.save_for_docs(shot, e2e.config.doc_images / "tray-menu.png")
 
         # Down four times reaches the fifth row (separators are skipped): start with Windows.
         desk.driver("keys", "press:down", "press:down", "press:down", "press:down", "press:return")
@@ -110,10 +108,10 @@ def test_the_icon_comes_back_each_time_the_taskbar_restarts(e2e):
         program = desk.start()
         main = ("--title", e2e.texts["#Program_Name"], "--class", "OrvantaMain")
         for _ in range(2):
-            desk.driver("wait", "--title", "Wine System Tray", "--visible", "--timeout", 15000)
+            desk.driver("wait", *TRAY_WINDOW[e2e.wine], "--visible", "--timeout", 15000)
             # A restarted taskbar has forgotten every icon, and tells every program so.
             desk.driver("tray-delete", *main, "--id", 17)
-            desk.driver("wait-gone", "--title", "Wine System Tray", "--visible")
+            desk.driver("wait-gone", *TRAY_WINDOW[e2e.wine], "--visible")
             desk.driver("post", "--broadcast", "--msg-name", "TaskbarCreated")
             open_menu(desk)
             desk.driver("keys", "press:escape")

@@ -23,7 +23,7 @@ TEST(AboutLayout, ClientAreaAndControlsScaleWithTruncation) {
 TEST(AboutLayout, EveryControlStaysInsideTheClientArea) {
   for (const float scale : {1.0f, 1.25f, 1.5f, 1.75f, 2.0f, 3.0f}) {
     const Size client = AboutClientSize(scale);
-    for (const AboutControl& control : AboutControlsAt(scale)) {
+    for (const ControlSpec& control : AboutControlsAt(scale)) {
       const Rect& r = control.bounds;
       EXPECT_GE(r.x, 0);
       EXPECT_GE(r.y, 0);

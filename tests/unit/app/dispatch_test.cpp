@@ -18,16 +18,19 @@ std::vector<Step> Steps(const Event& event) {
   return {steps.begin(), steps.end()};
 }
 std::vector<Step> Tray(TrayEventType type) {
-  return Steps({EventKind::Tray, 0, 0, static_cast<int>(type)});
+  return Steps(TrayEvent{.type = type});
 }
 std::vector<Step> Command(CommandId id) {
-  return Steps({EventKind::Command, 1, static_cast<int>(id)});
+  return Steps(CommandEvent{.window = WindowId::Main, .command = id});
+}
+std::vector<Step> Command(int id) {
+  return Command(static_cast<CommandId>(id));
 }
 std::vector<Step> Control(ControlId id, WindowId window = WindowId::Preview) {
-  return Steps({EventKind::Control, static_cast<int>(window), static_cast<int>(id)});
+  return Steps(ControlEvent{.window = window, .control = id});
 }
-std::vector<Step> Mouse(EventKind kind, WindowId window) {
-  return Steps({kind, static_cast<int>(window)});
+std::vector<Step> Mouse(PointerAction action, WindowId window) {
+  return Steps(PointerEvent{.window = window, .action = action});
 }
 
 TEST(Dispatch, TrayPressesActAndDoubleClicksDoNothing) {
@@ -37,7 +40,7 @@ TEST(Dispatch, TrayPressesActAndDoubleClicksDoNothing) {
               ElementsAre(SetModeRegion, PauseBeforeCapture, OpenSelectionOverlay));
   EXPECT_THAT(Tray(TrayEventType::LeftDoubleClick), IsEmpty());
   EXPECT_THAT(Tray(TrayEventType::RightDoubleClick), IsEmpty());
-  EXPECT_THAT(Steps({EventKind::Tray, 0, 0, 7}), IsEmpty());
+  EXPECT_THAT(Tray(static_cast<TrayEventType>(7)), IsEmpty());
 }
 
 TEST(Dispatch, CaptureCommandsSetTheModeAndPauseBeforeGrabbing) {
@@ -61,8 +64,8 @@ TEST(Dispatch, MenuCommandsReachTheirActions) {
   EXPECT_THAT(Command(CommandId::About), ElementsAre(OpenAboutWindow));
   EXPECT_THAT(Command(CommandId::Information), ElementsAre(ShowInformation));
   EXPECT_THAT(Command(CommandId::Quit), ElementsAre(Quit));
-  EXPECT_THAT(Steps({EventKind::Command, 1, 99}), IsEmpty());
-  EXPECT_THAT(Steps({EventKind::Command, 1, 2}), IsEmpty());
+  EXPECT_THAT(Command(99), IsEmpty());
+  EXPECT_THAT(Command(2), IsEmpty());
 }
 
 TEST(Dispatch, OutputButtonsCloseThePreviewFirstAndFreeWhatTheyMayHaveMade) {
@@ -98,17 +101,17 @@ TEST(Dispatch, IconButtonsChangeTheCaptureAndRedrawThePreview) {
 }
 
 TEST(Dispatch, MouseEventsCountOnlyOnTheSelectionOverlay) {
-  EXPECT_THAT(Mouse(EventKind::MouseMove, WindowId::SelectionOverlay),
+  EXPECT_THAT(Mouse(PointerAction::Move, WindowId::SelectionOverlay),
               ElementsAre(OverlayPointerMove));
-  EXPECT_THAT(Mouse(EventKind::LeftButtonDown, WindowId::SelectionOverlay),
+  EXPECT_THAT(Mouse(PointerAction::LeftPress, WindowId::SelectionOverlay),
               ElementsAre(OverlayLeftPress));
   // The release handler ends the row when it captured nothing; otherwise the preview follows.
-  EXPECT_THAT(Mouse(EventKind::LeftButtonUp, WindowId::SelectionOverlay),
+  EXPECT_THAT(Mouse(PointerAction::LeftRelease, WindowId::SelectionOverlay),
               ElementsAre(OverlayLeftRelease, OpenPreviewWindow));
   for (WindowId other : {WindowId::Main, WindowId::Preview, WindowId::About}) {
-    EXPECT_THAT(Mouse(EventKind::MouseMove, other), IsEmpty());
-    EXPECT_THAT(Mouse(EventKind::LeftButtonDown, other), IsEmpty());
-    EXPECT_THAT(Mouse(EventKind::LeftButtonUp, other), IsEmpty());
+    EXPECT_THAT(Mouse(PointerAction::Move, other), IsEmpty());
+    EXPECT_THAT(Mouse(PointerAction::LeftPress, other), IsEmpty());
+    EXPECT_THAT(Mouse(PointerAction::LeftRelease, other), IsEmpty());
   }
 }
 
@@ -117,7 +120,7 @@ TEST(Dispatch, EveryCaptureStartsBySettingTheMode) {
   // row may grab the screen or open the overlay before it.
   std::vector<std::vector<Step>> rows = {Tray(TrayEventType::LeftPress)};
   for (int command = 0; command < 20; ++command) {
-    rows.push_back(Steps({EventKind::Command, 1, command}));
+    rows.push_back(Command(command));
   }
   const auto grabs = [](const std::vector<Step>& steps) {
     return std::ranges::find(steps, OpenSelectionOverlay) != steps.end() ||
@@ -134,8 +137,9 @@ TEST(Dispatch, EveryCaptureStartsBySettingTheMode) {
 }
 
 TEST(Dispatch, PointerShapeFollowsTheModeOnlyOverTheOverlay) {
-  const Event overlay{EventKind::MouseMove, static_cast<int>(WindowId::SelectionOverlay)};
-  const Event preview{EventKind::MouseMove, static_cast<int>(WindowId::Preview)};
+  const Event overlay =
+      PointerEvent{.window = WindowId::SelectionOverlay, .action = PointerAction::Move};
+  const Event preview = PointerEvent{.window = WindowId::Preview, .action = PointerAction::Move};
   EXPECT_EQ(PointerFor(overlay, CaptureMode::ModeRegion), PointerShape::Cross);
   EXPECT_EQ(PointerFor(overlay, CaptureMode::ModeWindow), PointerShape::Hand);
   EXPECT_EQ(PointerFor(overlay, CaptureMode::ModeScreen), PointerShape::Unchanged);

@@ -1,0 +1,41 @@
+// The application: what the program holds from start-up to shutdown besides the selection overlay
+// and the capture under review. The shell makes it once, hands its parts to whatever uses them,
+// and releases it in reverse order.
+#pragma once
+
+#include <utility>
+
+#include "app/about_window_win.h"
+#include "app/main_window_win.h"
+#include "base/object_ids.h"
+#include "capture/keyboard_hook_win.h"
+#include "output/paint_win.h"
+#include "runtime/button_window_win.h"
+#include "runtime/dialog_keys_win.h"
+#include "runtime/event_queue.h"
+#include "runtime/folders.h"
+#include "runtime/resources_win.h"
+#include "runtime/settings.h"
+
+namespace orv {
+
+struct Application {
+  Application(Resources made, Folders found)
+      : resources(std::move(made)), folders(std::move(found)) {}
+  Application(const Application&) = delete;
+  Application& operator=(const Application&) = delete;
+
+  Resources resources;  // fonts, icons and cursors at the system's scale
+  Folders folders;
+  orv::Settings Settings;                                  // kept between runs
+  orv::CaptureMode CaptureMode = CaptureMode::ModeScreen;  // set by the capture commands
+  EventQueue events;
+  DialogKeys dialogKeys{events};
+  WindowHost host{events, dialogKeys, resources};  // what the windows of buttons share
+  KeyboardHook keyboardHook;
+  MainWindow main{events, resources, Settings, folders};  // with the tray icon
+  AboutWindow about{host};
+  PaintProgram paint;  // the bitmaps handed to the paint program in this run
+};
+
+}  // namespace orv
