@@ -1060,11 +1060,15 @@ int ClickHoldingClipboard(const Args& args) {
   // Opened for a window, as those programs do (Wine lets two openers without a window share it).
   const HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                      GetModuleHandleW(nullptr), nullptr);
-  if (!owner || !OpenClipboard(owner)) Fail(L"cannot open the clipboard%ls");
+  if (!owner || !OpenClipboard(owner)) {
+    if (owner) DestroyWindow(owner);
+    Fail(L"cannot open the clipboard%ls");
+  }
   PostMessageW(control, BM_CLICK, 0, 0);
   const bool gone = WaitFor(10000, [&] { return !IsWindow(window); });
   Sleep(static_cast<DWORD>(NumberOption(args, L"hold", 150)));
   CloseClipboard();
+  DestroyWindow(owner);  // a driver that serves many commands lives on
   if (!gone) Fail(L"the window stayed open%ls", L"", 2);
   return 0;
 }
