@@ -6,11 +6,13 @@ Everything waits by polling with a time limit; nothing relies on a fixed sleep.
 import contextlib
 import hashlib
 import os
+import queue
 import re
 import shutil
 import signal
 import subprocess
 import tempfile
+import threading
 import time
 from pathlib import Path
 
@@ -347,6 +349,7 @@ class Desktop:
         self.primary_corner = monitors[0][2:] if monitors else (0, 0)
         self.programs = []
         self.helpers = []
+        self.server = None
         self.batches = 0
         self.log = open(artifacts / "desktop.log", "ab")
         self.prefix = artifacts / "prefix"
@@ -419,19 +422,34 @@ class Desktop:
         return process
 
     def driver_raw(self, *args, timeout=60):
-        """Runs the driver; see _run_driver. A driver that ends with code 1 having printed nothing
-        at all never ran its command (every failure of the driver says why): Wine could not
-        start it, which happened rarely on a loaded machine. That start is tried once more."""
-        result = self._run_driver(args, timeout)
-        if result.returncode == 1 and not result.stdout and not result.stderr:
-            self.log.write(f"driver {args}: Wine did not start it; trying once more\n".encode())
-            result = self._run_driver(args, timeout)
-        return result
+        """Runs a driver command in the desk's driver server (DriverServer) and returns its
+        exit code and output as a finished process would. A server that ends before it answers
+        (Wine could not start it, which happened rarely on a loaded machine) is started once
+        more and given the command again."""
+        for attempt in range(2):
+            if self.server is None:
+                self.server = DriverServer(self, self.config.driver)
+            try:
+                return self.server.run(args, timeout)
+            except DriverServerGone:
+                self.server = None
+                if attempt:
+                    raise
+                self.log.write(f"driver {args}: the driver server ended; starting it again\n"
+                               .encode())
+            except subprocess.TimeoutExpired:
+                self.server.stop()
+                self.server = None
+                processes = subprocess.run(["ps", "-eo", "pid,ppid,etime,args"],
+                                           capture_output=True, text=True).stdout
+                self.log.write(f"driver {args} timed out; processes:\n{processes}".encode())
+                raise
 
     def _run_driver(self, args, timeout):
-        """Runs the driver and waits for the process itself, not for the end of its output:
-        a Wine process it happens to start (a service, the desktop) may keep inherited output
-        handles open for as long as the prefix lives. Output goes through files for that reason."""
+        """Runs the driver in a process of its own and waits for the process itself, not for the
+        end of its output: a Wine process it happens to start (a service, the desktop) may keep
+        inherited output handles open for as long as the prefix lives. Output goes through files
+        for that reason."""
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
             process = subprocess.Popen(["wine", str(self.config.driver), *map(str, args)],
                                        env=self.env, stdin=subprocess.DEVNULL, stdout=out,
@@ -440,9 +458,6 @@ class Desktop:
                 returncode = process.wait(timeout)
             except subprocess.TimeoutExpired:
                 process.kill()
-                processes = subprocess.run(["ps", "-eo", "pid,ppid,etime,args"],
-                                           capture_output=True, text=True).stdout
-                self.log.write(f"driver {args} timed out; processes:\n{processes}".encode())
                 raise
             out.seek(0)
             err.seek(0)
@@ -466,7 +481,11 @@ class Desktop:
         # Quoted by the same rules the driver splits them with (CommandLineToArgvW).
         script.write_text("".join(subprocess.list2cmdline(map(str, args)) + "\n"
                                   for args in commands), encoding="utf-8")
-        result = self.driver("batch", windows_path(script), timeout=timeout)
+        result = self._run_driver(["batch", windows_path(script)], timeout)
+        if result.returncode != 0:
+            raise AssertionError(f"driver batch {script.name} (exit {result.returncode}): "
+                                 f"{result.stderr.decode('utf-8', errors='replace').strip()}")
+        result = parse_pairs(result.stdout.decode("utf-8", errors="replace"))
         script.unlink()
         return result
 
@@ -662,6 +681,8 @@ class Desktop:
     def close(self, keep_prefix=True):
         """Ends everything the desktop started; the prefix copy (some 700 MB) is removed unless
         asked to keep it, for example to look into a failure."""
+        if self.server:
+            self.server.stop()
         for process in [p.process for p in self.programs] + self.helpers:
             if process.poll() is None:
                 process.kill()
@@ -676,6 +697,63 @@ class Desktop:
         self.log.close()
         if not keep_prefix:
             shutil.rmtree(self.prefix, ignore_errors=True)
+
+
+class DriverServerGone(Exception):
+    pass
+
+
+class DriverServer:
+    """One driver process that runs the commands of a desk one after the other ("serve"), which
+    saves starting a Wine process for each (about 0.1 s). Its output is read line by line up to
+    the end mark of each command, never to the end of the stream, which a Wine process the driver
+    happens to start may keep open."""
+
+    def __init__(self, desktop, driver):
+        self.process = subprocess.Popen(["wine", str(driver), "serve"], env=desktop.env,
+                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                        stderr=desktop.log)
+        self.lines = queue.Queue()
+        threading.Thread(target=self._read, daemon=True).start()
+
+    def _read(self):
+        for line in self.process.stdout:
+            self.lines.put(line.decode("utf-8", errors="replace").rstrip("\r\n"))
+        self.lines.put(None)
+
+    def run(self, args, timeout):
+        """The command's exit code and its output (stdout; the failure's message as stderr)."""
+        line = subprocess.list2cmdline(map(str, args)) + "\n"
+        try:
+            self.process.stdin.write(line.encode("utf-8"))
+            self.process.stdin.flush()
+        except OSError as error:
+            raise DriverServerGone() from error
+        end = time.monotonic() + timeout
+        out, err = [], []
+        while True:
+            try:
+                answer = self.lines.get(timeout=max(0.0, end - time.monotonic()))
+            except queue.Empty:
+                raise subprocess.TimeoutExpired(args, timeout) from None
+            if answer is None:
+                raise DriverServerGone()
+            if answer.startswith("--end="):
+                return subprocess.CompletedProcess(args, int(answer[6:]),
+                                                   "".join(f"{l}\n" for l in out).encode(),
+                                                   "\n".join(err).encode())
+            if answer.startswith("--error="):
+                err.append(answer[8:])
+            else:
+                out.append(answer)
+
+    def stop(self):
+        with contextlib.suppress(OSError):
+            self.process.stdin.close()
+        try:
+            self.process.wait(5)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
 
 
 class Session:

@@ -33,10 +33,20 @@ using Args = std::vector<std::wstring>;
 std::wstring batchLine;
 bool quiet = false;
 
+// A command's failure while the driver serves commands (serve): it ends the command, not the
+// process.
+struct CommandFailure {
+  int code;
+  std::wstring message;
+};
+bool serving = false;
+
 [[noreturn]] void Fail(const wchar_t* format, const std::wstring& detail = L"", int code = 1) {
-  if (!batchLine.empty()) fwprintf(stderr, L"batch line: %ls\n", batchLine.c_str());
-  fwprintf(stderr, format, detail.c_str());
-  fwprintf(stderr, L"\n");
+  std::wstring message(4096, L'\0');
+  message.resize(std::max(0, swprintf(message.data(), message.size(), format, detail.c_str())));
+  if (!batchLine.empty()) message = L"batch line: " + batchLine + L"\n" + message;
+  if (serving) throw CommandFailure{code, message};
+  fwprintf(stderr, L"%ls\n", message.c_str());
   fflush(stderr);
   ExitProcess(code);
 }
@@ -1050,11 +1060,15 @@ int ClickHoldingClipboard(const Args& args) {
   // Opened for a window, as those programs do (Wine lets two openers without a window share it).
   const HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                      GetModuleHandleW(nullptr), nullptr);
-  if (!owner || !OpenClipboard(owner)) Fail(L"cannot open the clipboard%ls");
+  if (!owner || !OpenClipboard(owner)) {
+    if (owner) DestroyWindow(owner);
+    Fail(L"cannot open the clipboard%ls");
+  }
   PostMessageW(control, BM_CLICK, 0, 0);
   const bool gone = WaitFor(10000, [&] { return !IsWindow(window); });
   Sleep(static_cast<DWORD>(NumberOption(args, L"hold", 150)));
   CloseClipboard();
+  DestroyWindow(owner);  // a driver that serves many commands lives on
   if (!gone) Fail(L"the window stayed open%ls", L"", 2);
   return 0;
 }
@@ -1454,6 +1468,24 @@ int ProcessStats(const Args& args) {
 
 int RunCommand(const Args& args);
 
+std::wstring Widen(const char* bytes, int size) {
+  std::wstring text(static_cast<std::size_t>(size), L'\0');
+  text.resize(static_cast<std::size_t>(
+      MultiByteToWideChar(CP_UTF8, 0, bytes, size, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+// One line of commands, split as a command line is.
+Args SplitCommandLine(const std::wstring& line) {
+  int count = 0;
+  // The program name CommandLineToArgvW expects first, then the command.
+  LPWSTR* parts = CommandLineToArgvW((L"driver " + line).c_str(), &count);
+  if (!parts) Fail(L"cannot split %ls", line);
+  const Args args(parts + 1, parts + count);
+  LocalFree(parts);
+  return args;
+}
+
 int Batch(const Args& args) {
   // batch FILE: runs the commands in FILE (UTF-8, one command with its arguments a line, quoted
   // as on a command line) one after the other in this process, which saves starting the driver
@@ -1466,9 +1498,7 @@ int Batch(const Args& args) {
   DWORD read = 0;
   ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
   CloseHandle(file);
-  std::wstring text(bytes.size(), L'\0');
-  text.resize(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(read), text.data(),
-                                  static_cast<int>(text.size())));
+  const std::wstring text = Widen(bytes.data(), static_cast<int>(read));
   const ULONGLONG start = GetTickCount64();
   long lines = 0;
   for (size_t at = 0; at < text.size();) {
@@ -1480,12 +1510,7 @@ int Batch(const Args& args) {
     if (line.empty()) continue;
     const bool show = line[0] == L'@';
     if (show) line.erase(0, 1);
-    int count = 0;
-    // The program name CommandLineToArgvW expects first, then the command.
-    LPWSTR* parts = CommandLineToArgvW((L"driver " + line).c_str(), &count);
-    if (!parts) Fail(L"cannot split %ls", line);
-    const Args lineArgs(parts + 1, parts + count);
-    LocalFree(parts);
+    const Args lineArgs = SplitCommandLine(line);
     batchLine = line;
     quiet = !show;
     if (lineArgs.empty() || lineArgs[0] == L"batch" || RunCommand(lineArgs) != 0) {
@@ -1499,6 +1524,46 @@ int Batch(const Args& args) {
   Print(L"lines=" + std::to_wstring(lines));
   Print(L"elapsed_ms=" + std::to_wstring(GetTickCount64() - start));
   return 0;
+}
+
+int Serve(const Args&) {
+  // serve: runs the commands that arrive on standard input (UTF-8, one command with its
+  // arguments a line, quoted as on a command line) one after the other in this process, which
+  // saves starting the driver for each, until the input ends. After each command's output comes
+  // the line "--end=N", N its exit code; a failure's message comes before it, each of its lines
+  // as "--error=...". Commands that run until they are ended (key-log, show-image, hold-file)
+  // do not belong here.
+  serving = true;
+  const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  std::string pending;
+  for (;;) {
+    std::size_t newline;
+    while ((newline = pending.find('\n')) == std::string::npos) {
+      char buffer[4096];
+      DWORD read = 0;
+      if (!ReadFile(input, buffer, sizeof buffer, &read, nullptr) || read == 0) return 0;
+      pending.append(buffer, read);
+    }
+    std::wstring line = Widen(pending.data(), static_cast<int>(newline));
+    pending.erase(0, newline + 1);
+    if (!line.empty() && line.back() == L'\r') line.pop_back();
+    int code = 0;
+    try {
+      const Args lineArgs = SplitCommandLine(line);
+      if (lineArgs.empty() || lineArgs[0] == L"serve" || lineArgs[0] == L"batch") {
+        Fail(L"not a command to serve: %ls", line);
+      }
+      code = RunCommand(lineArgs);
+    } catch (const CommandFailure& failure) {
+      for (std::size_t at = 0; at <= failure.message.size();) {
+        const std::size_t end = std::min(failure.message.find(L'\n', at), failure.message.size());
+        Print(L"--error=" + failure.message.substr(at, end - at));
+        at = end + 1;
+      }
+      code = failure.code;
+    }
+    Print(L"--end=" + std::to_wstring(code));
+  }
 }
 
 int Shortcut(const Args& args) {
@@ -1587,6 +1652,7 @@ const Command kCommands[] = {
     {L"accessible", Accessible},
     {L"tooltips", Tooltips},
     {L"batch", Batch},
+    {L"serve", Serve},
     {L"shortcut", Shortcut},
 };
 
