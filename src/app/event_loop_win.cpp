@@ -23,6 +23,12 @@ namespace {
 // The pause before a capture, in which the menu or the key's own window gets out of the way.
 constexpr DWORD kCaptureDelay = 300;
 
+// Where the pointer was when a pointer event happened; nothing for other events.
+Point PointerAt(const Event& event) {
+  const auto* pointer = std::get_if<PointerEvent>(&event);
+  return pointer ? pointer->at : Point{};
+}
+
 enum class StepOutcome {
   Next,     // go on with the row's next step
   EndRow,   // the rest of the row does not apply
@@ -41,7 +47,8 @@ class Steps {
         folders_(owners.app.folders),
         main_(owners.app.main.Handle()) {}
 
-  StepOutcome Run(Step step);
+  // Runs a step of the event's row.
+  StepOutcome Run(Step step, const Event& event);
 
  private:
   StepOutcome SetMode(CaptureMode mode);
@@ -62,7 +69,8 @@ class Steps {
 
 // One case per step, each on a line of its own with its mark, so that a fatal-error report names
 // the step that was running; a step without its case does not compile (-Wswitch).
-StepOutcome Steps::Run(Step step) {
+StepOutcome Steps::Run(Step step, const Event& event) {
+  const Point at = PointerAt(event);
   using enum Step;
   // clang-format off
   switch (step) {
@@ -103,9 +111,9 @@ StepOutcome Steps::Run(Step step) {
     case SaveCaptureToFile: ORV_TRACE_LOCATION(); orv::SaveCaptureToFile(capture_, settings_, folders_.PicturesDir); break;
     case CloseAboutWindow: ORV_TRACE_LOCATION(); app_.about.Close(); break;
     case OpenAboutLink: ORV_TRACE_LOCATION(); orv::OpenAboutLink(); break;
-    case OverlayPointerMove: ORV_TRACE_LOCATION(); overlay_.PointerMove(); break;
-    case OverlayLeftPress: ORV_TRACE_LOCATION(); overlay_.LeftPress(); break;
-    case OverlayLeftRelease: ORV_TRACE_LOCATION(); return PutUnderReview(overlay_.LeftRelease());
+    case OverlayPointerMove: ORV_TRACE_LOCATION(); overlay_.PointerMove(at); break;
+    case OverlayLeftPress: ORV_TRACE_LOCATION(); overlay_.LeftPress(at); break;
+    case OverlayLeftRelease: ORV_TRACE_LOCATION(); return PutUnderReview(overlay_.LeftRelease(at));
   }
   // clang-format on
   return StepOutcome::Next;
@@ -188,7 +196,7 @@ void RunEventLoop(const Owners& owners) {
   while (const std::optional<Event> event = WaitForEvent(owners.app)) {
     ApplyPointerShape(*event, owners.app);
     for (const Step step : Route(*event)) {
-      const StepOutcome outcome = steps.Run(step);
+      const StepOutcome outcome = steps.Run(step, *event);
       if (outcome == StepOutcome::EndLoop) return;
       if (outcome == StepOutcome::EndRow) break;
     }

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <windowsx.h>
+
 #include <string>
 #include <utility>
 
@@ -82,8 +84,10 @@ void SelectionOverlay::Close() {
 // Turns the raw pointer messages into events of the overlay (window 2). The canvas that covers
 // the whole overlay lets them through to it.
 LRESULT SelectionOverlay::Answer(UINT message, WPARAM wParam, LPARAM lParam) {
-  const auto queue = [this](PointerAction action) {
-    events_.Queue(PointerEvent{.window = WindowId::SelectionOverlay, .action = action});
+  const auto queue = [this, lParam](PointerAction action) {
+    events_.Queue(PointerEvent{.window = WindowId::SelectionOverlay,
+                               .action = action,
+                               .at = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}});
     return 0;
   };
   switch (message) {
@@ -151,17 +155,15 @@ void SelectionOverlay::ShowChanges(const Rect& changed) {
   UpdateWindow(canvas_);
 }
 
-// The pointer position in overlay coordinates (equal to grab pixels); (-1, -1) when it lies
+// A pointer position of the overlay's (its coordinates are grab pixels); (-1, -1) when it lies
 // outside the overlay.
-Point SelectionOverlay::PointerPosition() const {
-  POINT p{};
+Point SelectionOverlay::InOverlay(Point at) const {
   RECT client{};
-  if (!IsOpen() || !GetCursorPos(&p) || !ScreenToClient(Handle(), &p) ||
-      !GetClientRect(Handle(), &client) || p.x < 0 || p.y < 0 || p.x >= client.right ||
-      p.y >= client.bottom) {
+  if (!IsOpen() || !GetClientRect(Handle(), &client) || at.x < 0 || at.y < 0 ||
+      at.x >= client.right || at.y >= client.bottom) {
     return {-1, -1};
   }
-  return {p.x, p.y};
+  return at;
 }
 
 }  // namespace orv

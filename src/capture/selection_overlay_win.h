@@ -35,13 +35,16 @@ class SelectionOverlay final : private win::WindowBase {
   // desktop's icon view, which is never picked; before its overlay opens.
   void ResetWindowPick();
 
-  // The overlay's pointer events; each does nothing while no overlay is open.
-  void PointerMove();
-  void LeftPress();
+  // The overlay's pointer events, each with where the pointer was in the overlay when it
+  // happened (a region runs from where the button went down to where it came up, however late
+  // the events are handled; window picking looks where the pointer is when it picks); each does
+  // nothing while no overlay is open.
+  void PointerMove(Point at);
+  void LeftPress(Point at);
   // The capture the release cut out of the frozen screen; empty when it made none. A region
   // release without a press in this overlay is ignored and leaves the overlay open; a window
   // release before any window was highlighted closes the overlay and captures nothing.
-  win::DibImage LeftRelease();
+  win::DibImage LeftRelease(Point at);
 
  private:
   // A window picked on the overlay: the handles stay here, the geometry in WindowSelection.
@@ -60,10 +63,10 @@ class SelectionOverlay final : private win::WindowBase {
   int SizeLabelTextHeight();
   Rect DrawSizeLabel(Point at, Size size);
   void ShowChanges(const Rect& changed);
-  Point PointerPosition() const;
+  Point InOverlay(Point at) const;
 
   // The selection (selection_win.cpp).
-  void DrawBand();
+  void DrawBand(Point at);
   void HighlightPickedWindow();
   void PickWindowAt(POINT pointer);
   win::DibImage EndSelection(const Rect& selection);

@@ -53,12 +53,12 @@ void SelectionOverlay::ResetWindowPick() {
   pick_.desktopIconView = FindDesktopIconView();
 }
 
-void SelectionOverlay::PointerMove() {
+void SelectionOverlay::PointerMove(Point at) {
   if (!IsOpen()) return;
   ORV_TRACE_LOCATION();
   switch (mode_) {
     case CaptureMode::ModeRegion:
-      if (TakeBandRedrawTurn(region_)) DrawBand();
+      if (TakeBandRedrawTurn(region_)) DrawBand(at);
       break;
     case CaptureMode::ModeWindow: {
       POINT pointer{};
@@ -75,17 +75,17 @@ void SelectionOverlay::PointerMove() {
   }
 }
 
-void SelectionOverlay::LeftPress() {
+void SelectionOverlay::LeftPress(Point at) {
   if (!IsOpen()) return;
-  if (mode_ == CaptureMode::ModeRegion) BeginRegionDrag(region_, PointerPosition());
+  if (mode_ == CaptureMode::ModeRegion) BeginRegionDrag(region_, InOverlay(at));
 }
 
-win::DibImage SelectionOverlay::LeftRelease() {
+win::DibImage SelectionOverlay::LeftRelease(Point at) {
   if (!IsOpen()) return {};
   ORV_TRACE_LOCATION();
   switch (mode_) {
     case CaptureMode::ModeRegion: {
-      const auto selection = FinishRegionDrag(region_, PointerPosition(), grab_.size());
+      const auto selection = FinishRegionDrag(region_, InOverlay(at), grab_.size());
       if (!selection) return {};  // the button was down before the overlay opened
       return EndSelection(*selection);
     }
@@ -109,10 +109,10 @@ win::DibImage SelectionOverlay::EndSelection(const Rect& selection) {
   return CutOut(std::move(grab), selection);
 }
 
-void SelectionOverlay::DrawBand() {
+void SelectionOverlay::DrawBand(Point at) {
   if (!picture_ || !grab_) return;
   ORV_TRACE_LOCATION();
-  const RubberBand band = UpdateRubberBand(region_, PointerPosition(), SizeLabelTextHeight());
+  const RubberBand band = UpdateRubberBand(region_, InOverlay(at), SizeLabelTextHeight());
   // A band that shrank dims again, and paints, only what the bands and labels drew since the
   // screen was last dimmed whole, not the whole screen: the rest did not change.
   const Rect changed = DrawRubberBand(grab_.View(), picture_.View(), band, region_.drawn);

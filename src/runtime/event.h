@@ -5,6 +5,7 @@
 
 #include <variant>
 
+#include "base/geometry.h"
 #include "base/object_ids.h"
 
 namespace orv {
@@ -36,10 +37,13 @@ struct ControlEvent {
 
 enum class PointerAction { Move, LeftPress, LeftRelease };
 
-// The pointer over a window.
+// The pointer over a window, and where it was when it moved or the button went down or up, in
+// the window's client coordinates: the event is handled a moment later, when the pointer may be
+// elsewhere already.
 struct PointerEvent {
   WindowId window;
   PointerAction action;
+  Point at{};
 };
 
 using Event = std::variant<TrayEvent, CommandEvent, ControlEvent, PointerEvent>;

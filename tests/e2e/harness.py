@@ -678,6 +678,28 @@ class Desktop:
 
     # --- teardown ------------------------------------------------------------------------------
 
+    def move_to(self, artifacts):
+        """Makes the desk the next test's: what it writes from now on goes to its folder."""
+        self.artifacts = artifacts
+
+    def clear(self):
+        """Makes the desk as the next test of its file expects a new one: the helpers the last
+        test started ended, the program's settings in the user's folder gone and the X pointer
+        in the middle of the screen, where a new X server has it. False when a program the last
+        test started still runs: then the desk is of no further use."""
+        if any(program.running() for program in self.programs):
+            return False
+        for process in self.helpers:
+            if process.poll() is None:
+                process.kill()
+                process.wait()
+        self.programs.clear()
+        self.helpers.clear()
+        for settings in (self.prefix / "drive_c" / "users").glob("*/AppData/Roaming/Orvanta"):
+            shutil.rmtree(settings)
+        self.put_pointer(self.size[0] // 2, self.size[1] // 2)
+        return True
+
     def close(self, keep_prefix=True):
         """Ends everything the desktop started; the prefix copy (some 700 MB) is removed unless
         asked to keep it, for example to look into a failure."""
@@ -756,30 +778,64 @@ class DriverServer:
             self.process.kill()
 
 
-class Session:
-    """What a scenario receives: the run's configuration and a way to open desktops."""
+class DesktopPool:
+    """The desks of one scenario file whose tests do not disturb each other (its
+    SHARE_DESKTOPS), kept from one test to the next: a test that asks for a desk of the same
+    options gets the one the last test left, with its X server, Wine server and services still
+    running, which saves most of a desk's start. A desk is given back only when its test passed
+    and left no program running; anything else goes as a desk of its own would."""
 
-    def __init__(self, config, name):
+    def __init__(self):
+        self.idle = []  # (options, desktop)
+
+    def take(self, config, artifacts, options):
+        for entry in self.idle:
+            if entry[0] == options:
+                self.idle.remove(entry)
+                entry[1].move_to(artifacts)
+                return entry[1]
+        return Desktop(config, artifacts, **options)
+
+    def give_back(self, desktop, options):
+        if desktop.clear():
+            self.idle.append((options, desktop))
+        else:
+            desktop.close(keep_prefix=False)
+
+    def close(self):
+        for _, desktop in self.idle:
+            desktop.close(keep_prefix=False)
+        self.idle.clear()
+
+
+class Session:
+    """What a scenario receives: the run's configuration and a way to open desktops (from the
+    pool of its file's run, when its file shares them)."""
+
+    def __init__(self, config, name, pool=None):
         self.config = config
         self.texts = config.texts
         self.wine = config.wine
         self.artifacts = config.work / name
         shutil.rmtree(self.artifacts, ignore_errors=True)
         self.artifacts.mkdir(parents=True)
-        self._desktops = []
+        self._pool = pool
 
     @contextlib.contextmanager
     def desktop(self, **options):
-        desktop = Desktop(self.config, self.artifacts, **options)
-        self._desktops.append(desktop)
-        failed = False
+        if self._pool:
+            desktop = self._pool.take(self.config, self.artifacts, options)
+        else:
+            desktop = Desktop(self.config, self.artifacts, **options)
         try:
             yield desktop
         except BaseException:
-            failed = True
             with contextlib.suppress(Exception):
                 desktop.screenshot(self.artifacts / "failure.png")
+            # A failed scenario's prefix copy is kept to look into.
+            desktop.close(keep_prefix=True)
             raise
-        finally:
-            # A passed scenario's prefix copy is of no more use; a failed one's is kept.
-            desktop.close(keep_prefix=failed)
+        if self._pool:
+            self._pool.give_back(desktop, options)
+        else:
+            desktop.close(keep_prefix=False)  # a passed scenario's copy is of no more use

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Runs one end-to-end scenario (module.function from scenarios/) or prepares the Wine prefix."""
+"""Runs one end-to-end scenario (module.function from scenarios/), or every scenario of a file
+(module) one after the other on desks they share, or prepares the Wine prefix."""
 import argparse
 import importlib
 import sys
@@ -27,21 +28,39 @@ def main():
         harness.prepare_template(config)
         print("Wine prefix ready:", config.template)
         return 0
-    module_name, function_name = args.scenario.split(".")
+    module_name, _, function_name = args.scenario.partition(".")
     module = importlib.import_module(f"scenarios.{module_name}")
+    if function_name:
+        return run(config, module, function_name)
+    # The whole file, its tests one after the other, on desks they share.
+    pool = harness.DesktopPool()
+    try:
+        names = [name for name, value in vars(module).items()
+                 if name.startswith("test_") and value.__module__ == module.__name__]
+        failed = [name for name in names if run(config, module, name, pool) != 0]
+    finally:
+        pool.close()
+    print(f"{len(names) - len(failed)} of {len(names)} passed" +
+          "".join(f"\nfailed: {module_name}.{name}" for name in failed))
+    return 1 if failed else 0
+
+
+def run(config, module, function_name, pool=None):
+    """Runs one scenario; 0 when it passed, or when it is not one for this Wine."""
+    name = f"{module.__name__.split('.')[-1]}.{function_name}"
     scenario = getattr(module, function_name)
-    only = getattr(scenario, "only_under_wine", args.wine)
-    if only != args.wine:
-        print(f"{args.scenario} runs under Wine {only} only: {scenario.why_only}")
-        return 1
-    session = harness.Session(config, f"{module_name}.{function_name}")
+    only = getattr(scenario, "only_under_wine", config.wine)
+    if only != config.wine:
+        print(f"{name} runs under Wine {only} only: {scenario.why_only}")
+        return 0 if pool else 1
+    session = harness.Session(config, name, pool)
     try:
         scenario(session)
     except Exception:
         traceback.print_exc()
-        print(f"artifacts: {session.artifacts}")
+        print(f"{name}: failed; artifacts: {session.artifacts}")
         return 1
-    print("passed")
+    print(f"{name}: passed")
     return 0
 
 

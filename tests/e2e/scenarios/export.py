@@ -8,6 +8,9 @@ import pictures
 from harness import poll, windows_path
 from scenarios.preview import preview_title, wait_preview
 
+# Its tests leave nothing behind that another one would see: they share their desks.
+SHARE_DESKTOPS = True
+
 SAVE_BUTTON = 44
 FORMATS = ["jpg", "gif", "png", "bmp", "tif"]  # the requester's pattern entries, in order
 

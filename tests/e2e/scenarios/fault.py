@@ -3,6 +3,9 @@ to the clipboard on Yes, and ends the program with exit code 0 without saving an
 import re
 import subprocess
 
+# Its tests leave nothing behind that another one would see: they share their desks.
+SHARE_DESKTOPS = True
+
 RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
 # Not what a save writes (no byte order mark, a comment, keys missing): a save would show.
 PREFERENCES = b"; kept by hand\r\nImagePath = C:\\Captures\\\r\nLoadOnWindowsStart = 0\r\n"

@@ -5,6 +5,9 @@ import re
 
 from harness import poll, windows_path
 
+# Its tests leave nothing behind that another one would see: they share their desks.
+SHARE_DESKTOPS = True
+
 
 def test_help_opens_the_document_beside_the_program_whatever_the_current_folder(e2e):
     help_name = e2e.texts["#Help_PDF"]

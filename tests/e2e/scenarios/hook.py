@@ -11,6 +11,9 @@ from scenarios.autostart import RUN_KEY
 from scenarios.preview import close_preview, controls, preview_title, wait_preview
 from scenarios.selection import OVERLAY, overlay_count, picked_bounds, pixel, wait_overlay
 
+# Its tests leave nothing behind that another one would see: they share their desks.
+SHARE_DESKTOPS = True
+
 SNAPSHOT, SHIFT, TAB = "0x2c", "0x10", "0x9"
 WM_HOTKEY, WM_WTSSESSION_CHANGE, WM_POWERBROADCAST = 0x312, 0x2B1, 0x218
 WTS_SESSION_UNLOCK, PBT_APMRESUMEAUTOMATIC = 8, 0x12

@@ -5,6 +5,9 @@ import os
 from harness import poll, windows_path
 from scenarios.export import capture_and_press_save, read_preferences, save_as
 
+# Its tests leave nothing behind that another one would see: they share their desks.
+SHARE_DESKTOPS = True
+
 DEFAULTS = (b"\xef\xbb\xbf\r\nImagePath = \r\nImageType = \r\nDelayTime = 0\r\n"
             b"LoadOnWindowsStart = 0\r\nFitPaperOrientation = 0\r\n")
 

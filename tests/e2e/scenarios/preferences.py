@@ -8,6 +8,9 @@ import tempfile
 
 from harness import poll
 
+# Its tests leave nothing behind that another one would see: they share their desks.
+SHARE_DESKTOPS = True
+
 DEFAULTS = (b"\xef\xbb\xbf\r\nImagePath = \r\nImageType = \r\nDelayTime = 0\r\n"
             b"LoadOnWindowsStart = 0\r\nFitPaperOrientation = 0\r\n")
 

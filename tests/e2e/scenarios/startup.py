@@ -1,6 +1,9 @@
 """Start-up and shutdown: one copy per logon, the hidden main window, scale factors, exit code."""
 from harness import poll
 
+# Its tests leave nothing behind that another one would see: they share their desks.
+SHARE_DESKTOPS = True
+
 
 def test_main_window_is_hidden_and_quit_exits_zero(e2e):
     with e2e.desktop() as desk:
