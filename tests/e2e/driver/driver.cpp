@@ -315,7 +315,13 @@ int DeleteTrayIcon(const Args& args) {
 }
 
 int Describe(const Args& args) {
-  DescribeWindow(ParseWindow(args));
+  const HWND window = ParseWindow(args);
+  // A window waited for as shown has also handled what reached its thread before: under Wine,
+  // the X events of its appearing, which can move the pointer back to where the X pointer was.
+  if (HasFlag(args, L"visible")) {
+    SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG, 5000, nullptr);
+  }
+  DescribeWindow(window);
   return 0;
 }
 
