@@ -407,8 +407,30 @@ INPUT KeyInput(WORD vk, bool up) {
   return input;
 }
 
+// Lets every other thread with a window on screen handle the X events that have reached it.
+// Under Wine the pointer entering a window or a window taking the focus is followed by the X
+// keyboard state, and Wine lets go of every modifier the X keyboard does not hold, which the
+// modifiers sent here never are: handled while a combination is held, that would take its Ctrl
+// or Shift away. A thread handles its X events whenever it waits for messages, so each is
+// reached twice: the second message finds it after a wait.
+void SettleOtherWindows() {
+  for (int round = 0; round < 2; ++round) {
+    EnumWindows(
+        [](HWND window, LPARAM) -> BOOL {
+          DWORD process = 0;
+          GetWindowThreadProcessId(window, &process);
+          if (process != GetCurrentProcessId() && IsWindowVisible(window)) {
+            SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 500, nullptr);
+          }
+          return TRUE;
+        },
+        0);
+  }
+}
+
 int Keys(const Args& args) {
   // keys down:ctrl press:snapshot up:ctrl ... ; each token is one action, sent in order.
+  SettleOtherWindows();
   std::vector<INPUT> inputs;
   for (size_t i = 1; i < args.size(); ++i) {
     const std::wstring& token = args[i];

@@ -106,17 +106,25 @@ def frozen_screen(desk, e2e, name="before.png"):
     return desk.steady_screenshot(e2e.artifacts / name)
 
 
-def move_band(desk, x, y, drawn):
-    """Moves the dragged corner to (x, y) until the band is drawn there. Only every second
-    pointer move redraws, and a move to where the pointer already is makes no event, so a move
-    that was not drawn is followed by two moves elsewhere before the next try."""
+def move_band(desk, x, y, corner_at):
+    """Moves the dragged corner to (x, y) until the band is drawn there (corner_at(x, y) tells).
+    Only every second pointer move redraws, and a move to where the pointer already is makes no
+    event, so a move that was not drawn is followed by two moves elsewhere before the next try.
+    Moves that reach the program before it has handled the one before make a single one, so
+    each waits until it shows, or long enough that it would have."""
+    def shown(at_x, at_y):
+        try:
+            return poll(corner_at(at_x, at_y), timeout=1.5, what="the band")
+        except AssertionError:
+            return False
+
     for _ in range(4):
         desk.driver("mouse", "move", x, y)
-        try:
-            return poll(drawn, timeout=1.5, what="the band")
-        except AssertionError:
-            desk.driver("mouse", "move", x + 9, y + 7)
-            desk.driver("mouse", "move", x + 5, y + 3)
+        if shown(x, y):
+            return
+        for at in ((x + 9, y + 7), (x + 5, y + 3)):
+            desk.driver("mouse", "move", *at)
+            shown(*at)
     raise AssertionError(f"the band was not drawn at {x},{y}")
 
 
@@ -182,7 +190,7 @@ def test_rubber_band_grows_over_itself_erases_on_shrink_and_release_cuts_the_reg
 
         desk.driver("mouse", "move", 300, 200)
         desk.driver("mouse", "down")
-        move_band(desk, 460, 330, band_corner_at(460, 330))
+        move_band(desk, 460, 330, band_corner_at)
         shot = desk.screenshot(e2e.artifacts / "band.png")
         raw = pictures.raw_rgb(shot)
         for x, y in [(300, 200), (459, 200), (300, 329), (459, 329), (380, 200), (300, 260)]:
@@ -195,11 +203,11 @@ def test_rubber_band_grows_over_itself_erases_on_shrink_and_release_cuts_the_reg
         assert_label(pictures.raw_rgb(shot, (300, 188, 40, 12)))
 
         # Growing draws over the old band: its frame lines are covered by the new cut-out.
-        move_band(desk, 520, 360, band_corner_at(520, 360))
+        move_band(desk, 520, 360, band_corner_at)
         assert pixel(desk, 459, 260) == original(459, 260)
         assert pixel(desk, 380, 329) == original(380, 329)
         # Shrinking erases it first: the part of the old band outside the new one is dimmed.
-        move_band(desk, 400, 300, band_corner_at(400, 300))
+        move_band(desk, 400, 300, band_corner_at)
         assert pixel(desk, 480, 340) == faded(480, 340)
         assert pixel(desk, 519, 359) == faded(519, 359)
 
