@@ -319,7 +319,10 @@ int Describe(const Args& args) {
   // A window waited for as shown has also handled what reached its thread before: under Wine,
   // the X events of its appearing, which can move the pointer back to where the X pointer was.
   if (HasFlag(args, L"visible")) {
-    SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG, 5000, nullptr);
+    // Twice: a thread may answer the first message before it reads what X has sent it.
+    for (int round = 0; round < 2; ++round) {
+      SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG, 5000, nullptr);
+    }
   }
   DescribeWindow(window);
   return 0;
@@ -397,16 +400,6 @@ WORD VirtualKey(const std::wstring& name) {
   return static_cast<WORD>(Number(name));
 }
 
-INPUT KeyInput(WORD vk, bool up) {
-  INPUT input{};
-  input.type = INPUT_KEYBOARD;
-  input.ki.wVk = vk;
-  input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
-  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-  if (vk == VK_SNAPSHOT) input.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
-  return input;
-}
-
 // Lets every other thread with a window on screen handle the X events that have reached it.
 // Under Wine the pointer entering a window or a window taking the focus is followed by the X
 // keyboard state, and Wine lets go of every modifier the X keyboard does not hold, which the
@@ -426,6 +419,16 @@ void SettleOtherWindows() {
         },
         0);
   }
+}
+
+INPUT KeyInput(WORD vk, bool up) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = vk;
+  input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  if (vk == VK_SNAPSHOT) input.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
+  return input;
 }
 
 int Keys(const Args& args) {
@@ -463,12 +466,20 @@ void SendPointerMove(long x, long y) {
 
 // Moves the pointer as the mouse would. Under Wine an injected move can be undone by a motion
 // event of the X pointer, which stays where it was (for example when a window appears under
-// it): then the X pointer is warped there too and the move is sent again.
+// it), whenever the window's thread comes to handle it: so the other windows handle what has
+// reached them first, and if the pointer has gone back, the X pointer is warped there too and
+// the move is sent again.
 void MovePointer(long x, long y) {
+  const auto arrived = [x, y] {
+    POINT at{};
+    return GetCursorPos(&at) && at.x == x && at.y == y;
+  };
   for (int attempt = 0; attempt < 5; ++attempt) {
     SendPointerMove(x, y);
-    POINT at{};
-    if (WaitFor(50, [&] { return GetCursorPos(&at) && at.x == x && at.y == y; })) return;
+    if (WaitFor(50, arrived)) {
+      SettleOtherWindows();
+      if (arrived()) return;
+    }
     SetCursorPos(x, y);
   }
   Fail(L"the pointer did not move%ls");
@@ -492,20 +503,19 @@ int Mouse(const Args& args) {
   } else if (action == L"down" || action == L"up") {
     button(args.size() > 2 ? args[2] : L"left", action == L"up");
   } else if (action == L"drag") {
-    // drag X1 Y1 X2 Y2 [STEPS]: press at the first point, move there in steps, release. Pauses
-    // between the inputs give the receiver time to take each one at its own pointer position.
+    // drag X1 Y1 X2 Y2 [STEPS]: press at the first point, move there in steps, release. Each
+    // input carries its own position, so the short pauses only keep the events apart in time,
+    // as a hand would.
     const long x1 = Number(args.at(2)), y1 = Number(args.at(3));
     const long x2 = Number(args.at(4)), y2 = Number(args.at(5));
     const long steps = args.size() > 6 ? Number(args[6]) : 8;
     move(x1, y1);
-    Sleep(50);
     button(L"left", false);
-    Sleep(100);
     for (long i = 1; i <= steps; ++i) {
+      Sleep(10);
       move(x1 + (x2 - x1) * i / steps, y1 + (y2 - y1) * i / steps);
-      Sleep(30);
     }
-    Sleep(100);
+    Sleep(10);
     button(L"left", true);
   } else if (action == L"click") {
     move(Number(args.at(2)), Number(args.at(3)));
