@@ -10,6 +10,7 @@
 #include "base/object_ids.h"
 #include "capture/keyboard_hook_win.h"
 #include "output/paint_win.h"
+#include "output/temporary_images_win.h"
 #include "runtime/button_window_win.h"
 #include "runtime/dialog_keys_win.h"
 #include "runtime/event_queue.h"
@@ -35,7 +36,8 @@ struct Application {
   KeyboardHook keyboardHook;
   MainWindow main{events, resources, Settings, folders};  // with the tray icon
   AboutWindow about{host};
-  PaintProgram paint;  // the bitmaps handed to the paint program in this run
+  TemporaryImages temporaryImages;  // the image files handed to other programs in this run
+  PaintProgram paint{temporaryImages};
 };
 
 }  // namespace orv

@@ -13,8 +13,8 @@ using enum Step;
 
 constexpr std::size_t kMaxSteps = 5;
 
-// What a row answers: an event of one kind with one datum (tray type, command id or control id),
-// or a pointer action over the overlay.
+// What a row answers: an event of one kind with one datum (tray type, command id or control id,
+// or for a pointer action the window it happened over).
 enum class Kind { Tray, Command, Control, PointerMove, LeftPress, LeftRelease };
 struct Key {
   Kind kind;
@@ -43,7 +43,10 @@ constexpr Key Ctl(ControlId id) {
   return {Kind::Control, static_cast<int>(id)};
 }
 constexpr Key Overlay(Kind pointer) {
-  return {pointer, 0};
+  return {pointer, static_cast<int>(WindowId::SelectionOverlay)};
+}
+constexpr Key Picture(Kind pointer) {
+  return {pointer, static_cast<int>(WindowId::Preview)};
 }
 
 // Within a kind the first matching row applies; double clicks on the tray icon have rows of
@@ -94,22 +97,27 @@ constexpr Row kRows[] = {
     R(Overlay(Kind::LeftPress), {OverlayLeftPress}),
     // The preview opens on what the release captured; a release that captured nothing ends here.
     R(Overlay(Kind::LeftRelease), {OverlayLeftRelease, OpenPreviewWindow}),
+
+    // The preview stays open after a drag: the capture may still be printed or saved.
+    R(Picture(Kind::LeftPress), {PressOnPicture}),
+    R(Picture(Kind::PointerMove), {DragPictureOut}),
+    R(Picture(Kind::LeftRelease), {ReleaseOnPicture}),
 };
 
-// The key of an event; nothing for a pointer event of any window but the overlay.
+// The key of an event.
 std::optional<Key> KeyOf(const Event& event) {
   if (const auto* tray = std::get_if<TrayEvent>(&event)) return Tray(tray->type);
   if (const auto* command = std::get_if<CommandEvent>(&event)) return Cmd(command->command);
   if (const auto* control = std::get_if<ControlEvent>(&event)) return Ctl(control->control);
   const auto& pointer = std::get<PointerEvent>(event);
-  if (pointer.window != WindowId::SelectionOverlay) return std::nullopt;
+  const int window = static_cast<int>(pointer.window);
   switch (pointer.action) {
     case PointerAction::Move:
-      return Overlay(Kind::PointerMove);
+      return Key{Kind::PointerMove, window};
     case PointerAction::LeftPress:
-      return Overlay(Kind::LeftPress);
+      return Key{Kind::LeftPress, window};
     case PointerAction::LeftRelease:
-      return Overlay(Kind::LeftRelease);
+      return Key{Kind::LeftRelease, window};
   }
   return std::nullopt;
 }

@@ -52,6 +52,9 @@ enum class Step {
   OverlayPointerMove,
   OverlayLeftPress,
   OverlayLeftRelease,
+  PressOnPicture,  // the preview's picture, which a move far enough then drags out
+  DragPictureOut,
+  ReleaseOnPicture,
 };
 
 // The steps for an event, in order; empty for an event that matches no row (it is ignored).

@@ -114,6 +114,9 @@ StepOutcome Steps::Run(Step step, const Event& event) {
     case OverlayPointerMove: ORV_TRACE_LOCATION(); overlay_.PointerMove(at); break;
     case OverlayLeftPress: ORV_TRACE_LOCATION(); overlay_.LeftPress(at); break;
     case OverlayLeftRelease: ORV_TRACE_LOCATION(); return PutUnderReview(overlay_.LeftRelease(at));
+    case PressOnPicture: ORV_TRACE_LOCATION(); review_.PressOnPicture(at); break;
+    case DragPictureOut: ORV_TRACE_LOCATION(); review_.DragPictureOut(at); break;
+    case ReleaseOnPicture: ORV_TRACE_LOCATION(); review_.ReleaseOnPicture(); break;
   }
   // clang-format on
   return StepOutcome::Next;

@@ -146,11 +146,11 @@ int RunProgram() {
 
   const ScaleFactors scale = SetUpScaleFactors();
   Folders folders = FindFolders();
-  RemoveLeftoverPaintBitmaps(folders.TempDir);
+  RemoveLeftoverTemporaryImages(folders.TempDir);
   Application app(Resources::Make(scale.dpiScale, scale.fontScale, scale.fontLogPixelsY),
                   std::move(folders));
   SelectionOverlay overlay(app.events, app.resources);
-  CaptureReview review(app.host, app.Settings, app.folders);
+  CaptureReview review(app.host, app.Settings, app.folders, app.temporaryImages);
   InstallFaultHandler([&] { ReleaseProgramObjects(app, overlay, review); });
   app.keyboardHook = InstallKeyboardHook();
   app.Settings = LoadPreferences(app.folders);
@@ -167,7 +167,7 @@ int RunProgram() {
   app.keyboardHook.Remove();  // unhooked on its own thread, when installed
   ApplyAutostart(app.Settings);
   SavePreferences(app.Settings, app.folders);
-  app.paint.RemovePaintBitmaps();
+  app.temporaryImages.RemoveUnchanged();
   instanceMutex.reset();
   ReleaseProgramObjects(app, overlay, review);
   return 0;

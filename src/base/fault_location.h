@@ -18,7 +18,7 @@ inline constexpr std::int32_t kNoLocation = -1;
 // Source units that mark locations, by file name. Unit 0 is the main unit. A file that uses
 // ORV_TRACE_LOCATION() must be listed here, or it does not compile; new files go at the end so
 // that reports from earlier versions keep their meaning.
-inline constexpr std::array<std::string_view, 23> kSourceUnits = {
+inline constexpr std::array<std::string_view, 26> kSourceUnits = {
     "main_win.cpp",           // 0
     "startup_win.cpp",        // 1
     "event_loop_win.cpp",     // 2
@@ -43,6 +43,9 @@ inline constexpr std::array<std::string_view, 23> kSourceUnits = {
     "button_window_win.cpp",      // 20 (src/runtime)
     "preview_window_win.cpp",     // 21
     "transforms_win.cpp",         // 22
+    "capture_review_win.cpp",     // 23
+    "temporary_images_win.cpp",   // 24
+    "drag_out.cpp",               // 25 (src/win)
 };
 // Units above 127 would make a location negative and could collide with kNoLocation.
 static_assert(kSourceUnits.size() <= 128);

@@ -26,6 +26,13 @@ struct Rect {
   friend bool operator==(const Rect&, const Rect&) = default;
 };
 
+// Whether a point lies in the rectangle: its left and top edges belong to it, its right and bottom
+// ones not, as with a RECT.
+constexpr bool Contains(const Rect& rect, Point point) {
+  return point.x >= rect.x && point.x < rect.x + rect.width && point.y >= rect.y &&
+         point.y < rect.y + rect.height;
+}
+
 struct Edges {
   int left = 0;
   int top = 0;

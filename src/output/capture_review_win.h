@@ -3,7 +3,11 @@
 // a new image to Capture or BackupImage releases the old one; an empty one holds nothing.
 #pragma once
 
+#include <optional>
+
+#include "base/geometry.h"
 #include "output/preview_window_win.h"
+#include "output/temporary_images_win.h"
 #include "output/transforms_win.h"
 #include "runtime/button_window_win.h"
 #include "runtime/folders.h"
@@ -16,7 +20,9 @@ class CaptureReview {
  public:
   // The preview's toggle writes FitPaperOrientation of settings; the output policy is read from
   // the program folder at every opening.
-  CaptureReview(const WindowHost& host, Settings& settings, const Folders& folders);
+  // A picture dragged out of the preview is also written to a file among temporaryImages.
+  CaptureReview(const WindowHost& host, Settings& settings, const Folders& folders,
+                TemporaryImages& temporaryImages);
 
   win::DibImage Capture;
   win::DibImage BackupImage;
@@ -38,10 +44,20 @@ class CaptureReview {
   // The window closed, both images released (shutdown and the fatal-error report).
   void Release();
 
+  // The left button went down on the preview's picture, at a point of the window.
+  void PressOnPicture(Point at) { pressedAt_ = at; }
+  // Once the pointer pressed on the picture has moved out of the system's drag rectangle, drags
+  // the capture as it is now out to another program: as a 24-bit bitmap and as a PNG file in
+  // the temporary folder. One drag per press; the preview stays open.
+  void DragPictureOut(Point at);
+  void ReleaseOnPicture() { pressedAt_.reset(); }
+
  private:
   Settings& settings_;
   const Folders& folders_;
+  TemporaryImages& temporaryImages_;
   PreviewWindow preview_;
+  std::optional<Point> pressedAt_;  // while the button pressed on the picture is down
 };
 
 }  // namespace orv

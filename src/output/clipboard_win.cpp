@@ -28,6 +28,17 @@ bool FillGlobalMemory(HGLOBAL memory, const ImageView& image, std::size_t size) 
 
 }  // namespace
 
+win::UniqueGlobal PackedDibMemory(const win::DibImage& image) {
+  if (!image) return {};
+  const ImageView view = image.View();
+  const std::size_t size = PackedDibSize(view);
+  if (size == 0) return {};
+  ORV_TRACE_LOCATION();
+  win::UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size));
+  if (!memory || !FillGlobalMemory(memory.get(), view, size)) return {};
+  return memory;
+}
+
 void CopyToClipboard(const win::DibImage& capture, HWND owner) {
   if (!capture) return;
   ORV_TRACE_LOCATION();
@@ -35,14 +46,9 @@ void CopyToClipboard(const win::DibImage& capture, HWND owner) {
   const win::OpenedClipboard clipboard(owner, kOpenRetries, kOpenRetryInterval);
   if (!clipboard) return;  // another program keeps holding it; a copy is not worth a message
 
-  const ImageView view = capture.View();
-  const std::size_t size = PackedDibSize(view);
-  if (size == 0) return;
-  ORV_TRACE_LOCATION();
-  win::UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size));
+  win::UniqueGlobal memory = PackedDibMemory(capture);
   // Without the bitmap the clipboard keeps what it had rather than being emptied for nothing.
-  if (!memory || !FillGlobalMemory(memory.get(), view, size)) return;
-
+  if (!memory) return;
   ORV_TRACE_LOCATION();
   win::ReplaceClipboardContent(CF_DIB, memory);
 }

@@ -1,5 +1,7 @@
 #include "output/preview_layout.h"
 
+#include <cstdlib>
+
 namespace orv {
 
 Rect PreviewPictureRect(Size picture, Size canvas) {
@@ -16,6 +18,11 @@ Rect PreviewPictureRect(Size picture, Size canvas) {
 
 std::uint32_t CanvasBackground(std::uint32_t windowColour, std::uint32_t buttonFaceColour) {
   return windowColour == 0x00FFFFFF || windowColour == 0 ? buttonFaceColour : windowColour;
+}
+
+bool LeavesDragRectangle(Point press, Point now, Size drag) {
+  return std::abs(now.x - press.x) > std::abs(drag.width) ||
+         std::abs(now.y - press.y) > std::abs(drag.height);
 }
 
 }  // namespace orv

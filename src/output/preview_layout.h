@@ -49,6 +49,11 @@ Rect PreviewPictureRect(Size picture, Size canvas);
 // which would hide the picture's edge; then the button-face colour. Colours are 0x00BBGGRR.
 std::uint32_t CanvasBackground(std::uint32_t windowColour, std::uint32_t buttonFaceColour);
 
+// Whether the pointer, pressed at `press` and now at `now`, has left the rectangle in which it may
+// move before a drag begins: `drag` pixels on either side of the press across and along (the
+// system's drag size; a negative one counts as its size).
+bool LeavesDragRectangle(Point press, Point now, Size drag);
+
 inline constexpr std::uint32_t kCanvasOutlineColour = 0x00C4C4C4;  // RGB 196, 196, 196
 
 }  // namespace orv

@@ -3,9 +3,11 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "base/fault_location.h"
 #include "base/scale.h"
@@ -30,6 +32,35 @@ constexpr ButtonWindowKind kPreviewWindow{
     .controls = kPreviewControls,
 };
 
+// The output buttons with a shortcut key, which their tooltips name; each key does what its
+// button does.
+struct Shortcut {
+  ControlId button;
+  UINT key;  // with Ctrl
+  std::wstring_view tip;
+};
+// clang-format off
+constexpr Shortcut kShortcuts[] = {
+    {ControlId::PrintWithDialog, 'P', TextKey::PrintWithDialogKeyTip},
+    {ControlId::Clipboard,       'C', TextKey::ClipboardKeyTip},
+    {ControlId::SaveToFile,      'S', TextKey::SaveToFileKeyTip},
+};
+// clang-format on
+
+std::vector<KeyBinding> PreviewKeys() {
+  std::vector<KeyBinding> keys = {
+      {VK_ESCAPE, CommandEvent{.window = WindowId::Preview, .command = CommandId::ClosePreview}}};
+  for (const Shortcut& shortcut : kShortcuts) {
+    keys.push_back({shortcut.key,
+                    ControlEvent{.window = WindowId::Preview, .control = shortcut.button}, true});
+  }
+  return keys;
+}
+
+Point PointOf(LPARAM lParam) {
+  return {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+}
+
 bool IsChecked(HWND button) {
   return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
@@ -44,8 +75,7 @@ void PreviewWindow::Open(bool fitToPaper, const OutputPolicy& policy) {
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   win::RegisterCanvasClass();
-  const CommandEvent escape{.window = WindowId::Preview, .command = CommandId::ClosePreview};
-  if (!OpenWindow(Text(TextKey::PreviewTitle), {{VK_ESCAPE, escape}})) return;
+  if (!OpenWindow(Text(TextKey::PreviewTitle), PreviewKeys())) return;
   tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(),
                              nullptr, GetModuleHandleW(nullptr), nullptr);
@@ -94,6 +124,48 @@ void PreviewWindow::ControlMade(const ControlSpec& control, HWND handle) {
   if (control.kind == ControlKind::IconToggle || control.kind == ControlKind::IconButton) {
     NameIconButton(handle, control.text, TTM_ADDTOOLW);
   }
+  for (const Shortcut& shortcut : kShortcuts) {
+    if (shortcut.button == control.id) SetTip(handle, Text(shortcut.tip), TTM_ADDTOOLW);
+  }
+}
+
+// A press on the picture and the moves and release that follow it go to the event loop, which
+// drags the picture out once the pointer has moved far enough. The window keeps the pointer
+// until the release, so that a quick move out of it still counts.
+std::optional<LRESULT> PreviewWindow::AnswerOwn(UINT message, WPARAM, LPARAM lParam) {
+  const auto queue = [this, lParam](PointerAction action) {
+    Host().events.Queue(
+        PointerEvent{.window = WindowId::Preview, .action = action, .at = PointOf(lParam)});
+  };
+  switch (message) {
+    case WM_LBUTTONDOWN:
+      if (!Contains(PictureRect(), PointOf(lParam))) return std::nullopt;
+      SetCapture(Handle());
+      queue(PointerAction::LeftPress);
+      return 0;
+    case WM_MOUSEMOVE:
+      if (GetCapture() != Handle()) return std::nullopt;
+      queue(PointerAction::Move);
+      return 0;
+    case WM_LBUTTONUP:
+      if (GetCapture() != Handle()) return std::nullopt;
+      ReleaseCapture();
+      queue(PointerAction::LeftRelease);
+      return 0;
+  }
+  return std::nullopt;
+}
+
+// Where the scaled capture is on the canvas, in the window's client area.
+Rect PreviewWindow::PictureRect() const {
+  if (!canvas_ || !capture_) return {};
+  RECT canvas{};
+  GetWindowRect(canvas_, &canvas);
+  MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&canvas), 2);
+  Rect picture = PreviewPictureRect(capture_.size(), canvasSize_);
+  picture.x += canvas.left;
+  picture.y += canvas.top;
+  return picture;
 }
 
 // The controls are in place at the new scale; the toggle's picture and the canvas follow.
@@ -106,8 +178,13 @@ void PreviewWindow::LaidOutAgain() {
 // An icon button's tooltip is also its window text: the button shows only its icon, but the
 // text is the name screen readers announce.
 void PreviewWindow::NameIconButton(HWND control, std::wstring_view textKey, UINT message) {
-  std::wstring text = Text(textKey);
+  const std::wstring text = Text(textKey);
   SetWindowTextW(control, text.c_str());
+  SetTip(control, text, message);
+}
+
+// Adds (TTM_ADDTOOLW) or changes (TTM_UPDATETIPTEXTW) the tooltip of a control.
+void PreviewWindow::SetTip(HWND control, std::wstring text, UINT message) {
   TOOLINFOW tool{};
   tool.cbSize = sizeof(tool);
   tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;

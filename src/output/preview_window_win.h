@@ -1,5 +1,6 @@
 // The preview window: the capture under review scaled down with its size, the icon buttons that
-// change it, and the output buttons that send it on. Its buttons and Escape only queue events;
+// change it, and the output buttons that send it on. Its buttons, its keys (Escape, and Ctrl+P,
+// Ctrl+C and Ctrl+S for three of the buttons) and the pointer on its picture only queue events;
 // the event loop decides what they do.
 #pragma once
 
@@ -29,11 +30,16 @@ class PreviewWindow final : public ButtonWindow {
   // The toggle's icon and tooltip follow its state, which is returned; nothing when the window is
   // not open.
   std::optional<bool> FollowFitToPaperToggle();
+  // The window's handle while it is open (what a drag of its picture answers to), else null.
+  HWND Window() const { return IsOpen() ? Handle() : nullptr; }
 
  private:
   void ControlMade(const ControlSpec& control, HWND handle) override;
   void LaidOutAgain() override;
+  std::optional<LRESULT> AnswerOwn(UINT message, WPARAM wParam, LPARAM lParam) override;
+  Rect PictureRect() const;
   void NameIconButton(HWND control, std::wstring_view textKey, UINT message);
+  void SetTip(HWND control, std::wstring text, UINT message);
   void ShowFitToPaperState(bool on);
   void DisableWhatPolicyTurnsOff(const OutputPolicy& policy);
   void MakeCanvasPicture();

@@ -7,7 +7,8 @@ namespace {
 
 constexpr std::int64_t kLastValidDate = 2147483647;  // 2038-01-19 03:14:07
 constexpr std::wstring_view kTemporaryImagePrefix = L"OrvantaImage-";
-constexpr std::wstring_view kTemporaryImageExtension = L".bmp";
+constexpr std::size_t kTypeLength = kTemporaryBitmapType.size();
+static_assert(kTemporaryPngType.size() == kTypeLength);
 
 bool IsLeapYear(std::int64_t year) {
   return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
@@ -103,21 +104,21 @@ std::wstring FormatDate(std::wstring_view mask, std::int64_t date) {
   return out;
 }
 
-std::wstring TemporaryImagePath(std::wstring_view tempDir, const LocalDateTime& now) {
+std::wstring TemporaryImagePath(std::wstring_view tempDir, const LocalDateTime& now,
+                                std::wstring_view type) {
   std::wstring path(tempDir);
   path += kTemporaryImagePrefix;
   path += FormatDate(kTempImageDateMask, DateValueOf(now));
-  path += kTemporaryImageExtension;
+  path += type;
   return path;
 }
 
 bool IsTemporaryImageName(std::wstring_view fileName) {
   // The date part is what the mask writes: eight digits, a dash, six digits.
   constexpr std::wstring_view kDateShape = L"00000000-000000";
-  if (fileName.size() !=
-          kTemporaryImagePrefix.size() + kDateShape.size() + kTemporaryImageExtension.size() ||
+  if (fileName.size() != kTemporaryImagePrefix.size() + kDateShape.size() + kTypeLength ||
       !fileName.starts_with(kTemporaryImagePrefix) ||
-      !fileName.ends_with(kTemporaryImageExtension)) {
+      !(fileName.ends_with(kTemporaryBitmapType) || fileName.ends_with(kTemporaryPngType))) {
     return false;
   }
   const std::wstring_view date = fileName.substr(kTemporaryImagePrefix.size(), kDateShape.size());

@@ -1,5 +1,6 @@
-// The name of the temporary bitmap handed to the paint program: the temporary folder,
-// "OrvantaImage-", the local date and time through the mask "%yyyy%mm%dd-%hh%ii%ss", ".bmp".
+// The names of the temporary image files handed to other programs: the temporary folder,
+// "OrvantaImage-", the local date and time through the mask "%yyyy%mm%dd-%hh%ii%ss", and ".bmp"
+// for the paint program's bitmap or ".png" for a picture dragged out of the preview.
 #pragma once
 
 #include <cstdint>
@@ -33,17 +34,23 @@ std::wstring FormatDate(std::wstring_view mask, std::int64_t date);
 
 inline constexpr std::wstring_view kTempImageDateMask = L"%yyyy%mm%dd-%hh%ii%ss";
 
-// The full path of the temporary bitmap; `tempDir` ends with a separator.
-std::wstring TemporaryImagePath(std::wstring_view tempDir, const LocalDateTime& now);
+inline constexpr std::wstring_view kTemporaryBitmapType = L".bmp";
+inline constexpr std::wstring_view kTemporaryPngType = L".png";
 
-// A pattern for the system's file search that finds every temporary bitmap (and may find more).
-inline constexpr std::wstring_view kTemporaryImageSearch = L"OrvantaImage-*.bmp";
+// The full path of a temporary image file of the type (one of the two above); `tempDir` ends
+// with a separator.
+std::wstring TemporaryImagePath(std::wstring_view tempDir, const LocalDateTime& now,
+                                std::wstring_view type = kTemporaryBitmapType);
+
+// A pattern for the system's file search that finds every temporary image file (and may find
+// more).
+inline constexpr std::wstring_view kTemporaryImageSearch = L"OrvantaImage-*";
 
 // Whether a file name (without folder) is one TemporaryImagePath makes: "OrvantaImage-", eight
-// digits, "-", six digits, ".bmp", exactly.
+// digits, "-", six digits, ".bmp" or ".png", exactly.
 bool IsTemporaryImageName(std::wstring_view fileName);
 
-// The local date and time a temporary bitmap's name holds; nothing for another name, or for a
+// The local date and time a temporary image file's name holds; nothing for another name, or for a
 // date the calendar or the date value's range does not have (such as the zeros of an invalid
 // date).
 std::optional<LocalDateTime> TemporaryImageTime(std::wstring_view fileName);

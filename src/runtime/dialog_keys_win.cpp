@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <utility>
+#include <variant>
 
 namespace orv {
 
@@ -14,16 +15,37 @@ void DialogKeys::Remove(HWND window) {
   std::erase_if(windows_, [window](const Window& known) { return known.handle == window; });
 }
 
+namespace {
+
+// The state of a key when the message being handled was posted.
+bool IsHeld(int key) {
+  return GetKeyState(key) < 0;
+}
+
+bool Matches(const KeyBinding& binding, const MSG& message) {
+  if (binding.key != message.wParam) return false;
+  return !binding.withCtrl || (IsHeld(VK_CONTROL) && !IsHeld(VK_SHIFT) && !IsHeld(VK_MENU));
+}
+
+// Whether the event stands for a button of the window that is disabled now.
+bool IsDisabledButton(HWND window, const Event& event) {
+  const auto* control = std::get_if<ControlEvent>(&event);
+  if (!control) return false;
+  const HWND button = GetDlgItem(window, static_cast<int>(control->control));
+  return button && !IsWindowEnabled(button);
+}
+
+}  // namespace
+
 bool DialogKeys::TranslateBoundKey(const MSG& message) {
   if (message.message != WM_KEYDOWN || !message.hwnd) return false;
   const HWND root = GetAncestor(message.hwnd, GA_ROOT);
   for (const Window& window : windows_) {
     if (!root || root != window.handle) continue;
     for (const KeyBinding& binding : window.bindings) {
-      if (binding.key == message.wParam) {
-        events_.Queue(binding.event);
-        return true;
-      }
+      if (!Matches(binding, message)) continue;
+      if (!IsDisabledButton(window.handle, binding.event)) events_.Queue(binding.event);
+      return true;
     }
   }
   return false;

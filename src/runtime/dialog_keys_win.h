@@ -13,10 +13,13 @@
 
 namespace orv {
 
-// A key pressed in a window or in one of its controls, and the event it queues.
+// A key pressed in a window or in one of its controls, and the event it queues. A key with Ctrl
+// counts only with Ctrl alone held (not Shift, not Alt, which with Ctrl types characters on many
+// layouts); a key without counts whatever is held.
 struct KeyBinding {
   UINT key;  // virtual-key code of the WM_KEYDOWN
   Event event;
+  bool withCtrl = false;
 };
 
 class DialogKeys {
@@ -29,7 +32,8 @@ class DialogKeys {
 
   // Queues the bound event of a key pressed in a window with that binding; false for any other
   // message, which then goes its usual way. Bound keys go first: Escape in the preview is a
-  // command of its own, not a dialog key.
+  // command of its own, not a dialog key. A key that stands for a button of the window does
+  // nothing while the button is disabled.
   bool TranslateBoundKey(const MSG& message);
   // Lets a window that takes dialog keys handle a message for it or its controls the way a
   // dialog box does, which dispatches it; what a key presses reaches the window as the click

@@ -1,9 +1,10 @@
 // Single-threaded COM on the calling thread for the length of a scope. The shell may hand
 // ShellExecuteW and ShellExecuteExW over to extensions that are COM objects, and asks callers to
-// initialise COM first.
+// initialise COM first; OLE drag and drop asks for OLE.
 #pragma once
 
 #include <objbase.h>
+#include <ole2.h>
 #include <windows.h>
 
 namespace orv::win {
@@ -20,6 +21,22 @@ class ScopedComApartment {
   ~ScopedComApartment() {
     if (initialized_) CoUninitialize();
   }
+
+ private:
+  bool initialized_;
+};
+
+// OLE (single-threaded COM with drag and drop) on the calling thread for the length of a scope,
+// as DoDragDrop requires. False when OLE cannot be initialised here.
+class ScopedOle {
+ public:
+  ScopedOle() : initialized_(SUCCEEDED(OleInitialize(nullptr))) {}
+  ScopedOle(const ScopedOle&) = delete;
+  ScopedOle& operator=(const ScopedOle&) = delete;
+  ~ScopedOle() {
+    if (initialized_) OleUninitialize();
+  }
+  explicit operator bool() const { return initialized_; }
 
  private:
   bool initialized_;

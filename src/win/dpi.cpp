@@ -36,6 +36,16 @@ int PrimarySmallIconSize() {
   return user32.GetSystemMetricsForDpi(SM_CXSMICON, static_cast<UINT>(DpiForScale(scale)));
 }
 
+Size DragSize(HWND window) {
+  const User32Functions user32;
+  if (!user32.GetSystemMetricsForDpi || !user32.GetDpiForWindow) {
+    return {GetSystemMetrics(SM_CXDRAG), GetSystemMetrics(SM_CYDRAG)};
+  }
+  const UINT dpi = user32.GetDpiForWindow(window);
+  return {user32.GetSystemMetricsForDpi(SM_CXDRAG, dpi),
+          user32.GetSystemMetricsForDpi(SM_CYDRAG, dpi)};
+}
+
 float WindowScale(HWND window, float fallback) {
   const User32Functions user32;
   return user32.GetDpiForWindow

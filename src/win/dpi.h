@@ -21,6 +21,10 @@ float PrimaryMonitorScale(float fallback);
 // which may differ from the one the process started with; the system's size where it cannot say.
 int PrimarySmallIconSize();
 
+// How far the pointer may move from where its button went down before a drag begins, across and
+// along, at a window's resolution (Windows 10 1607 and later), else at the system's.
+Size DragSize(HWND window);
+
 // The scale of a window: its resolution / 96 (Windows 10 1607 and later), else fallback.
 float WindowScale(HWND window, float fallback);
 

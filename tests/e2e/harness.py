@@ -594,6 +594,18 @@ class Desktop:
         subprocess.run(["xdotool", "mousemove", str(x), str(y)], env=self.env, check=True,
                        capture_output=True, timeout=10)
 
+    def keys_with_ctrl(self, *keys):
+        """Presses each key with Ctrl held, which the X keyboard holds too: when a window takes
+        the X focus, Wine lets go of every modifier the X keyboard does not hold, and that could
+        come between the driver's Ctrl and its key."""
+        xdotool = ["xdotool", "keydown", "ctrl"]
+        subprocess.run(xdotool, env=self.env, check=True, capture_output=True, timeout=10)
+        try:
+            self.driver("keys", "down:ctrl", *(f"press:{key}" for key in keys), "up:ctrl")
+        finally:
+            xdotool[1] = "keyup"
+            subprocess.run(xdotool, env=self.env, check=True, capture_output=True, timeout=10)
+
     def show_image(self, bmp_path, x=0, y=0, title="Orvanta test picture", framed=False,
                    maximized=False):
         """Shows a BMP file on the display at (x, y) (Windows coordinates) until the desktop

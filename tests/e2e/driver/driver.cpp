@@ -397,6 +397,7 @@ WORD VirtualKey(const std::wstring& name) {
   for (const auto& [n, vk] : names) {
     if (name == n) return vk;
   }
+  if (name.size() == 1 && name[0] >= L'a' && name[0] <= L'z') return name[0] - L'a' + 'A';
   return static_cast<WORD>(Number(name));
 }
 
@@ -768,6 +769,121 @@ int ShowImage(const Args& args) {
   if (HasFlag(args, L"maximized")) ShowWindow(window, SW_MAXIMIZE);
   UpdateWindow(window);
   GdiFlush();
+  Print(L"shown=1");
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return 0;
+}
+
+// A drop target of another program: takes the forms of a drag it accepts and writes them out.
+class DropTarget final : public IDropTarget {
+ public:
+  DropTarget(bool dib, bool files, std::wstring out) : dib_(dib), files_(files), out_(out) {}
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    if (iid == IID_IUnknown || iid == IID_IDropTarget) {
+      *object = this;
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // lives as long as the process
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+
+  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
+    accepted_ = (dib_ && Offers(data, CF_DIB)) || (files_ && Offers(data, CF_HDROP));
+    return DragOver(0, {}, effect);
+  }
+  HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* effect) override {
+    *effect = accepted_ ? (*effect & DROPEFFECT_COPY) : DROPEFFECT_NONE;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
+    // drop-N.dib holds the bitmap as it came; drop-N-K.png a copy of each file, whose names
+    // drop-N.txt lists; drop-N.done is written last.
+    const std::wstring base = out_ + L"\\drop-" + std::to_wstring(++drops_);
+    if (dib_) Take(data, CF_DIB, [&](HGLOBAL memory) { WriteGlobal(memory, base + L".dib"); });
+    if (files_) {
+      Take(data, CF_HDROP, [&](HGLOBAL memory) {
+        const auto drop = static_cast<HDROP>(memory);
+        std::string names;
+        for (UINT i = 0, n = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0); i < n; ++i) {
+          wchar_t name[MAX_PATH] = {};
+          DragQueryFileW(drop, i, name, MAX_PATH);
+          CopyFileW(name, (base + L"-" + std::to_wstring(i + 1) + L".png").c_str(), FALSE);
+          names += Utf8(name) + "\n";
+        }
+        WriteBytes(base + L".txt", names.data(), names.size());
+      });
+    }
+    WriteBytes(base + L".done", "", 0);
+    *effect = accepted_ ? DROPEFFECT_COPY : DROPEFFECT_NONE;
+    return S_OK;
+  }
+
+ private:
+  static bool Offers(IDataObject* data, CLIPFORMAT format) {
+    FORMATETC wanted{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    return data->QueryGetData(&wanted) == S_OK;
+  }
+  static void Take(IDataObject* data, CLIPFORMAT format, const std::function<void(HGLOBAL)>& use) {
+    FORMATETC wanted{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium{};
+    if (data->GetData(&wanted, &medium) != S_OK) return;
+    use(medium.hGlobal);
+    ReleaseStgMedium(&medium);
+  }
+  static void WriteBytes(const std::wstring& path, const void* bytes, size_t size) {
+    const HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    if (file != INVALID_HANDLE_VALUE) {
+      WriteFile(file, bytes, static_cast<DWORD>(size), &written, nullptr);
+      CloseHandle(file);
+    }
+  }
+  static void WriteGlobal(HGLOBAL memory, const std::wstring& path) {
+    const void* bytes = GlobalLock(memory);
+    if (!bytes) return;
+    WriteBytes(path, bytes, GlobalSize(memory));
+    GlobalUnlock(memory);
+  }
+  static std::string Utf8(const wchar_t* text) {
+    char buffer[4 * MAX_PATH] = {};
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, buffer, sizeof(buffer), nullptr, nullptr);
+    return buffer;
+  }
+
+  bool dib_, files_, accepted_ = false;
+  std::wstring out_;
+  int drops_ = 0;
+};
+
+int DropTargetWindow(const Args& args) {
+  // drop-target --x X --y Y --width W --height H --accept dib|files|both --out DIR: a window
+  // titled "Orvanta drop target" that takes drops of the forms it accepts and writes them to
+  // DIR (see DropTarget::Drop). Prints "shown=1" once it is on screen; runs until killed.
+  if (FAILED(OleInitialize(nullptr))) Fail(L"OLE cannot be initialised%ls");
+  const std::wstring accept = Option(args, L"accept", L"both");
+  static DropTarget target(accept != L"files", accept != L"dib", Option(args, L"out"));
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = DefWindowProcW;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  windowClass.lpszClassName = L"OrvantaDropTarget";
+  RegisterClassW(&windowClass);
+  const HWND window = CreateWindowExW(
+      WS_EX_TOPMOST, windowClass.lpszClassName, L"Orvanta drop target", WS_POPUP | WS_VISIBLE,
+      NumberOption(args, L"x", 0), NumberOption(args, L"y", 0), NumberOption(args, L"width", 200),
+      NumberOption(args, L"height", 200), nullptr, nullptr, windowClass.hInstance, nullptr);
+  if (!window) Fail(L"cannot create the drop target%ls");
+  if (FAILED(RegisterDragDrop(window, &target))) Fail(L"cannot register the drop target%ls");
+  UpdateWindow(window);
   Print(L"shown=1");
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
@@ -1217,6 +1333,7 @@ int Focus(const Args& args) {
   Print(L"id=" + std::to_wstring(focus && focus != window ? GetDlgCtrlID(focus) : 0));
   Print(L"class=" + (focus ? ClassName(focus) : L""));
   Print(L"active=" + Hex(reinterpret_cast<UINT_PTR>(info.hwndActive)));
+  Print(L"foreground=" + std::to_wstring(GetForegroundWindow() == window ? 1 : 0));
   DWORD_PTR uiState = 0;
   if (focus) {
     SendMessageTimeoutW(focus, WM_QUERYUISTATE, 0, 0, SMTO_BLOCK, 2000, &uiState);
@@ -1671,6 +1788,7 @@ const Command kCommands[] = {
     {L"awareness", Awareness},
     {L"dpi-changed", DpiChanged},
     {L"show-image", ShowImage},
+    {L"drop-target", DropTargetWindow},
     {L"time-command", TimeCommand},
     {L"time-move", TimeMove},
     {L"pixel", Pixel},

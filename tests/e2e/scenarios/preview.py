@@ -1,10 +1,11 @@
 """Whole-screen capture and the preview window: picture, label, buttons, policy, closing, the
 keyboard and what screen readers are told."""
+import re
 import shutil
 import subprocess
 
 import pictures
-from harness import poll
+from harness import poll, windows_path
 
 # Its tests leave nothing behind that another one would see: they share their desks.
 SHARE_DESKTOPS = True
@@ -225,12 +226,15 @@ def test_keyboard_alone_reaches_and_presses_the_buttons_which_screen_readers_can
         # Every button is named by its tooltip, or by its caption when it has none; the canvas by
         # the capture's size.
         tips = tooltips(desk, e2e)
-        assert tips == {38: texts["#TXT00048"], 37: texts["#TXT00050"], 34: texts["#TXT00047"],
-                        36: texts["#TXT00052"], 35: texts["#TXT00051"], 42: texts["#TXT00053"]}
+        icon_tips = {38: texts["#TXT00048"], 37: texts["#TXT00050"], 34: texts["#TXT00047"],
+                     36: texts["#TXT00052"], 35: texts["#TXT00051"], 42: texts["#TXT00053"]}
+        # The output buttons with a shortcut key name it in their tooltips.
+        assert tips == {**icon_tips, 40: texts["#TXT00090"], 39: texts["#TXT00091"],
+                        44: texts["#TXT00092"]}
         names = accessible_names(desk, e2e)
         for control_id, fields in controls(desk, e2e):
             if fields["class"] == "Button":
-                assert names[control_id][1] == tips.get(control_id, fields["text"]) != ""
+                assert names[control_id][1] == icon_tips.get(control_id, fields["text"]) != ""
         assert names[50][1] == "800 x 600"
         STATE_SYSTEM_FOCUSED = 0x4
         assert names[38][0] & STATE_SYSTEM_FOCUSED
@@ -264,3 +268,122 @@ def test_keyboard_alone_reaches_and_presses_the_buttons_which_screen_readers_can
         # The Enter before the Space changed nothing.
         assert b"FitPaperOrientation = 1\r\n" in prefs.read_bytes()
         assert desk.quit(program) == 0
+
+
+def wait_keyboard(desk, e2e):
+    """The preview has the keyboard: it is the foreground window, one of its controls focused."""
+    def has_it():
+        focus = desk.driver("focus", "--title", preview_title(e2e))
+        return focus["foreground"] == "1" and focus["id"] != "0"
+    poll(has_it, timeout=10, what="the keyboard in the preview")
+
+
+def test_ctrl_c_s_and_p_do_what_their_buttons_do_unless_the_policy_turns_them_off(e2e):
+    import printers
+    from scenarios import export  # these import this file
+    from scenarios.clipboard import copy_from_clipboard
+    with printers.pdf_printer(e2e.config.work), e2e.desktop(width=640, height=480) as desk:
+        desk.show_image(pictures.make_test_picture(e2e.artifacts / "screen.bmp", 640, 480))
+        folder = desk.install()
+        program = desk.start(folder)
+        desk.driver("set-clipboard-text", "not a picture")
+        before = desk.steady_screenshot(e2e.artifacts / "before.png")
+
+        def with_ctrl(key):
+            desk.command(8)
+            wait_preview(desk, e2e)
+            wait_keyboard(desk, e2e)
+            desk.keys_with_ctrl(key)
+
+        # Each closes the preview first, as its button does.
+        with_ctrl("c")
+        desk.driver("wait-gone", "--title", preview_title(e2e), "--timeout", 5000)
+        copied = e2e.artifacts / "clipboard.bmp"
+        copy_from_clipboard(desk, copied)
+        assert pictures.identical(copied, before)
+        for key, dialog in (("p", "Print"), ("s", export.requester_title(e2e))):
+            with_ctrl(key)
+            window = desk.driver("wait", "--title", dialog, "--class", "#32770", "--visible",
+                                 "--timeout", 15000)
+            assert desk.driver("count", "--title", preview_title(e2e))["count"] == "0"
+            desk.driver("click", "--hwnd", window["hwnd"], "--id", 2)  # Cancel
+            desk.driver("wait-gone", "--title", dialog, "--class", "#32770", "--timeout", 10000)
+
+        # Turned off by the policy, the keys do nothing: Escape, queued after them, finds the
+        # preview still open, and no dialog came.
+        (folder / e2e.texts["#Spez_FileName"]).write_bytes(
+            b"PrintToSelection = 0\r\nExportToClipboard = 0\r\nExportToFile = 0\r\n")
+        desk.driver("set-clipboard-text", "not a picture")
+        with_ctrl("c")
+        desk.keys_with_ctrl("s", "p")
+        desk.driver("keys", "press:escape")
+        desk.driver("wait-gone", "--title", preview_title(e2e), "--timeout", 5000)
+        for dialog in (export.requester_title(e2e), "Print"):
+            assert desk.driver("count", "--title", dialog)["count"] == "0"
+        assert desk.driver("clipboard-text")["text"] == "not a picture"
+        assert desk.quit(program) == 0
+
+
+def drag_picture_to(desk, e2e, target, cancel=False):
+    """Presses on the middle of the preview's picture and drags it into the target window,
+    where the button is let go, or Escape pressed first."""
+    window = wait_preview(desk, e2e)
+    x, y = map(int, window["client_origin"].split(","))
+    x, y = x + CANVAS[0] + CANVAS[2] // 2, y + CANVAS[1] + CANVAS[3] // 2
+    left, top, right, bottom = map(int, target["rect"].split(","))
+    desk.driver("mouse", "move", x, y)
+    desk.driver("mouse", "down")
+    for at in ((x + 30, y), ((left + right) // 2, (top + bottom) // 2),
+               ((left + right) // 2 + 5, (top + bottom) // 2 + 5)):
+        desk.driver("mouse", "move", *at)
+    if cancel:
+        desk.driver("keys", "press:escape")
+    desk.driver("mouse", "up")
+
+
+def test_the_picture_drags_out_as_bitmap_and_png_and_escape_cancels_the_drag(e2e):
+    width, height = 640, 480
+    with e2e.desktop(width=width, height=height) as desk:
+        desk.show_image(pictures.make_test_picture(e2e.artifacts / "screen.bmp", width, height))
+        drops = e2e.artifacts / "drops"
+        drops.mkdir()
+        desk.helpers.append(subprocess.Popen(
+            ["wine", str(desk.config.driver), "drop-target", "--x", "0", "--y", "400", "--width",
+             "640", "--height", "80", "--out", windows_path(drops)],
+            env=desk.env, stdout=subprocess.DEVNULL, stderr=desk.log))
+        target = desk.driver("wait", "--title", "Orvanta drop target", "--visible")
+        program = desk.start()
+        before = desk.steady_screenshot(e2e.artifacts / "before.png")
+        turned = e2e.artifacts / "turned.png"
+        subprocess.run(["convert", str(before), "-rotate", "-90", str(turned)], check=True)
+
+        # The capture as it is now, turned, in both forms; the preview stays open.
+        desk.command(8)
+        wait_preview(desk, e2e)
+        desk.driver("click", "--title", preview_title(e2e), "--id", 34)  # turn
+        desk.driver("wait-text", "--title", preview_title(e2e), "--id", 48,
+                    "--text", f"{height} x {width}")
+        drag_picture_to(desk, e2e, target)
+        poll((drops / "drop-1.done").exists, timeout=15, what="the drop")
+        dib = (drops / "drop-1.dib").read_bytes()
+        bmp = e2e.artifacts / "dropped.bmp"
+        bmp.write_bytes(b"BM" + (14 + len(dib)).to_bytes(4, "little") + bytes(4)
+                        + (14 + 40).to_bytes(4, "little") + dib)
+        assert dib[:16] == (40).to_bytes(4, "little") + (height).to_bytes(4, "little") + (
+            width).to_bytes(4, "little") + (1).to_bytes(2, "little") + (24).to_bytes(2, "little")
+        assert pictures.identical(bmp, turned)
+        name = (drops / "drop-1.txt").read_text(encoding="utf-8").strip()
+        assert re.fullmatch(r".*\\OrvantaImage-\d{8}-\d{6}\.png", name), name
+        assert pictures.identical(drops / "drop-1-1.png", turned)
+        assert desk.driver("count", "--title", preview_title(e2e))["count"] == "1"
+
+        # Escape during a drag: nothing is dropped, and the preview stays.
+        drag_picture_to(desk, e2e, target, cancel=True)
+        close_preview(desk, e2e)  # queued after the drag, which is over by then
+        assert not (drops / "drop-2.done").exists()
+
+        # The file goes at quit, as this program wrote it.
+        png = desk.prefix / "drive_c" / name.split("\\", 1)[1].replace("\\", "/")
+        assert png.exists()
+        assert desk.quit(program) == 0
+        assert not png.exists()

@@ -100,7 +100,7 @@ TEST(Dispatch, IconButtonsChangeTheCaptureAndRedrawThePreview) {
   EXPECT_THAT(Control(ControlId::Canvas), IsEmpty());
 }
 
-TEST(Dispatch, MouseEventsCountOnlyOnTheSelectionOverlay) {
+TEST(Dispatch, MouseEventsCountOnTheSelectionOverlayAndThePreviewsPicture) {
   EXPECT_THAT(Mouse(PointerAction::Move, WindowId::SelectionOverlay),
               ElementsAre(OverlayPointerMove));
   EXPECT_THAT(Mouse(PointerAction::LeftPress, WindowId::SelectionOverlay),
@@ -108,7 +108,12 @@ TEST(Dispatch, MouseEventsCountOnlyOnTheSelectionOverlay) {
   // The release handler ends the row when it captured nothing; otherwise the preview follows.
   EXPECT_THAT(Mouse(PointerAction::LeftRelease, WindowId::SelectionOverlay),
               ElementsAre(OverlayLeftRelease, OpenPreviewWindow));
-  for (WindowId other : {WindowId::Main, WindowId::Preview, WindowId::About}) {
+  // On the preview's picture a press, the moves after it and the release drag it out, and
+  // nothing else happens: the preview stays open.
+  EXPECT_THAT(Mouse(PointerAction::LeftPress, WindowId::Preview), ElementsAre(PressOnPicture));
+  EXPECT_THAT(Mouse(PointerAction::Move, WindowId::Preview), ElementsAre(DragPictureOut));
+  EXPECT_THAT(Mouse(PointerAction::LeftRelease, WindowId::Preview), ElementsAre(ReleaseOnPicture));
+  for (WindowId other : {WindowId::Main, WindowId::About}) {
     EXPECT_THAT(Mouse(PointerAction::Move, other), IsEmpty());
     EXPECT_THAT(Mouse(PointerAction::LeftPress, other), IsEmpty());
     EXPECT_THAT(Mouse(PointerAction::LeftRelease, other), IsEmpty());

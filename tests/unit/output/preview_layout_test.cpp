@@ -37,5 +37,19 @@ TEST(PreviewLayout, CanvasBackgroundAvoidsPureWhiteAndBlack) {
   EXPECT_EQ(CanvasBackground(0x00202020, 0x00F0F0F0), 0x00202020u);
 }
 
+TEST(PreviewLayout, ADragBeginsOnlyBeyondTheDragSizeOnEitherSide) {
+  const Point press{100, 50};
+  const Size drag{4, 3};
+  for (const Point inside : {Point{104, 50}, Point{96, 53}, Point{100, 47}, Point{104, 53}}) {
+    EXPECT_FALSE(LeavesDragRectangle(press, inside, drag)) << inside.x << "," << inside.y;
+  }
+  for (const Point outside : {Point{105, 50}, Point{95, 50}, Point{100, 54}, Point{100, 46}}) {
+    EXPECT_TRUE(LeavesDragRectangle(press, outside, drag)) << outside.x << "," << outside.y;
+  }
+  // A negative size counts as its magnitude, as the system documents it.
+  EXPECT_FALSE(LeavesDragRectangle(press, {96, 47}, {-4, -3}));
+  EXPECT_TRUE(LeavesDragRectangle(press, {95, 50}, {-4, -3}));
+}
+
 }  // namespace
 }  // namespace orv

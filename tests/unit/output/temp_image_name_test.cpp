@@ -53,11 +53,15 @@ TEST(TempImageName, PathIsTempFolderPrefixStampAndBmp) {
       L"C:\\Users\\Jo Do\\AppData\\Local\\Temp\\OrvantaImage-20241103-163005.bmp");
   EXPECT_EQ(TemporaryImagePath(L"T:\\", {2040, 1, 1, 0, 0, 0}),
             L"T:\\OrvantaImage-00000000-000000.bmp");
+  EXPECT_EQ(TemporaryImagePath(L"T:\\", {2024, 11, 3, 16, 30, 5}, kTemporaryPngType),
+            L"T:\\OrvantaImage-20241103-163005.png");
 }
 
 TEST(TempImageName, OnlyTheProgramsOwnNamesCountAsTemporaryImages) {
   EXPECT_TRUE(IsTemporaryImageName(L"OrvantaImage-20240229-130509.bmp"));
   EXPECT_TRUE(IsTemporaryImageName(L"OrvantaImage-00000000-000000.bmp"));  // an invalid date
+  EXPECT_TRUE(IsTemporaryImageName(L"OrvantaImage-20240229-130509.png"));
+  EXPECT_FALSE(IsTemporaryImageName(L"OrvantaImage-20240229-130509.jpg"));
   const std::wstring path = TemporaryImagePath(L"C:\\temp files\\", {2024, 2, 29, 13, 5, 9});
   EXPECT_TRUE(IsTemporaryImageName(std::wstring_view(path).substr(path.rfind(L'\\') + 1)));
 
