@@ -221,6 +221,22 @@ class DummyXorg(XServer):
         subprocess.run(xrandr + ["--query"], check=True, capture_output=True, timeout=30)
 
 
+# Wine's own modules and tables in a prefix, which nothing writes once the prefix is booted: a desk
+# links them from the template instead of copying them (they are most of its 700 MB), and copies
+# everything else, which Wine and the tests may change.
+SHARED_PREFIX_FILES = {".dll", ".exe", ".nls", ".msstyles", ".drv", ".ocx", ".sys", ".acm",
+                       ".cpl", ".tlb", ".ds", ".com", ".ax"}
+
+
+def copy_prefix(template, prefix):
+    def link_or_copy(source, target):
+        if Path(source).suffix.lower() in SHARED_PREFIX_FILES:
+            os.link(source, target)
+        else:
+            shutil.copy2(source, target)
+    shutil.copytree(template, prefix, symlinks=True, copy_function=link_or_copy)
+
+
 def prepare_template(config):
     """Boots one Wine prefix for all scenarios of a run (they copy it); skipped when current."""
     wine_version = subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout
@@ -364,7 +380,7 @@ class Desktop:
     def _start(self, config, width, height, dpi, windows_version, monitors, start_unaware,
                monitor_dpis):
         shutil.rmtree(self.prefix, ignore_errors=True)
-        subprocess.run(["cp", "-a", str(config.template), str(self.prefix)], check=True)
+        copy_prefix(config.template, self.prefix)
         preset = {}
         if monitors and config.wine == 8:
             # Wine's XRandR support would report the one X screen; without it Wine asks Xinerama.

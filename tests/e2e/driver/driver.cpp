@@ -409,6 +409,8 @@ WORD VirtualKey(const std::wstring& name) {
 // reached twice: the second message finds it after a wait.
 void SettleOtherWindows() {
   for (int round = 0; round < 2; ++round) {
+    // The desktop window's thread too, which takes the X focus when no window has it.
+    SendMessageTimeoutW(GetDesktopWindow(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 500, nullptr);
     EnumWindows(
         [](HWND window, LPARAM) -> BOOL {
           DWORD process = 0;
@@ -722,6 +724,18 @@ int DpiChanged(const Args& args) {
   return 0;
 }
 
+// Says that a window of a background command is on screen, then serves its messages until it
+// is closed or the process ends.
+int ServeShownWindow() {
+  Print(L"shown=1");
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return 0;
+}
+
 int ShowImage(const Args& args) {
   // Shows a BMP file in a borderless window (--framed: a normal captioned window) at --x/--y
   // (default 0,0) at its own size (--maximized: then maximised on its monitor), titled --title
@@ -769,13 +783,7 @@ int ShowImage(const Args& args) {
   if (HasFlag(args, L"maximized")) ShowWindow(window, SW_MAXIMIZE);
   UpdateWindow(window);
   GdiFlush();
-  Print(L"shown=1");
-  MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-  return 0;
+  return ServeShownWindow();
 }
 
 // A drop target of another program: takes the forms of a drag it accepts and writes them out.
@@ -884,13 +892,7 @@ int DropTargetWindow(const Args& args) {
   if (!window) Fail(L"cannot create the drop target%ls");
   if (FAILED(RegisterDragDrop(window, &target))) Fail(L"cannot register the drop target%ls");
   UpdateWindow(window);
-  Print(L"shown=1");
-  MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-  return 0;
+  return ServeShownWindow();
 }
 
 // The explorer-style save requester: id 1136 is the pattern list, 1137 the folder list, 1148 the
