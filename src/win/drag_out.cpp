@@ -136,11 +136,20 @@ class DropSource final : public ComObject<IDropSource> {
   HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
 };
 
+// Whether the mouse button that drags (the left one as the user sees it) is down now. The state
+// of the physical buttons is asked, which swapped buttons map the other way round.
+bool DragButtonIsDown() {
+  const int button = GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
+  return (GetAsyncKeyState(button) & 0x8000) != 0;
+}
+
 }  // namespace
 
 bool DragOut(std::vector<DragForm> forms) {
   std::erase_if(forms, [](const DragForm& form) { return !form.data; });
-  if (forms.empty()) return false;
+  // A button let go while the forms were made (a large capture's file takes a moment) ends the
+  // drag before it starts: the drag would drop at once wherever the pointer is.
+  if (forms.empty() || !DragButtonIsDown()) return false;
   const ScopedOle ole;
   if (!ole) return false;
   const ComReference<IDataObject> data(new (std::nothrow) DataObject(std::move(forms)));

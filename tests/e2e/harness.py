@@ -221,6 +221,10 @@ class DummyXorg(XServer):
         subprocess.run(xrandr + ["--query"], check=True, capture_output=True, timeout=30)
 
 
+# The driver's names of the modifiers that Desktop.keys holds in X too, as xdotool names them.
+# Not Alt: pressed and let go on its own, as X would see it, it opens a window's menu.
+X_MODIFIERS = {"ctrl": "ctrl", "shift": "shift"}
+
 # Wine's own modules and tables in a prefix, which nothing writes once the prefix is booted: a desk
 # links them from the template instead of copying them (they are most of its 700 MB), and copies
 # everything else, which Wine and the tests may change.
@@ -610,17 +614,30 @@ class Desktop:
         subprocess.run(["xdotool", "mousemove", str(x), str(y)], env=self.env, check=True,
                        capture_output=True, timeout=10)
 
-    def keys_with_ctrl(self, *keys):
-        """Presses each key with Ctrl held, which the X keyboard holds too: when a window takes
-        the X focus, Wine lets go of every modifier the X keyboard does not hold, and that could
-        come between the driver's Ctrl and its key."""
-        xdotool = ["xdotool", "keydown", "ctrl"]
-        subprocess.run(xdotool, env=self.env, check=True, capture_output=True, timeout=10)
+    def keys(self, *tokens):
+        """Sends keys as the driver's `keys` command does. Modifiers held around all the others
+        (down:ctrl ... up:ctrl) are held by the X keyboard too for that time: when a window takes
+        the X focus, Wine lets go of every modifier the X keyboard does not hold, which could
+        come between the driver's Ctrl and the key it is held for. One that Wine still holds
+        afterwards is let go."""
+        held = []
+        for first, last in zip(tokens, reversed(tokens)):
+            name = first.partition(":")[2]
+            if not (first.startswith("down:") and last == f"up:{name}" and name in X_MODIFIERS):
+                break
+            held.append(name)
+        self._x_modifiers("keydown", held)
         try:
-            self.driver("keys", "down:ctrl", *(f"press:{key}" for key in keys), "up:ctrl")
+            self.driver("keys", *tokens)
         finally:
-            xdotool[1] = "keyup"
-            subprocess.run(xdotool, env=self.env, check=True, capture_output=True, timeout=10)
+            self._x_modifiers("keyup", held)
+            if held:
+                self.driver("keys", *(f"release:{name}" for name in held))
+
+    def _x_modifiers(self, action, names):
+        if names:
+            subprocess.run(["xdotool", action, *(X_MODIFIERS[name] for name in names)],
+                           env=self.env, check=True, capture_output=True, timeout=10)
 
     def show_image(self, bmp_path, x=0, y=0, title="Orvanta test picture", framed=False,
                    maximized=False):

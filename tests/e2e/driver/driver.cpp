@@ -435,7 +435,8 @@ INPUT KeyInput(WORD vk, bool up) {
 }
 
 int Keys(const Args& args) {
-  // keys down:ctrl press:snapshot up:ctrl ... ; each token is one action, sent in order.
+  // keys down:ctrl press:snapshot up:ctrl release:shift ... ; each token is one action, sent
+  // in order.
   SettleOtherWindows();
   std::vector<INPUT> inputs;
   for (size_t i = 1; i < args.size(); ++i) {
@@ -446,6 +447,8 @@ int Keys(const Args& args) {
     const WORD vk = VirtualKey(token.substr(colon + 1));
     if (action == L"down" || action == L"press") inputs.push_back(KeyInput(vk, false));
     if (action == L"up" || action == L"press") inputs.push_back(KeyInput(vk, true));
+    // release: up only when the key is down now.
+    if (action == L"release" && GetAsyncKeyState(vk) < 0) inputs.push_back(KeyInput(vk, true));
   }
   for (INPUT& input : inputs) {
     SendInput(1, &input, sizeof(INPUT));

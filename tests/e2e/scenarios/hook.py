@@ -98,7 +98,7 @@ def test_print_screen_alone_passes_on_and_starts_nothing(e2e):
         # Shift + Print Screen comes after it in the program's queue: once its preview is open,
         # the plain Print Screen has been handled, and it opened no overlay (which would still
         # be open, and would have turned the whole-screen capture away).
-        desk.driver("keys", "down:shift", "press:snapshot", "up:shift")
+        desk.keys("down:shift", "press:snapshot", "up:shift")
         wait_preview(desk, e2e)
         assert label(desk, e2e) == "800 x 600"
         assert overlay_count(desk) == 0
@@ -138,7 +138,7 @@ def test_ctrl_print_screen_opens_the_region_overlay_on_the_release(e2e):
 def test_shift_print_screen_captures_the_whole_screen_at_once(e2e):
     with e2e.desktop(width=1280, height=720) as desk:
         program = desk.start()
-        desk.driver("keys", "down:shift", "press:snapshot", "up:shift")
+        desk.keys("down:shift", "press:snapshot", "up:shift")
         wait_preview(desk, e2e)
         assert label(desk, e2e) == "1280 x 720"
         assert overlay_count(desk) == 0
@@ -153,7 +153,7 @@ def test_ctrl_shift_print_screen_picks_a_window(e2e):
         window = desk.driver("wait", "--title", log.title, "--visible")
         left, top, right, bottom = picked_bounds(window)
         desk.driver("mouse", "move", left + 100, top + 100)
-        desk.driver("keys", "down:ctrl", "down:shift", "press:snapshot", "up:shift", "up:ctrl")
+        desk.keys("down:ctrl", "down:shift", "press:snapshot", "up:shift", "up:ctrl")
         wait_overlay(desk)
         # Window mode: the window under the pointer is picked and framed on the overlay. The
         # overlay is hidden while it picks, so the click waits for the frame.
@@ -202,19 +202,19 @@ def test_keys_reach_other_programs_at_once_while_the_program_pauses(e2e):
         for message, reason in ((WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK),
                                 (WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC)):
             desk.driver("post", *main_window(e2e), "--msg", message, "--wparam", reason)
-        desk.driver("keys", "down:shift", "press:snapshot", "up:shift")
+        desk.keys("down:shift", "press:snapshot", "up:shift")
         first = wait_preview(desk, e2e)["hwnd"]
         wait_handled(desk, e2e)
         assert wait_preview(desk, e2e)["hwnd"] == first
         assert label(desk, e2e) == "1024 x 768"
         close_preview(desk, e2e)
-        desk.driver("keys", "down:ctrl", "press:snapshot", "up:ctrl")
+        desk.keys("down:ctrl", "press:snapshot", "up:ctrl")
         wait_overlay(desk)
         desk.driver("mouse", "drag", 100, 100, 200, 150)
         wait_preview(desk, e2e)
         assert label(desk, e2e) == "100 x 50"
         close_preview(desk, e2e)
-        desk.driver("keys", "down:ctrl", "down:shift", "press:snapshot", "up:shift", "up:ctrl")
+        desk.keys("down:ctrl", "down:shift", "press:snapshot", "up:shift", "up:ctrl")
         wait_overlay(desk)
         assert desk.quit(program) == 0
 

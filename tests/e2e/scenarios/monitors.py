@@ -102,7 +102,7 @@ def pick(desk, e2e, window, outside=None, label_at=None, origin=ORIGIN, width=SC
     # Before the overlay opens under it, the X pointer too: see Desktop.put_pointer.
     desk.put_pointer(client_x + 60 - origin[0], client_y + 40 - origin[1])
     desk.driver("mouse", "move", client_x + 60, client_y + 40)
-    desk.driver("keys", "down:ctrl", "down:shift", "press:snapshot", "up:shift", "up:ctrl")
+    desk.keys("down:ctrl", "down:shift", "press:snapshot", "up:shift", "up:ctrl")
     wait_overlay(desk)
     desk.driver("mouse", "move", client_x + 65, client_y + 42)
     # While the window is picked the overlay is hidden, and the screen shows the window undimmed

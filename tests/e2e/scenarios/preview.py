@@ -217,7 +217,7 @@ def test_keyboard_alone_reaches_and_presses_the_buttons_which_screen_readers_can
         folder = desk.install()
         prefs = folder / "Orvanta.ini"
         program = desk.start(folder)
-        desk.driver("keys", "down:shift", "press:snapshot", "up:shift")
+        desk.keys("down:shift", "press:snapshot", "up:shift")
         wait_preview(desk, e2e)
         # The top icon button has the focus, and focus rectangles are shown.
         focus = desk.driver("focus", "--title", preview_title(e2e))
@@ -240,7 +240,7 @@ def test_keyboard_alone_reaches_and_presses_the_buttons_which_screen_readers_can
         assert names[38][0] & STATE_SYSTEM_FOCUSED
 
         # Shift+Tab from the first button wraps round to Cancel, Tab comes back.
-        desk.driver("keys", "down:shift", "press:tab", "up:shift")
+        desk.keys("down:shift", "press:tab", "up:shift")
         poll(lambda: focused(desk, e2e) == 46, timeout=10, what="Cancel focused")
         desk.driver("keys", "press:tab")
         poll(lambda: focused(desk, e2e) == 38, timeout=10, what="the toggle focused")
@@ -293,7 +293,7 @@ def test_ctrl_c_s_and_p_do_what_their_buttons_do_unless_the_policy_turns_them_of
             desk.command(8)
             wait_preview(desk, e2e)
             wait_keyboard(desk, e2e)
-            desk.keys_with_ctrl(key)
+            desk.keys("down:ctrl", f"press:{key}", "up:ctrl")
 
         # Each closes the preview first, as its button does.
         with_ctrl("c")
@@ -315,7 +315,7 @@ def test_ctrl_c_s_and_p_do_what_their_buttons_do_unless_the_policy_turns_them_of
             b"PrintToSelection = 0\r\nExportToClipboard = 0\r\nExportToFile = 0\r\n")
         desk.driver("set-clipboard-text", "not a picture")
         with_ctrl("c")
-        desk.keys_with_ctrl("s", "p")
+        desk.keys("down:ctrl", "press:s", "press:p", "up:ctrl")
         desk.driver("keys", "press:escape")
         desk.driver("wait-gone", "--title", preview_title(e2e), "--timeout", 5000)
         for dialog in (export.requester_title(e2e), "Print"):

@@ -318,7 +318,7 @@ def pick_window(e2e, windows_version):
         # the overlay, whenever it comes, picks this window. (Picking the full-screen picture
         # behind it would raise that over the test window.)
         desk.driver("mouse", "move", client_x + 90, client_y + 60)
-        desk.driver("keys", "down:ctrl", "down:shift", "press:snapshot", "up:shift", "up:ctrl")
+        desk.keys("down:ctrl", "down:shift", "press:snapshot", "up:shift", "up:ctrl")
         wait_overlay(desk)
         desk.driver("mouse", "move", client_x + 95, client_y + 62)
         # The overlay is hidden while the window is picked; it comes back with the window
