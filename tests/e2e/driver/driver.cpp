@@ -547,16 +547,12 @@ int CursorPos(const Args&) {
   return 0;
 }
 
-int ClipboardDib(const Args& args) {
-  // Writes the clipboard's CF_DIB as a .bmp file (file header + the packed DIB as it is).
-  if (!OpenClipboard(nullptr)) Fail(L"cannot open the clipboard");
-  const HANDLE data = GetClipboardData(CF_DIB);
-  if (!data) {
-    CloseClipboard();
-    Fail(L"no CF_DIB on the clipboard");
-  }
+// Writes a CF_DIB as a .bmp file: a file header, then the packed DIB as it is; its header goes
+// to `info`. False when it could not be read or written.
+bool WriteDibAsBmp(HANDLE data, const std::wstring& path, BITMAPINFOHEADER& info) {
   const SIZE_T size = GlobalSize(data);
   const auto* bytes = static_cast<const BYTE*>(GlobalLock(data));
+  if (!bytes) return false;
   const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(bytes);
   DWORD colors = header->biBitCount <= 8
                      ? (header->biClrUsed ? header->biClrUsed : 1u << header->biBitCount)
@@ -565,23 +561,40 @@ int ClipboardDib(const Args& args) {
   file.bfType = 0x4D42;
   file.bfSize = static_cast<DWORD>(sizeof(file) + size);
   file.bfOffBits = static_cast<DWORD>(sizeof(file) + header->biSize + colors * 4);
-  FILE* out = _wfopen(args.at(1).c_str(), L"wb");
+  FILE* out = _wfopen(path.c_str(), L"wb");
   if (out) {
     fwrite(&file, sizeof(file), 1, out);
     fwrite(bytes, 1, size, out);
     fclose(out);
   }
-  Print(L"size=" + std::to_wstring(size));
-  Print(L"header_size=" + std::to_wstring(header->biSize));
-  Print(L"width=" + std::to_wstring(header->biWidth));
-  Print(L"height=" + std::to_wstring(header->biHeight));
-  Print(L"planes=" + std::to_wstring(header->biPlanes));
-  Print(L"bits=" + std::to_wstring(header->biBitCount));
-  Print(L"compression=" + std::to_wstring(header->biCompression));
-  Print(L"image_size=" + std::to_wstring(header->biSizeImage));
+  info = *header;
   GlobalUnlock(data);
+  return out != nullptr;
+}
+
+int ClipboardDib(const Args& args) {
+  // Writes the clipboard's CF_DIB as a .bmp file and prints its header's fields.
+  if (!OpenClipboard(nullptr)) Fail(L"cannot open the clipboard");
+  const HANDLE data = GetClipboardData(CF_DIB);
+  if (!data) {
+    CloseClipboard();
+    Fail(L"no CF_DIB on the clipboard");
+  }
+  BITMAPINFOHEADER info{};
+  const bool written = WriteDibAsBmp(data, args.at(1), info);
+  if (written) {
+    const BITMAPINFOHEADER* header = &info;
+    Print(L"size=" + std::to_wstring(GlobalSize(data)));
+    Print(L"header_size=" + std::to_wstring(header->biSize));
+    Print(L"width=" + std::to_wstring(header->biWidth));
+    Print(L"height=" + std::to_wstring(header->biHeight));
+    Print(L"planes=" + std::to_wstring(header->biPlanes));
+    Print(L"bits=" + std::to_wstring(header->biBitCount));
+    Print(L"compression=" + std::to_wstring(header->biCompression));
+    Print(L"image_size=" + std::to_wstring(header->biSizeImage));
+  }
   CloseClipboard();
-  return out ? 0 : 1;
+  return written ? 0 : 1;
 }
 
 int ClipboardText(const Args&) {
@@ -815,21 +828,21 @@ class DropTarget final : public IDropTarget {
   }
   HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
   HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
-    // drop-N.dib holds the bitmap as it came; drop-N-K.png a copy of each file, whose names
-    // drop-N.txt lists; drop-N.done is written last.
+    // drop-N.bmp holds the bitmap as it came, drop-N.txt the names of the files (UTF-16, one a
+    // line); drop-N.done is written last.
     const std::wstring base = out_ + L"\\drop-" + std::to_wstring(++drops_);
-    if (dib_) Take(data, CF_DIB, [&](HGLOBAL memory) { WriteGlobal(memory, base + L".dib"); });
+    BITMAPINFOHEADER info{};
+    if (dib_) Take(data, CF_DIB, [&](HGLOBAL dib) { WriteDibAsBmp(dib, base + L".bmp", info); });
     if (files_) {
       Take(data, CF_HDROP, [&](HGLOBAL memory) {
         const auto drop = static_cast<HDROP>(memory);
-        std::string names;
+        std::wstring names;
         for (UINT i = 0, n = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0); i < n; ++i) {
           wchar_t name[MAX_PATH] = {};
           DragQueryFileW(drop, i, name, MAX_PATH);
-          CopyFileW(name, (base + L"-" + std::to_wstring(i + 1) + L".png").c_str(), FALSE);
-          names += Utf8(name) + "\n";
+          names += name + std::wstring(L"\n");
         }
-        WriteBytes(base + L".txt", names.data(), names.size());
+        WriteBytes(base + L".txt", names.data(), names.size() * sizeof(wchar_t));
       });
     }
     WriteBytes(base + L".done", "", 0);
@@ -850,24 +863,10 @@ class DropTarget final : public IDropTarget {
     ReleaseStgMedium(&medium);
   }
   static void WriteBytes(const std::wstring& path, const void* bytes, size_t size) {
-    const HANDLE file =
-        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    if (file != INVALID_HANDLE_VALUE) {
-      WriteFile(file, bytes, static_cast<DWORD>(size), &written, nullptr);
-      CloseHandle(file);
+    if (FILE* out = _wfopen(path.c_str(), L"wb")) {
+      fwrite(bytes, 1, size, out);
+      fclose(out);
     }
-  }
-  static void WriteGlobal(HGLOBAL memory, const std::wstring& path) {
-    const void* bytes = GlobalLock(memory);
-    if (!bytes) return;
-    WriteBytes(path, bytes, GlobalSize(memory));
-    GlobalUnlock(memory);
-  }
-  static std::string Utf8(const wchar_t* text) {
-    char buffer[4 * MAX_PATH] = {};
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, buffer, sizeof(buffer), nullptr, nullptr);
-    return buffer;
   }
 
   bool dib_, files_, accepted_ = false;
