@@ -1,6 +1,6 @@
 #include "output/capture_review_win.h"
 
-#include <shlobj.h>
+#include <windows.h>
 
 #include <string>
 #include <utility>
