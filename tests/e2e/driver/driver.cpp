@@ -263,7 +263,8 @@ int WindowAt(const Args& args) {
   // The top-level window at a point of the screen (--x, --y): "hwnd=0x..." (0x0 for none).
   const POINT at{NumberOption(args, L"x", 0), NumberOption(args, L"y", 0)};
   const HWND window = WindowFromPoint(at);
-  Print(L"hwnd=" + Hex(reinterpret_cast<UINT_PTR>(window ? GetAncestor(window, GA_ROOT) : nullptr)));
+  Print(L"hwnd=" +
+        Hex(reinterpret_cast<UINT_PTR>(window ? GetAncestor(window, GA_ROOT) : nullptr)));
   return 0;
 }
 
@@ -399,10 +400,9 @@ WORD VirtualKey(const std::wstring& name) {
   static const std::pair<const wchar_t*, WORD> names[] = {
       {L"ctrl", VK_CONTROL},  {L"lctrl", VK_LCONTROL}, {L"shift", VK_SHIFT},
       {L"lshift", VK_LSHIFT}, {L"alt", VK_MENU},       {L"snapshot", VK_SNAPSHOT},
-      {L"ralt", VK_RMENU},
-      {L"escape", VK_ESCAPE}, {L"return", VK_RETURN},  {L"down", VK_DOWN},
-      {L"up", VK_UP},         {L"f4", VK_F4},          {L"tab", VK_TAB},
-      {L"space", VK_SPACE}};
+      {L"ralt", VK_RMENU},    {L"escape", VK_ESCAPE},  {L"return", VK_RETURN},
+      {L"down", VK_DOWN},     {L"up", VK_UP},          {L"f4", VK_F4},
+      {L"tab", VK_TAB},       {L"space", VK_SPACE}};
   for (const auto& [n, vk] : names) {
     if (name == n) return vk;
   }

@@ -84,8 +84,8 @@ TEST(TempImageName, LaterFilesOfOneSecondAreNumberedAndStillTheProgramsOwn) {
   const LocalDateTime second{2024, 10, 27, 2, 30, 0};  // also the hour that repeats in autumn
   EXPECT_EQ(TemporaryImagePath(L"T:\\", second, kTemporaryPngType, 2),
             L"T:\\OrvantaImage-20241027-023000-2.png");
-  for (const wchar_t* name : {L"OrvantaImage-20241027-023000-2.bmp",
-                              L"OrvantaImage-20241027-023000-999.png"}) {
+  for (const wchar_t* name :
+       {L"OrvantaImage-20241027-023000-2.bmp", L"OrvantaImage-20241027-023000-999.png"}) {
     EXPECT_TRUE(IsTemporaryImageName(name)) << name;
     EXPECT_EQ(TemporaryImageTime(name)->minute, 30) << name;
   }
@@ -120,9 +120,9 @@ TEST(TempImageName, ANewFileTakesTheFirstFreeNameOfItsSecond) {
   }
   EXPECT_EQ(CreateTemporaryImageFile(L"T:\\", second, kTemporaryBitmapType, createNew), L"");
   fail = true;  // a folder that refuses the file: no name is tried after it
-  EXPECT_EQ(CreateTemporaryImageFile(L"T:\\", {2024, 10, 27, 2, 30, 1}, kTemporaryPngType,
-                                     createNew),
-            L"");
+  EXPECT_EQ(
+      CreateTemporaryImageFile(L"T:\\", {2024, 10, 27, 2, 30, 1}, kTemporaryPngType, createNew),
+      L"");
 }
 
 TEST(TempImageName, TheNameGivesBackTheTimeItWasMadeFrom) {

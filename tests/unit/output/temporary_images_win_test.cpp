@@ -42,8 +42,8 @@ TEST(TemporaryImages, FilesOfOneSecondGetNamesOfTheirOwnAndTheFirstIsNeverOverwr
     first = files.Write(tempDir, kTemporaryBitmapType, writeText("first capture"));
     // The first is being read by another program that lets nobody write to it, as a paint
     // program may while the second is made.
-    const win::UniqueFile reader(CreateFileW(first.c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                             nullptr, OPEN_EXISTING, 0, nullptr));
+    const win::UniqueFile reader(CreateFileW(first.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                             OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(reader);
     second = files.Write(tempDir, kTemporaryBitmapType, writeText("second capture"));
   } while (TemporaryImageTime(fs::path(first).filename().wstring())->second !=
