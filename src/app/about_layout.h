@@ -1,5 +1,5 @@
-// The about window's client size and controls, in 1/96 inch, and their pixel positions at a
-// given DpiScale. The window code creates the controls from this table in its order.
+// The about window's client size and controls, in 1/96 inch. The window creates the controls
+// from this table in its order and lays them out at its scale.
 #pragma once
 
 #include <array>
@@ -23,9 +23,5 @@ inline constexpr std::array<ControlSpec, 6> kAboutControls = {{
     {ControlId::AboutClose,      ControlKind::PushButton, {120, 185, 90, 25}, TextKey::CloseButton},
 }};
 // clang-format on
-
-// The about window's client size and controls in pixels.
-Size AboutClientSize(float dpiScale);
-std::array<ControlSpec, kAboutControls.size()> AboutControlsAt(float dpiScale);
 
 }  // namespace orv

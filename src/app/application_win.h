@@ -28,8 +28,7 @@ struct Application {
 
   Resources resources;  // fonts, icons and cursors at the system's scale
   Folders folders;
-  orv::Settings Settings;                                  // kept between runs
-  orv::CaptureMode CaptureMode = CaptureMode::ModeScreen;  // set by the capture commands
+  orv::Settings Settings;  // kept between runs
   EventQueue events;
   DialogKeys dialogKeys{events};
   WindowHost host{events, dialogKeys, resources};  // what the windows of buttons share

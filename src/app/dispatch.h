@@ -14,19 +14,15 @@ namespace orv {
 enum class Step {
   SetAutostartCheckFromSetting,  // tray menu item 10 shows LoadOnWindowsStart
   ShowTrayMenu,
-  SetModeRegion,
-  SetModeScreen,
-  SetModeWindow,
+  EndIfSelecting,  // a capture request while a selection is on screen ends its row
   PauseBeforeCapture,
-  ResetWindowPick,
-  OpenSelectionOverlay,
+  SelectRegion,  // the selection overlay opens for dragging a region
+  PickWindow,    // the selection overlay opens for picking a window
   CaptureFullScreen,
-  OpenPreviewWindow,
+  EndSelection,  // the overlay closes; what it cut out goes under review
   ClosePreviewWindow,
-  FreeCapture,
-  FreePrintImage,
-  FreeBackupImage,
-  ToggleAutostartCheck,  // flips item 10 and LoadOnWindowsStart
+  CloseReview,      // the preview window, the capture and its backup go
+  ToggleAutostart,  // flips LoadOnWindowsStart, which the menu's check mark shows
   ApplyAutostart,
   OpenHelp,
   OpenDonate,
@@ -37,36 +33,23 @@ enum class Step {
   CopyToClipboard,
   PrintWithDialog,
   PrintToDefault,
-  ToggleFitToPaper,  // FitPaperOrientation and the toggle's tooltip follow the button
+  ToggleFitToPaper,  // flips FitPaperOrientation, which the preview's toggle shows
   SavePreferences,
   OpenPrintersFolder,
   CopyBackupToCapture,
-  RefreshPreview,
   RotateCapture,
   MakeNegative,
   MakeGrey,
-  OpenInPaint,
+  OpenInPaint,  // takes the capture and its backup
   SaveCaptureToFile,
   CloseAboutWindow,
   OpenAboutLink,
-  OverlayPointerMove,
-  OverlayLeftPress,
-  OverlayLeftRelease,
-  PressOnPicture,  // the preview's picture, which a move far enough then drags out
-  DragPictureOut,
-  ReleaseOnPicture,
 };
 
 // The steps for an event, in order; empty for an event that matches no row (it is ignored).
-// Three kinds of step can end their row early: setting a capture mode, while a selection is on
-// screen (the request is ignored); the overlay's left release, when it captured nothing; and the
-// whole-screen capture, when no picture of the screen could be made (no preview opens).
+// Three kinds of step can end their row early: a capture request while a selection is on screen
+// (it is ignored), the end of a selection that cut out nothing, and a whole-screen capture when
+// no picture of the screen could be made (no preview opens).
 std::span<const Step> Route(const Event& event);
-
-enum class PointerShape { Unchanged, Cross, Hand };
-
-// Over the selection overlay the pointer is a cross when selecting a region and a hand when
-// picking a window; it is set before every overlay event is dispatched.
-PointerShape PointerFor(const Event& event, CaptureMode mode);
 
 }  // namespace orv

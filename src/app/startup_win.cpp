@@ -154,7 +154,7 @@ void Shutdown(Application& app) {
 // fonts and icons. Used by shutdown and by the fatal-error report.
 void ReleaseProgramObjects(Application& app, SelectionOverlay& overlay, CaptureReview& review) {
   overlay.Close();
-  review.Release();
+  review.Close();
   app.about.Close();
   app.main.Destroy();
   app.events.Clear();

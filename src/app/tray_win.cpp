@@ -104,12 +104,6 @@ void TrayIcon::SetAutostartCheck(bool checked) {
                 MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
 
-bool TrayIcon::IsAutostartChecked() const {
-  const UINT state =
-      GetMenuState(menu_.get(), static_cast<UINT>(CommandId::ToggleAutostart), MF_BYCOMMAND);
-  return state != static_cast<UINT>(-1) && (state & MF_CHECKED);
-}
-
 void TrayIcon::ShowMenu() {
   if (!menu_) return;
   POINT pointer{};

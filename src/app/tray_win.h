@@ -30,8 +30,8 @@ class TrayIcon {
   // Removes the icon from the notification area and destroys the menu.
   void Remove();
 
+  // The check mark of "start with Windows" shows the setting; set before the menu shows.
   void SetAutostartCheck(bool checked);
-  bool IsAutostartChecked() const;
   // Shows the menu at the pointer; the chosen item arrives as a command event.
   void ShowMenu();
 

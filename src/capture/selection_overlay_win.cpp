@@ -9,6 +9,7 @@
 
 #include "base/fault_location.h"
 #include "capture/overlay_drawing.h"
+#include "capture/window_bounds_win.h"
 #include "win/system.h"
 #include "win/unique_handle.h"
 #include "win/window_class.h"
@@ -18,8 +19,8 @@ namespace {
 
 constexpr wchar_t kOverlayTitle[] = L"Capturing...";
 
-// No class cursor: the pointer shape the event loop sets stays in force over the overlay. The
-// stock grey brush is RGB(128, 128, 128) and is never deleted.
+// No class cursor: the overlay sets the pointer's shape for its mode. The stock grey brush is
+// RGB(128, 128, 128) and is never deleted.
 win::WindowClass OverlayClass() {
   return {L"OrvantaOverlay", nullptr, nullptr, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH))};
 }
@@ -35,12 +36,45 @@ void WithPictureDc(const win::DibImage& picture, F&& f) {
   GdiFlush();  // the core writes the pixels directly next time
 }
 
+Edges EdgesOf(const RECT& r) {
+  return {r.left, r.top, r.right, r.bottom};
+}
+
+// The desktop's icon view: the list view in the shell's "SHELLDLL_DefView" window.
+HWND FindDesktopIconView() {
+  if (const HWND view = FindWindowExW(GetShellWindow(), nullptr, L"SHELLDLL_DefView", nullptr)) {
+    if (const HWND list = FindWindowExW(view, nullptr, L"SysListView32", nullptr)) return list;
+  }
+  // Since Windows 7 the icon view often hangs below one of the "WorkerW" windows instead.
+  HWND view = nullptr;
+  for (HWND worker = FindWindowExW(GetDesktopWindow(), nullptr, L"WorkerW", nullptr);
+       worker && !view; worker = FindWindowExW(GetDesktopWindow(), worker, L"WorkerW", nullptr)) {
+    view = FindWindowExW(worker, nullptr, L"SHELLDLL_DefView", nullptr);
+  }
+  return view ? FindWindowExW(view, nullptr, L"SysListView32", nullptr) : nullptr;
+}
+
+// The selection cut out of the frozen screen. The whole grab is handed over rather than copied:
+// the overlay is closed, and the next grab makes a new one. A part is copied, and the grab let
+// go then: nothing reads it again. Empty when the copy cannot be made.
+win::DibImage CutOut(win::DibImage grab, const Rect& r) {
+  if (!grab) return {};
+  ORV_TRACE_LOCATION();
+  if (r == Rect{0, 0, grab.width(), grab.height()}) return grab;
+  return CopyRect(grab, r.x, r.y, r.width, r.height);
+}
+
+Point PointOf(LPARAM lParam) {
+  return {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+}
+
 }  // namespace
 
 void SelectionOverlay::Open(CaptureMode mode) {
   ORV_TRACE_LOCATION();
   Close();
   mode_ = mode;
+  if (mode_ == CaptureMode::ModeWindow) ResetWindowPick();
   screen_ = MeasureVirtualScreen();
   // In the screen's own 32-bit format, which the system paints without converting every pixel:
   // a shrinking band paints the whole picture again. Its pages are first written on a second
@@ -64,6 +98,7 @@ void SelectionOverlay::Open(CaptureMode mode) {
   picture_ = std::move(picture);
   if (canvas_) win::SetCanvasPicture(canvas_, picture_.bitmap());
   ResetRegionSelection(region_);
+  selected_ = false;
   DrawDimmedBackground();
 
   ShowWindow(Handle(), SW_SHOWNORMAL);
@@ -81,22 +116,24 @@ void SelectionOverlay::Close() {
   grab_ = {};
 }
 
-// Turns the raw pointer messages into events of the overlay (window 2). The canvas that covers
-// the whole overlay lets them through to it.
+// The pointer over the overlay is its own: the canvas that covers it lets the pointer's messages
+// through to it. Once the selection is queued, the pointer no longer counts.
 LRESULT SelectionOverlay::Answer(UINT message, WPARAM wParam, LPARAM lParam) {
-  const auto queue = [this, lParam](PointerAction action) {
-    events_.Queue(PointerEvent{.window = WindowId::SelectionOverlay,
-                               .action = action,
-                               .at = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}});
-    return 0;
-  };
   switch (message) {
+    case WM_SETCURSOR:
+      if (LOWORD(lParam) != HTCLIENT) break;
+      SetCursor(mode_ == CaptureMode::ModeWindow ? resources_.HandCursor
+                                                 : resources_.CrossCursor);
+      return TRUE;
     case WM_MOUSEMOVE:
-      return queue(PointerAction::Move);
+      if (!selected_) PointerMove(PointOf(lParam));
+      return 0;
     case WM_LBUTTONDOWN:
-      return queue(PointerAction::LeftPress);
+      if (!selected_) LeftPress(PointOf(lParam));
+      return 0;
     case WM_LBUTTONUP:
-      return queue(PointerAction::LeftRelease);
+      if (!selected_) LeftRelease(PointOf(lParam));
+      return 0;
     case WM_CLOSE:
       return 0;  // only a left-button release ends the selection
     case WM_DPICHANGED:
@@ -104,8 +141,63 @@ LRESULT SelectionOverlay::Answer(UINT message, WPARAM wParam, LPARAM lParam) {
       // changes moves and resizes nothing.
       return 0;
     default:
-      return DefWindowProcW(Handle(), message, wParam, lParam);
+      break;
   }
+  return DefWindowProcW(Handle(), message, wParam, lParam);
+}
+
+void SelectionOverlay::PointerMove(Point at) {
+  ORV_TRACE_LOCATION();
+  switch (mode_) {
+    case CaptureMode::ModeRegion:
+      if (TakeBandRedrawTurn(region_)) DrawBand(at);
+      break;
+    case CaptureMode::ModeWindow: {
+      POINT pointer{};
+      GetCursorPos(&pointer);
+      if (IsOutsideRect(pick_.geometry.lastWindowRect, {pointer.x, pointer.y})) {
+        PickWindowAt(pointer);
+      }
+      // Picking is expensive and windows need time to come forward: moves are taken slowly.
+      win::Pause(600);
+      break;
+    }
+    case CaptureMode::ModeScreen:
+      break;
+  }
+}
+
+void SelectionOverlay::LeftPress(Point at) {
+  if (mode_ == CaptureMode::ModeRegion) BeginRegionDrag(region_, InOverlay(at));
+}
+
+void SelectionOverlay::LeftRelease(Point at) {
+  ORV_TRACE_LOCATION();
+  switch (mode_) {
+    case CaptureMode::ModeRegion:
+      if (const auto selection = FinishRegionDrag(region_, InOverlay(at), grab_.size())) {
+        QueueSelection(selection);
+      }
+      break;
+    case CaptureMode::ModeWindow:
+      QueueSelection(FinishWindowPick(pick_.geometry, ScreenOrigin()));
+      break;
+    case CaptureMode::ModeScreen:
+      break;
+  }
+}
+
+void SelectionOverlay::QueueSelection(const std::optional<Rect>& cutOut) {
+  selected_ = true;
+  events_.Queue(SelectionEvent{
+      .cutOut = cutOut && !IsEmptyRect(*cutOut) ? cutOut : std::optional<Rect>()});
+}
+
+win::DibImage SelectionOverlay::EndSelection(const std::optional<Rect>& cutOut) {
+  win::DibImage grab = std::move(grab_);
+  Close();
+  if (!cutOut) return {};
+  return CutOut(std::move(grab), *cutOut);
 }
 
 // The whole frozen screen, dimmed, becomes the overlay's picture.
@@ -164,6 +256,80 @@ Point SelectionOverlay::InOverlay(Point at) const {
     return {-1, -1};
   }
   return at;
+}
+
+
+void SelectionOverlay::ResetWindowPick() {
+  ResetWindowSelection(pick_.geometry);
+  pick_.current = nullptr;
+  pick_.previous = nullptr;
+  // Looked up for every pick rather than once: a restarted shell makes a new one.
+  pick_.desktopIconView = FindDesktopIconView();
+}
+
+void SelectionOverlay::DrawBand(Point at) {
+  if (!picture_ || !grab_) return;
+  ORV_TRACE_LOCATION();
+  const RubberBand band = UpdateRubberBand(region_, InOverlay(at), SizeLabelTextHeight());
+  // A band that shrank dims again, and paints, only what the bands and labels drew since the
+  // screen was last dimmed whole, not the whole screen: the rest did not change.
+  const Rect changed = DrawRubberBand(grab_.View(), picture_.View(), band, region_.drawn);
+  const Rect label =
+      DrawSizeLabel(band.labelPosition, {band.selection.width, band.selection.height});
+  region_.drawn =
+      DrawnSinceDim(region_.drawn, band, UnionRect(RubberBandArea(band, picture_.size()), label));
+  ShowChanges(UnionRect(changed, label));
+}
+
+// Measures the picked window and draws it highlighted on the dimmed screen, as it is drawn: since
+// Windows 10 a top-level window has invisible resize borders, which are left out, and a maximised
+// one reaches past its monitor, which is cut off.
+void SelectionOverlay::HighlightPickedWindow() {
+  RECT windowRect{};
+  Edges window = pick_.geometry.windowRect;  // a window that is gone leaves the rectangles
+  if (GetWindowRect(pick_.current, &windowRect)) window = EdgesOf(windowRect);
+  // GWLP_HWNDPARENT (-8) reads the owner of a top-level window and the parent of a child.
+  const bool unowned = GetWindowLongPtrW(pick_.current, GWLP_HWNDPARENT) == 0;
+  const bool windows10 = win::IsWindows10OrLater();
+  if (windows10 && unowned) {
+    RECT client{};
+    if (GetClientRect(pick_.current, &client)) pick_.client = EdgesOf(client);
+  }
+  const int border = WindowBorder(windows10, unowned, window, pick_.client);
+  const Edges bounds =
+      PickedWindowBounds(DescribePickedWindow(pick_.current, window, border, screen_));
+  RecordPickedWindow(pick_.geometry, window, bounds);
+
+  DrawDimmedBackground();
+  if (!picture_ || !grab_) return;
+  const Rect selection = WindowSelectionRect(bounds, ScreenOrigin());
+  ORV_TRACE_LOCATION();
+  DrawHighlight(grab_.View(), picture_.View(), selection);
+  DrawSizeLabel(WindowLabelPosition(selection), {selection.width, selection.height});
+}
+
+// The window under the pointer, raised and grabbed again so that the frozen screen shows it in
+// front; the desktop's icon view is never picked and keeps the previous window highlighted.
+void SelectionOverlay::PickWindowAt(POINT pointer) {
+  pick_.previous = pick_.current;
+  ShowWindow(Handle(), SW_HIDE);
+  ORV_TRACE_LOCATION();
+  HWND found = WindowFromPoint(pointer);
+  if (!found || found == pick_.desktopIconView) {
+    found = pick_.previous;
+  } else {
+    BringWindowToTop(found);
+    win::BringToFront(GetAncestor(found, GA_ROOT));  // the picked control's own window
+    win::Pause(400);
+    SetFocus(Handle());
+    RegrabScreen(grab_, screen_);
+  }
+  pick_.current = found;
+  // Drawn while hidden, so that the overlay comes back with the new highlight rather than
+  // flashing the old one. Over the desktop before any pick there is nothing to highlight.
+  if (pick_.current) HighlightPickedWindow();
+  ShowWindow(Handle(), SW_SHOW);
+  ShowChanges({});
 }
 
 }  // namespace orv

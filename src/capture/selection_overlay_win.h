@@ -1,11 +1,14 @@
 // The selection overlay: the frozen screen shown dimmed in a borderless topmost window over all
 // monitors, on which a region is dragged or a window picked. It holds the grab (the screen as it
-// was when the overlay opened), its picture (what it shows, drawn in place), the drag, the pick,
-// and the selection logic that drives them. Its window procedure only queues the pointer events;
-// the event loop hands them back to it one at a time.
+// was when the overlay opened), its picture (what it shows, drawn in place), the mode it was
+// opened for, the drag, the pick, and the selection logic that drives them. Its window procedure
+// takes the pointer itself (moves, the left button, its shape) and queues one event when the
+// selection is done; the event loop then has it cut the selection out.
 #pragma once
 
 #include <windows.h>
+
+#include <optional>
 
 #include "base/geometry.h"
 #include "base/object_ids.h"
@@ -25,26 +28,14 @@ class SelectionOverlay final : private win::WindowBase {
   ~SelectionOverlay() { Close(); }
 
   // Grabs the screen and shows it dimmed in a new overlay (replacing an open one), for dragging a
-  // region or picking a window as mode says.
+  // region or picking a window as mode says. A window pick starts with no window highlighted.
   void Open(CaptureMode mode);
   // Destroys the overlay and lets the grab go; nothing happens when none is open.
   void Close();
   bool IsOpen() const { return WindowBase::IsOpen(); }
-
-  // The window command forgets the last highlighted window and its rectangles, and looks up the
-  // desktop's icon view, which is never picked; before its overlay opens.
-  void ResetWindowPick();
-
-  // The overlay's pointer events, each with where the pointer was in the overlay when it
-  // happened (a region runs from where the button went down to where it came up, however late
-  // the events are handled; window picking looks where the pointer is when it picks); each does
-  // nothing while no overlay is open.
-  void PointerMove(Point at);
-  void LeftPress(Point at);
-  // The capture the release cut out of the frozen screen; empty when it made none. A region
-  // release without a press in this overlay is ignored and leaves the overlay open; a window
-  // release before any window was highlighted closes the overlay and captures nothing.
-  win::DibImage LeftRelease(Point at);
+  // Closes the overlay and returns what its selection cut out of the frozen screen: the
+  // rectangle of the SelectionEvent it queued, or nothing (empty) when that has none.
+  win::DibImage EndSelection(const std::optional<Rect>& cutOut);
 
  private:
   // A window picked on the overlay: the handles stay here, the geometry in WindowSelection.
@@ -58,18 +49,28 @@ class SelectionOverlay final : private win::WindowBase {
 
   LRESULT Answer(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-  // Drawing on the picture (selection_overlay_win.cpp).
+  // The pointer, where it is in the overlay (its coordinates are grab pixels). A region runs
+  // from where the button went down to where it came up; a window pick looks where the pointer
+  // is when it picks. A region release without a press in this overlay (the button was down
+  // before it opened) is ignored; a window release ends the pick, with a window highlighted or
+  // not.
+  void PointerMove(Point at);
+  void LeftPress(Point at);
+  void LeftRelease(Point at);
+  void QueueSelection(const std::optional<Rect>& cutOut);
+
+  // Drawing on the picture.
   void DrawDimmedBackground();
   int SizeLabelTextHeight();
   Rect DrawSizeLabel(Point at, Size size);
   void ShowChanges(const Rect& changed);
   Point InOverlay(Point at) const;
-
-  // The selection (selection_win.cpp).
   void DrawBand(Point at);
+
+  // Picking a window.
+  void ResetWindowPick();
   void HighlightPickedWindow();
   void PickWindowAt(POINT pointer);
-  win::DibImage EndSelection(const Rect& selection);
   Point ScreenOrigin() const { return {screen_.left, screen_.top}; }
 
   EventQueue& events_;
@@ -80,7 +81,8 @@ class SelectionOverlay final : private win::WindowBase {
   win::DibImage picture_;   // what the canvas shows, 32-bit; drawn in place, painted from here
   HWND canvas_ = nullptr;   // a child of the overlay, destroyed with it
   RegionSelection region_;  // a new overlay starts without a drag
-  WindowPick pick_;         // started afresh by the window command, before its overlay opens
+  WindowPick pick_;         // started afresh by every overlay for a window pick
+  bool selected_ = false;   // the selection is queued: the pointer no longer counts
 };
 
 }  // namespace orv

@@ -9,10 +9,9 @@
 #include "base/fault_location.h"
 #include "output/clipboard_win.h"
 #include "output/png_writer.h"
-#include "output/preview_layout.h"
 #include "output/temp_image_name.h"
+#include "output/transforms_win.h"
 #include "settings/preferences_win.h"
-#include "win/dpi.h"
 #include "win/drag_out.h"
 
 namespace orv {
@@ -22,51 +21,64 @@ CaptureReview::CaptureReview(const WindowHost& host, Settings& settings, const F
     : settings_(settings),
       folders_(folders),
       temporaryImages_(temporaryImages),
-      preview_(host, Capture) {}
+      preview_(host, capture_, [this] { DragPictureOut(); }) {}
 
-void CaptureReview::OpenPreviewWindow() {
+void CaptureReview::OpenPreviewWindow(win::DibImage capture) {
   preview_.Close();  // an open one is replaced
-  pressedAt_.reset();
-  BackupImage = Capture.Clone();  // empty when there is no capture or memory runs out
+  capture_ = std::move(capture);
+  backupImage_ = capture_.Clone();  // empty when memory runs out
   preview_.Open(settings_.FitPaperOrientation != 0, ReadOutputPolicy(folders_.ProgramDir));
 }
 
+void CaptureReview::Close() {
+  preview_.Close();
+  capture_ = {};
+  backupImage_ = {};
+}
+
+win::DibImage CaptureReview::HandOver() {
+  backupImage_ = {};
+  return std::move(capture_);  // a moved image is empty
+}
+
 void CaptureReview::CopyBackupToCapture() {
-  if (!BackupImage) return;
-  if (win::DibImage copy = BackupImage.Clone()) Capture = std::move(copy);
+  if (!backupImage_) return;
+  if (win::DibImage copy = backupImage_.Clone()) capture_ = std::move(copy);
+  preview_.Refresh();
 }
 
 void CaptureReview::RotateCapture() {
-  if (!Capture) return;
-  if (win::DibImage turned = TurnedCopy(Capture)) Capture = std::move(turned);
+  if (!capture_) return;
+  if (win::DibImage turned = TurnedCopy(capture_)) capture_ = std::move(turned);
+  preview_.Refresh();
+}
+
+void CaptureReview::MakeGrey() {
+  MakeImageGrey(capture_);
+  preview_.Refresh();
+}
+
+void CaptureReview::MakeNegative() {
+  MakeImageNegative(capture_);
+  preview_.Refresh();
 }
 
 void CaptureReview::ToggleFitToPaper() {
-  if (const std::optional<bool> on = preview_.FollowFitToPaperToggle()) {
-    settings_.FitPaperOrientation = *on ? 1 : 0;
-  }
+  settings_.FitPaperOrientation = settings_.FitPaperOrientation != 0 ? 0 : 1;
+  preview_.ShowFitToPaper(settings_.FitPaperOrientation != 0);
 }
 
-void CaptureReview::Release() {
-  preview_.Close();
-  Capture = {};
-  BackupImage = {};
-}
-
-void CaptureReview::DragPictureOut(Point at) {
-  const HWND window = preview_.Window();
-  if (!pressedAt_ || !window || !Capture) return;
-  if (!LeavesDragRectangle(*pressedAt_, at, win::DragSize(window))) return;
-  pressedAt_.reset();  // the drag takes the button's release
-
+void CaptureReview::DragPictureOut() {
+  if (!capture_) return;
   std::vector<win::DragForm> forms;
-  forms.push_back({CF_DIB, PackedDibMemory(Capture)});
+  forms.push_back({CF_DIB, PackedDibMemory(capture_)});
   // The file is written as the drag starts, so that a target gets it at once; without it the
   // drag offers the bitmap alone.
   const std::wstring png = temporaryImages_.Write(
       folders_.TempDir, kTemporaryPngType,
-      [this](const std::wstring& path) { return WritePngFile(Capture.View(), path); });
+      [this](const std::wstring& path) { return WritePngFile(capture_.View(), path); });
   if (!png.empty()) forms.push_back({CF_HDROP, win::FileDropMemory(png)});
+  ORV_TRACE_LOCATION();
   win::DragOut(std::move(forms));  // whether a target took it changes nothing here
 }
 

@@ -15,6 +15,7 @@
 #include "base/text_table.h"
 #include "imaging/downscale.h"
 #include "output/preview_layout.h"
+#include "win/dpi.h"
 #include "win/system.h"
 #include "win/window_class.h"
 
@@ -67,8 +68,9 @@ bool IsChecked(HWND button) {
 
 }  // namespace
 
-PreviewWindow::PreviewWindow(const WindowHost& host, const win::DibImage& capture)
-    : ButtonWindow(host, kPreviewWindow), capture_(capture) {}
+PreviewWindow::PreviewWindow(const WindowHost& host, const win::DibImage& capture,
+                             std::function<void()> dragOut)
+    : ButtonWindow(host, kPreviewWindow), capture_(capture), dragOut_(std::move(dragOut)) {}
 
 void PreviewWindow::Open(bool fitToPaper, const OutputPolicy& policy) {
   Close();
@@ -90,7 +92,7 @@ void PreviewWindow::Open(bool fitToPaper, const OutputPolicy& policy) {
 
   SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   DisableWhatPolicyTurnsOff(policy);
-  if (fitToPaper) ShowFitToPaperState(true);
+  ShowFitToPaper(fitToPaper);
   Refresh();
   ShowWindow(Handle(), SW_SHOW);
   win::BringToFront(Handle());  // a keyboard hook's key gives no right to the front
@@ -102,6 +104,7 @@ void PreviewWindow::Close() {
   canvas_ = nullptr;
   tooltip_ = nullptr;
   canvasSize_ = {};
+  pressedAt_.reset();
 }
 
 void PreviewWindow::Refresh() {
@@ -113,13 +116,6 @@ void PreviewWindow::Refresh() {
   UpdateWindow(canvas_);
 }
 
-std::optional<bool> PreviewWindow::FollowFitToPaperToggle() {
-  if (!IsOpen()) return std::nullopt;
-  const bool on = IsChecked(Control(ControlId::FitToPaper));
-  ShowFitToPaperState(on);
-  return on;
-}
-
 void PreviewWindow::ControlMade(const ControlSpec& control, HWND handle) {
   if (control.kind == ControlKind::IconToggle || control.kind == ControlKind::IconButton) {
     NameIconButton(handle, control.text, TTM_ADDTOOLW);
@@ -129,28 +125,31 @@ void PreviewWindow::ControlMade(const ControlSpec& control, HWND handle) {
   }
 }
 
-// A press on the picture and the moves and release that follow it go to the event loop, which
-// drags the picture out once the pointer has moved far enough. The window keeps the pointer
-// until the release, so that a quick move out of it still counts.
+// A press on the picture starts a drag once the pointer has left the system's drag rectangle
+// around it, one drag per press; the preview stays open. The window keeps the pointer until the
+// release, so that a quick move out of it still counts.
 std::optional<LRESULT> PreviewWindow::AnswerOwn(UINT message, WPARAM, LPARAM lParam) {
-  const auto queue = [this, lParam](PointerAction action) {
-    Host().events.Queue(
-        PointerEvent{.window = WindowId::Preview, .action = action, .at = PointOf(lParam)});
-  };
+  const Point at = PointOf(lParam);
   switch (message) {
     case WM_LBUTTONDOWN:
-      if (!Contains(PictureRect(), PointOf(lParam))) return std::nullopt;
+      if (!Contains(PictureRect(), at)) return std::nullopt;
       SetCapture(Handle());
-      queue(PointerAction::LeftPress);
+      pressedAt_ = at;
       return 0;
     case WM_MOUSEMOVE:
-      if (GetCapture() != Handle()) return std::nullopt;
-      queue(PointerAction::Move);
+      if (!pressedAt_ || !LeavesDragRectangle(*pressedAt_, at, win::DragSize(Handle()))) {
+        return std::nullopt;
+      }
+      pressedAt_.reset();  // the drag takes the button's release
+      ReleaseCapture();
+      ORV_TRACE_LOCATION();
+      if (dragOut_) dragOut_();
       return 0;
     case WM_LBUTTONUP:
-      if (GetCapture() != Handle()) return std::nullopt;
-      ReleaseCapture();
-      queue(PointerAction::LeftRelease);
+    case WM_CAPTURECHANGED:
+      if (!pressedAt_) return std::nullopt;
+      pressedAt_.reset();
+      if (message == WM_LBUTTONUP) ReleaseCapture();
       return 0;
   }
   return std::nullopt;
@@ -170,7 +169,7 @@ Rect PreviewWindow::PictureRect() const {
 
 // The controls are in place at the new scale; the toggle's picture and the canvas follow.
 void PreviewWindow::LaidOutAgain() {
-  ShowFitToPaperState(IsChecked(Control(ControlId::FitToPaper)));
+  ShowFitToPaper(IsChecked(Control(ControlId::FitToPaper)));
   MakeCanvasPicture();
   Refresh();
 }
@@ -194,7 +193,8 @@ void PreviewWindow::SetTip(HWND control, std::wstring text, UINT message) {
   SendMessageW(tooltip_, message, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-void PreviewWindow::ShowFitToPaperState(bool on) {
+void PreviewWindow::ShowFitToPaper(bool on) {
+  if (!IsOpen()) return;
   const HWND toggle = Control(ControlId::FitToPaper);
   SendMessageW(toggle, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
   SendMessageW(toggle, BM_SETIMAGE, IMAGE_ICON,

@@ -1,9 +1,10 @@
 // The preview window: the capture under review scaled down with its size, the icon buttons that
-// change it, and the output buttons that send it on. Its buttons, its keys (Escape, and Ctrl+P,
-// Ctrl+C and Ctrl+S for three of the buttons) and the pointer on its picture only queue events;
-// the event loop decides what they do.
+// change it, and the output buttons that send it on. Its buttons and its keys (Escape, and Ctrl+P,
+// Ctrl+C and Ctrl+S for three of the buttons) only queue events, which the event loop decides
+// on; a press on its picture and a move far enough start a drag of the picture, which it runs.
 #pragma once
 
+#include <functional>
 #include <optional>
 
 #include "runtime/button_window_win.h"
@@ -15,8 +16,10 @@ namespace orv {
 
 class PreviewWindow final : public ButtonWindow {
  public:
-  // The window shows capture, which its owner keeps and changes while the window is open.
-  PreviewWindow(const WindowHost& host, const win::DibImage& capture);
+  // The window shows capture, which its owner keeps and changes while the window is open;
+  // dragOut drags it out to another program.
+  PreviewWindow(const WindowHost& host, const win::DibImage& capture,
+                std::function<void()> dragOut);
   PreviewWindow(const PreviewWindow&) = delete;
   PreviewWindow& operator=(const PreviewWindow&) = delete;
   ~PreviewWindow() { Close(); }
@@ -27,11 +30,8 @@ class PreviewWindow final : public ButtonWindow {
   void Close();
   // Draws the size label and the scaled picture again from the capture.
   void Refresh();
-  // The toggle's icon and tooltip follow its state, which is returned; nothing when the window is
-  // not open.
-  std::optional<bool> FollowFitToPaperToggle();
-  // The window's handle while it is open (what a drag of its picture answers to), else null.
-  HWND Window() const { return IsOpen() ? Handle() : nullptr; }
+  // The fit-to-paper toggle shows the setting: pressed or not, with its icon and tooltip.
+  void ShowFitToPaper(bool on);
 
  private:
   void ControlMade(const ControlSpec& control, HWND handle) override;
@@ -40,12 +40,13 @@ class PreviewWindow final : public ButtonWindow {
   Rect PictureRect() const;
   void NameIconButton(HWND control, std::wstring_view textKey, UINT message);
   void SetTip(HWND control, std::wstring text, UINT message);
-  void ShowFitToPaperState(bool on);
   void DisableWhatPolicyTurnsOff(const OutputPolicy& policy);
   void MakeCanvasPicture();
   void DrawCanvasPicture();
 
   const win::DibImage& capture_;
+  std::function<void()> dragOut_;
+  std::optional<Point> pressedAt_;   // while the button pressed on the picture is down
   HWND canvas_ = nullptr;            // a control of the window
   HWND tooltip_ = nullptr;           // owned by the window, which destroys it
   win::UniqueBitmap canvasPicture_;  // what the canvas shows, redrawn by Refresh

@@ -30,7 +30,8 @@ ControlClass ClassOf(ControlKind kind) {
     case ControlKind::Canvas:
       return {win::kCanvasClass, 0};
     case ControlKind::IconToggle:
-      return {L"Button", WS_TABSTOP | BS_AUTOCHECKBOX | BS_PUSHLIKE | BS_ICON};
+      // Not automatic: the owner sets its state from what it shows.
+      return {L"Button", WS_TABSTOP | BS_CHECKBOX | BS_PUSHLIKE | BS_ICON};
     case ControlKind::IconButton:
       return {L"Button", WS_TABSTOP | BS_PUSHBUTTON | BS_ICON};
     case ControlKind::PushButton:

@@ -3,6 +3,7 @@
 //   CommandEvent{.window = WindowId::Main, .command = CommandId::Quit}
 #pragma once
 
+#include <optional>
 #include <variant>
 
 #include "base/geometry.h"
@@ -35,17 +36,13 @@ struct ControlEvent {
   ControlId control;
 };
 
-enum class PointerAction { Move, LeftPress, LeftRelease };
-
-// The pointer over a window, and where it was when it moved or the button went down or up, in
-// the window's client coordinates: the event is handled a moment later, when the pointer may be
-// elsewhere already.
-struct PointerEvent {
-  WindowId window;
-  PointerAction action;
-  Point at{};
+// A selection on the overlay is done: the rectangle of the frozen screen to cut out (the region
+// dragged, or the picked window as drawn), or none (a window release before any window was
+// highlighted).
+struct SelectionEvent {
+  std::optional<Rect> cutOut;
 };
 
-using Event = std::variant<TrayEvent, CommandEvent, ControlEvent, PointerEvent>;
+using Event = std::variant<TrayEvent, CommandEvent, ControlEvent, SelectionEvent>;
 
 }  // namespace orv
