@@ -20,7 +20,7 @@
 namespace orv {
 namespace {
 
-// The pause before a capture, in which the menu or the key's own window gets out of the way.
+// The pause before a capture, in which the tray menu closes, so that it is not in the picture.
 constexpr DWORD kCaptureDelay = 300;
 
 enum class StepOutcome {

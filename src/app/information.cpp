@@ -5,7 +5,6 @@
 namespace orv {
 
 std::wstring InformationMessage(const TextLookup& text) {
-  // These keys, unlike most, are stored without a leading "#".
   std::wstring message(text(TextKey::InformationSigned));
   message += L' ';
   message += text(TextKey::InformationShows);

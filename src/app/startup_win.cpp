@@ -37,8 +37,7 @@ std::optional<win::UniqueKernelHandle> ClaimSingleInstance() {
   win::UniqueKernelHandle mutex(CreateMutexW(nullptr, FALSE, Text(TextKey::ProgramName).c_str()));
   if (GetLastError() != ERROR_ALREADY_EXISTS) return mutex;
   win::ShowMessageBox(Text(TextKey::AlreadyRunning), Text(TextKey::ProgramName), MB_OK);
-  ReleaseMutex(mutex.get());  // we do not own it; harmless, kept for symmetry
-  return std::nullopt;
+  return std::nullopt;  // the handle closes; the mutex stays the other copy's
 }
 
 // Height of the system message font in pixels, 0 when it cannot be read. The record is passed
@@ -166,7 +165,6 @@ void ReleaseProgramObjects(Application& app, SelectionOverlay& overlay, CaptureR
 
 int RunProgram() {
   LoadTexts();
-  // The JPEG and PNG encoders are linked in; there is nothing to enable at run time.
   std::optional<win::UniqueKernelHandle> instanceMutex = ClaimSingleInstance();
   if (!instanceMutex) return 0;
   // OLE for the thread's whole life, for dragging the picture out; made before any window.

@@ -22,17 +22,17 @@ enum class IconId : int {
 };
 
 enum class CommandId : int {
-  ClosePreview = 4,      // CmdClosePreview (Escape in the preview window)
-  CaptureRegion = 7,     // CmdCaptureRegion
-  CaptureScreen = 8,     // CmdCaptureScreen
-  CaptureWindow = 9,     // CmdCaptureWindow
-  ToggleAutostart = 10,  // CmdToggleAutostart
-  MoreTools = 11,        // CmdMoreTools
-  Information = 12,      // CmdInformation
-  About = 13,            // CmdAbout
-  Quit = 14,             // CmdQuit
-  Help = 15,             // CmdHelp
-  Donate = 16,           // CmdDonate
+  ClosePreview = 4,  // Escape in the preview window
+  CaptureRegion = 7,
+  CaptureScreen = 8,
+  CaptureWindow = 9,
+  ToggleAutostart = 10,
+  MoreTools = 11,
+  Information = 12,
+  About = 13,
+  Quit = 14,
+  Help = 15,
+  Donate = 16,
 };
 
 enum class ControlId : int {

@@ -36,8 +36,8 @@ bool ShouldTurn(float paperProportion, float imageProportion);
 
 struct PrintPlacement {
   bool useTurned = false;  // print the turned copy (PrintImage) instead of the capture
-  int widthMm = 0;         // dw
-  int heightMm = 0;        // dh
+  int widthMm = 0;         // the printed size in whole millimetres
+  int heightMm = 0;
   Rect device;             // at the printable area's top-left corner, in device pixels
 };
 

@@ -1,7 +1,7 @@
 // The controls of the program's windows of buttons (the preview and the about window) as tables:
-// what each control is, where it lies in 1/96 inch, and its text, tooltip or picture. The window
-// base creates the controls from such a table in its order and lays them out again from it at
-// another scale.
+// what each control is, where it lies in 1/96 inch, and its text, tooltip or picture. ButtonWindow
+// creates the controls from such a table in its order and lays them out again from it at another
+// scale.
 #pragma once
 
 #include <string_view>

@@ -1,6 +1,6 @@
-// The program's one event queue. Window procedures only append to it; the shell's event loop
-// takes one event at a time and runs its steps to the end (modal dialogs included) before it
-// takes the next.
+// The program's one event queue. Window procedures and the dialog keys append to it; the shell's
+// event loop takes one event at a time and runs its steps to the end (modal dialogs included)
+// before it takes the next.
 #pragma once
 
 #include <deque>

@@ -28,8 +28,8 @@ class WindowBase {
   // object that answered them is going.
   ~WindowBase();
 
-  // Makes the window (registering its class the first time): frame is its outer rectangle,
-  // parent null for a top-level window. False when the system refuses it.
+  // Makes a top-level window (registering its class the first time) whose outer rectangle is
+  // frame. False when the system refuses it.
   bool Create(const WindowClass& windowClass, DWORD exStyle, const std::wstring& title, DWORD style,
               const RECT& frame);
   void Destroy() { window_.reset(); }
