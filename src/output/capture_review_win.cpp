@@ -43,7 +43,8 @@ win::DibImage CaptureReview::HandOver() {
 
 void CaptureReview::CopyBackupToCapture() {
   if (!backupImage_) return;
-  if (win::DibImage copy = backupImage_.Clone()) capture_ = std::move(copy);
+  capture_ = {};  // let go first: a large capture and its copy need not live at once
+  capture_ = backupImage_.Clone();
   preview_.Refresh();
 }
 

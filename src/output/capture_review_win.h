@@ -35,7 +35,8 @@ class CaptureReview {
   win::DibImage HandOver();
 
   // Changes to the capture, each shown in the preview at once. Restore makes it a copy of the
-  // backup. Out of memory, the capture stays as it was.
+  // backup (none when memory runs out for it); the others leave it as it was when memory runs
+  // out.
   void CopyBackupToCapture();
   void RotateCapture();  // a quarter turn counter-clockwise
   void MakeGrey();
