@@ -96,7 +96,7 @@ StepOutcome Steps::Run(Step step, const Event& event) {
     case OpenAboutWindow: ORV_TRACE_LOCATION(); app_.about.Open(); break;
     case ShowInformation: ORV_TRACE_LOCATION(); orv::ShowInformation(main_); break;
     case Quit: ORV_TRACE_LOCATION(); return StepOutcome::EndLoop;
-    case CopyToClipboard: ORV_TRACE_LOCATION(); orv::CopyToClipboard(capture_, main_); break;
+    case CopyToClipboard: ORV_TRACE_LOCATION(); app_.clipboard.Copy(std::move(capture_), main_); break;
     case PrintWithDialog: ORV_TRACE_LOCATION(); orv::PrintWithDialog(capture_, Fit(), main_); break;
     case PrintToDefault: ORV_TRACE_LOCATION(); orv::PrintToDefault(capture_, Fit(), main_); break;
     case ToggleFitToPaper: ORV_TRACE_LOCATION(); review_.ToggleFitToPaper(); break;

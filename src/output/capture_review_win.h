@@ -47,8 +47,9 @@ class CaptureReview {
   // The left button went down on the preview's picture, at a point of the window.
   void PressOnPicture(Point at) { pressedAt_ = at; }
   // Once the pointer pressed on the picture has moved out of the system's drag rectangle, drags
-  // the capture as it is now out to another program: as a 24-bit bitmap and as a PNG file in
-  // the temporary folder. One drag per press; the preview stays open.
+  // the capture as it is now out to another program: as a 24-bit and a 32-bit bitmap, as a PNG
+  // and as a PNG file in the temporary folder, each made when the target asks for it. One drag
+  // per press; the preview stays open.
   void DragPictureOut(Point at);
   void ReleaseOnPicture() { pressedAt_.reset(); }
 
