@@ -133,11 +133,14 @@ class DropSource final : public ComObject<IDropSource> {
   HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
 };
 
-// Whether the mouse button that drags (the left one as the user sees it) is down now. The state
-// of the physical buttons is asked, which swapped buttons map the other way round.
-bool DragButtonIsDown() {
-  const int button = GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
-  return (GetAsyncKeyState(button) & 0x8000) != 0;
+// Whether the button that drags (the left one as the program sees it) was let go before the drag
+// could start: its release is waiting in the thread's queue, because the loop was behind the
+// pointer. Asked of the queue, not of the button's state now (GetAsyncKeyState): Wine reports a
+// button pressed through another program's input as up for a moment, and Windows answers "up"
+// whenever another process's thread is in the foreground on a desktop that allows no journal.
+bool DragButtonReleased() {
+  MSG waiting{};
+  return PeekMessageW(&waiting, nullptr, WM_LBUTTONUP, WM_LBUTTONUP, PM_NOREMOVE) != FALSE;
 }
 
 }  // namespace
@@ -146,7 +149,7 @@ bool DragOut(std::vector<DragForm> forms) {
   std::erase_if(forms, [](const DragForm& form) { return form.format == 0 || !form.make; });
   // A button let go before the drag starts ends it there: the drag would drop at once wherever
   // the pointer is.
-  if (forms.empty() || !DragButtonIsDown()) return false;
+  if (forms.empty() || DragButtonReleased()) return false;
   const ComReference<DataObject> data(new (std::nothrow) DataObject(std::move(forms)));
   const ComReference<IDropSource> source(new (std::nothrow) DropSource());
   if (!data || !source) return false;

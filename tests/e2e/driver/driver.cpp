@@ -588,11 +588,12 @@ UINT ClipboardFormat(const std::wstring& name) {
   return RegisterClipboardFormatW(name.c_str());
 }
 
-// A format's name as the tests see it: "dib", "dibv5", a registered format's name, else its
-// number.
+// A format's name as the tests see it: "dib", "dibv5", "hdrop", a registered format's name,
+// else its number.
 std::wstring ClipboardFormatName(UINT format) {
   if (format == CF_DIB) return L"dib";
   if (format == CF_DIBV5) return L"dibv5";
+  if (format == CF_HDROP) return L"hdrop";
   wchar_t name[256] = {};
   if (format >= 0xC000 && GetClipboardFormatNameW(format, name, 256) > 0) return name;
   return std::to_wstring(format);

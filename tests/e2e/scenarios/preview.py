@@ -341,7 +341,7 @@ def drag_picture_to(desk, e2e, target, cancel=False):
     desk.driver("mouse", "up")
 
 
-def test_the_picture_drags_out_as_bitmap_and_png_and_escape_cancels_the_drag(e2e):
+def test_the_picture_drags_out_in_four_forms_and_escape_cancels_the_drag(e2e):
     width, height = 640, 480
     with e2e.desktop(width=width, height=height) as desk:
         desk.show_image(pictures.make_test_picture(e2e.artifacts / "screen.bmp", width, height))
@@ -355,7 +355,7 @@ def test_the_picture_drags_out_as_bitmap_and_png_and_escape_cancels_the_drag(e2e
         turned = e2e.artifacts / "turned.png"
         subprocess.run(["convert", str(before), "-rotate", "-90", str(turned)], check=True)
 
-        # The capture as it is now, turned, in both forms; the preview stays open.
+        # The capture as it is now, turned, in every form; the preview stays open.
         desk.command(8)
         wait_preview(desk, e2e)
         desk.driver("click", "--title", preview_title(e2e), "--id", 34)  # turn
@@ -363,9 +363,14 @@ def test_the_picture_drags_out_as_bitmap_and_png_and_escape_cancels_the_drag(e2e
                     "--text", f"{height} x {width}")
         drag_picture_to(desk, e2e, target)
         poll((drops / "drop-1.done").exists, timeout=15, what="the drop")
+        assert (drops / "drop-1-forms.txt").read_text() == "dib,dibv5,PNG,hdrop"
         dropped = drops / "drop-1.bmp"
         assert dropped.read_bytes()[28:30] == (24).to_bytes(2, "little"), "24 bits a pixel"
-        assert pictures.identical(dropped, turned)
+        dropped_v5 = drops / "drop-1-v5.bmp"
+        assert dropped_v5.read_bytes()[14:15] + dropped_v5.read_bytes()[28:30] == \
+            bytes([124, 32, 0]), "a version-5 header, 32 bits a pixel"
+        for form in (dropped, dropped_v5, drops / "drop-1.png"):
+            assert pictures.identical(form, turned), form.name
         name = (drops / "drop-1.txt").read_text(encoding="utf-16-le").strip()
         assert re.fullmatch(r".*\\OrvantaImage-\d{8}-\d{6}\.png", name), name
         png = desk.prefix / "drive_c" / name.split("\\", 1)[1].replace("\\", "/")
