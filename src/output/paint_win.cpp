@@ -52,9 +52,9 @@ PaintProgram::PaintProgram(TemporaryImages& files) : files_(files) {}
 
 void PaintProgram::OpenInPaint(win::DibImage capture, const std::wstring& tempDir) {
   if (!capture) return;
-  const std::wstring bitmap =
-      files_.Write(tempDir, kTemporaryBitmapType,
-                   [&capture](const std::wstring& path) { return WriteBmpFile(capture.View(), path); });
+  const std::wstring bitmap = files_.Write(
+      tempDir, kTemporaryBitmapType,
+      [&capture](const std::wstring& path) { return WriteBmpFile(capture.View(), path); });
   capture = {};  // not needed while the paint program starts
   if (bitmap.empty()) return;
   // Paint can be uninstalled, and its alias switched off; the user's own editor then serves.

@@ -108,7 +108,8 @@ def test_paint_program_by_full_path_gets_a_bitmap_kept_until_quit_and_for_good_o
         editor.mkdir()
         shutil.copy(Path(e2e.config.driver).with_name("orvanta-paint-standin.exe"),
                     editor / "editor.exe")
-        classes = r"HKCU\Software\Classes"
+        # The machine's file types: Wine reads no user's own (Windows lays those over them).
+        classes = r"HKLM\Software\Classes"
         desk.wine("reg", "add", rf"{classes}\.bmp", "/ve", "/d", "OrvantaTest.Bitmap", "/f")
         desk.wine("reg", "add", rf"{classes}\OrvantaTest.Bitmap\shell\edit\command", "/ve",
                   "/d", r'"C:\editor\editor.exe" "%1"', "/f")

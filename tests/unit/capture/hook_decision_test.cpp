@@ -86,8 +86,8 @@ TEST(PrintScreenRule, AutoRepeatBelongsToThePressItRepeats) {
 TEST(PrintScreenRule, PressesWithAltOrAWindowsKeyPassAsTheSystemSendsThem) {
   // Ctrl+Alt and AltGr (a right Alt with a left Ctrl the system adds) arrive as WM_KEYDOWN, Alt
   // alone as WM_SYSKEYDOWN; Win+Ctrl is the system's own. None is a capture, press or release.
-  const std::vector<int> chords[] = {{kCtrl, kVkAlt}, {kCtrl, kShift, kVkAlt},
-                                     {kCtrl, kVkLeftWindows}, {kShift, kVkRightWindows}};
+  const std::vector<int> chords[] = {
+      {kCtrl, kVkAlt}, {kCtrl, kShift, kVkAlt}, {kCtrl, kVkLeftWindows}, {kShift, kVkRightWindows}};
   Keyboard keys;
   for (const std::vector<int>& chord : chords) {
     keys.held = {chord.begin(), chord.end()};

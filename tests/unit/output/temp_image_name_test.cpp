@@ -80,49 +80,28 @@ TEST(TempImageName, OnlyTheProgramsOwnNamesCountAsTemporaryImages) {
   EXPECT_FALSE(IsTemporaryImageName(L""));
 }
 
-TEST(TempImageName, LaterFilesOfOneSecondAreNumberedAndStillTheProgramsOwn) {
+TEST(TempImageName, ANewFileTakesTheFirstFreeNameOfItsSecondAndStaysTheProgramsOwn) {
+  std::set<std::wstring> files;
+  const auto createNew = [&files](const std::wstring& path) {
+    if (path.ends_with(L"-4.bmp")) return FileCreation::Failed;  // the folder refuses it
+    return files.insert(path).second ? FileCreation::Created : FileCreation::NameTaken;
+  };
   const LocalDateTime second{2024, 10, 27, 2, 30, 0};  // also the hour that repeats in autumn
-  EXPECT_EQ(TemporaryImagePath(L"T:\\", second, kTemporaryPngType, 2),
-            L"T:\\OrvantaImage-20241027-023000-2.png");
-  for (const wchar_t* name : {L"OrvantaImage-20241027-023000-2.bmp",
-                              L"OrvantaImage-20241027-023000-999.png"}) {
-    EXPECT_TRUE(IsTemporaryImageName(name)) << name;
+  for (const wchar_t* name :
+       {L"T:\\OrvantaImage-20241027-023000.bmp", L"T:\\OrvantaImage-20241027-023000-2.bmp",
+        L"T:\\OrvantaImage-20241027-023000-3.bmp", L""}) {
+    EXPECT_EQ(CreateTemporaryImageFile(L"T:\\", second, kTemporaryBitmapType, createNew), name);
+  }
+  for (const wchar_t* name :
+       {L"OrvantaImage-20241027-023000-2.bmp", L"OrvantaImage-20241027-023000-999.png"}) {
     EXPECT_EQ(TemporaryImageTime(name)->minute, 30) << name;
   }
   for (const wchar_t* name :
-       {L"OrvantaImage-20241027-023000-1.bmp", L"OrvantaImage-20241027-023000-0.bmp",
-        L"OrvantaImage-20241027-023000-02.bmp", L"OrvantaImage-20241027-023000-1000.bmp",
-        L"OrvantaImage-20241027-023000-.bmp", L"OrvantaImage-20241027-023000-2a.bmp",
-        L"OrvantaImage-20241027-023000 (2).bmp"}) {
+       {L"OrvantaImage-20241027-023000-1.bmp", L"OrvantaImage-20241027-023000-02.bmp",
+        L"OrvantaImage-20241027-023000-1000.bmp", L"OrvantaImage-20241027-023000-.bmp",
+        L"OrvantaImage-20241027-023000-2a.bmp", L"OrvantaImage-20241027-023000 (2).bmp"}) {
     EXPECT_FALSE(IsTemporaryImageName(name)) << name;
   }
-}
-
-TEST(TempImageName, ANewFileTakesTheFirstFreeNameOfItsSecond) {
-  const LocalDateTime second{2024, 10, 27, 2, 30, 0};
-  std::set<std::wstring> files;
-  bool fail = false;
-  const auto createNew = [&](const std::wstring& path) {
-    if (fail) return FileCreation::Failed;
-    return files.insert(path).second ? FileCreation::Created : FileCreation::NameTaken;
-  };
-  EXPECT_EQ(CreateTemporaryImageFile(L"T:\\", second, kTemporaryBitmapType, createNew),
-            L"T:\\OrvantaImage-20241027-023000.bmp");
-  EXPECT_EQ(CreateTemporaryImageFile(L"T:\\", second, kTemporaryBitmapType, createNew),
-            L"T:\\OrvantaImage-20241027-023000-2.bmp");
-  EXPECT_EQ(CreateTemporaryImageFile(L"T:\\", second, kTemporaryPngType, createNew),
-            L"T:\\OrvantaImage-20241027-023000.png");
-  files.erase(L"T:\\OrvantaImage-20241027-023000.bmp");  // a name freed again is taken again
-  EXPECT_EQ(CreateTemporaryImageFile(L"T:\\", second, kTemporaryBitmapType, createNew),
-            L"T:\\OrvantaImage-20241027-023000.bmp");
-  for (int copy = 3; copy <= kTemporaryImagesASecond; ++copy) {
-    files.insert(TemporaryImagePath(L"T:\\", second, kTemporaryBitmapType, copy));
-  }
-  EXPECT_EQ(CreateTemporaryImageFile(L"T:\\", second, kTemporaryBitmapType, createNew), L"");
-  fail = true;  // a folder that refuses the file: no name is tried after it
-  EXPECT_EQ(CreateTemporaryImageFile(L"T:\\", {2024, 10, 27, 2, 30, 1}, kTemporaryPngType,
-                                     createNew),
-            L"");
 }
 
 TEST(TempImageName, TheNameGivesBackTheTimeItWasMadeFrom) {
