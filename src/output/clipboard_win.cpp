@@ -68,6 +68,7 @@ win::UniqueGlobal PngMemory(const PngFile& png) {
   ORV_TRACE_LOCATION();
   return FilledGlobalMemory(0, png.Size(), [&](std::span<std::uint8_t> out) {
     return png.WriteTo([&out](std::span<const std::uint8_t> bytes) {
+      if (bytes.empty()) return true;  // an empty chunk's data has no address for memcpy
       std::memcpy(out.data(), bytes.data(), bytes.size());
       out = out.subspan(bytes.size());
       return true;

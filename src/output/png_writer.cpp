@@ -148,7 +148,9 @@ bool WritePngFile(const PngFile& png, const NativePath& file) {
   OutputFile out(file);
   if (!out.IsOpen()) return false;
   const bool written = png.WriteTo([&out](std::span<const std::uint8_t> bytes) {
-    return std::fwrite(bytes.data(), 1, bytes.size(), out.Stream()) == bytes.size();
+    // An empty chunk's data has no address, which fwrite must not be given.
+    return bytes.empty() ||
+           std::fwrite(bytes.data(), 1, bytes.size(), out.Stream()) == bytes.size();
   });
   return written && out.Finish();
 }
