@@ -61,12 +61,13 @@ struct Timing {
   double cpuMs;
 };
 
-// Medians of wall and CPU time over kRuns calls of run, each after an untimed call of prepare
-// (when given); ok turns false when a call fails.
+// Medians of wall and CPU time over `runs` calls of run (at most kRuns), each after an untimed
+// call of prepare (when given); ok turns false when a call fails.
 inline Timing Median(const std::function<bool()>& run, bool& ok,
-                     const std::function<void()>& prepare = {}) {
+                     const std::function<void()>& prepare = {}, int runs = kRuns) {
+  runs = std::clamp(runs, 1, kRuns);
   std::array<double, kRuns> wall{}, cpu{};
-  for (int i = 0; i < kRuns; ++i) {
+  for (int i = 0; i < runs; ++i) {
     if (prepare) prepare();
     const double cpuStart = ThreadCpuMs();
     const auto start = std::chrono::steady_clock::now();
@@ -75,9 +76,9 @@ inline Timing Median(const std::function<bool()>& run, bool& ok,
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     cpu[i] = ThreadCpuMs() - cpuStart;
   }
-  std::sort(wall.begin(), wall.end());
-  std::sort(cpu.begin(), cpu.end());
-  return {wall[kRuns / 2], cpu[kRuns / 2]};
+  std::sort(wall.begin(), wall.begin() + runs);
+  std::sort(cpu.begin(), cpu.begin() + runs);
+  return {wall[runs / 2], cpu[runs / 2]};
 }
 
 inline std::string Format(const Timing& t) {
