@@ -599,12 +599,10 @@ std::wstring ClipboardFormatName(UINT format) {
   return std::to_wstring(format);
 }
 
-// The header fields of a packed bitmap, and for a 32-bit one with a version-5 header its masks,
-// colour space and the smallest alpha byte of its pixels.
+// The header fields of a packed bitmap.
 void PrintDibFields(HANDLE data) {
-  const auto* bytes = static_cast<const BYTE*>(GlobalLock(data));
-  if (!bytes) return;
-  const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(bytes);
+  const auto* header = static_cast<const BITMAPINFOHEADER*>(GlobalLock(data));
+  if (!header) return;
   Print(L"size=" + std::to_wstring(GlobalSize(data)));
   Print(L"header_size=" + std::to_wstring(header->biSize));
   Print(L"width=" + std::to_wstring(header->biWidth));
@@ -613,19 +611,6 @@ void PrintDibFields(HANDLE data) {
   Print(L"bits=" + std::to_wstring(header->biBitCount));
   Print(L"compression=" + std::to_wstring(header->biCompression));
   Print(L"image_size=" + std::to_wstring(header->biSizeImage));
-  if (header->biSize >= sizeof(BITMAPV5HEADER) && header->biBitCount == 32) {
-    const auto* v5 = reinterpret_cast<const BITMAPV5HEADER*>(bytes);
-    Print(L"masks=" + Hex(v5->bV5RedMask) + L"," + Hex(v5->bV5GreenMask) + L"," +
-          Hex(v5->bV5BlueMask) + L"," + Hex(v5->bV5AlphaMask));
-    Print(L"colour_space=" + Hex(v5->bV5CSType));
-    BYTE alpha = 255;
-    const BYTE* pixels = bytes + v5->bV5Size;
-    const size_t count = static_cast<size_t>(v5->bV5Width) * std::abs(v5->bV5Height);
-    for (size_t i = 0; i < count && v5->bV5Size + 4 * (i + 1) <= GlobalSize(data); ++i) {
-      alpha = std::min(alpha, pixels[4 * i + 3]);
-    }
-    Print(L"alpha_min=" + std::to_wstring(alpha));
-  }
   GlobalUnlock(data);
 }
 
@@ -659,18 +644,6 @@ int ClipboardPng(const Args& args) {
   CloseClipboard();
   if (!written) Fail(L"no PNG on the clipboard%ls");
   Print(L"size=" + std::to_wstring(size));
-  return 0;
-}
-
-int ClipboardFormats(const Args&) {
-  // clipboard-formats: the clipboard's formats in the order it lists them, as "formats=a,b,...".
-  if (!OpenClipboard(nullptr)) Fail(L"cannot open the clipboard");
-  std::wstring names;
-  for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format)) {
-    names += (names.empty() ? L"" : L",") + ClipboardFormatName(format);
-  }
-  CloseClipboard();
-  Print(L"formats=" + names);
   return 0;
 }
 
@@ -906,9 +879,10 @@ class DropTarget final : public IDropTarget {
   }
   HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
   HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
-    // drop-N-forms.txt lists the offered formats (ASCII, comma-separated, as clipboard-formats
-    // names them); drop-N.bmp and drop-N-v5.bmp hold the bitmaps as they came, drop-N.png the
-    // PNG, drop-N.txt the names of the files (UTF-16, one a line); drop-N.done is written last.
+    // drop-N-forms.txt lists the offered formats (ASCII, comma-separated: dib, dibv5, hdrop, or a
+    // registered format's name); drop-N.bmp and drop-N-v5.bmp hold the bitmaps as they came,
+    // drop-N.png the PNG, drop-N.txt the names of the files (UTF-16, one a line); drop-N.done is
+    // written last.
     const std::wstring base = out_ + L"\\drop-" + std::to_wstring(++drops_);
     std::string forms;
     IEnumFORMATETC* formats = nullptr;
@@ -1889,7 +1863,6 @@ const Command kCommands[] = {
     {L"cursor", CursorPos},
     {L"clipboard-dib", ClipboardDib},
     {L"clipboard-png", ClipboardPng},
-    {L"clipboard-formats", ClipboardFormats},
     {L"clipboard-text", ClipboardText},
     {L"set-clipboard-text", SetClipboardText},
     {L"foreground", Foreground},
