@@ -16,20 +16,23 @@ float ScaleOf(float white) {
 }
 
 void ConvertRows(const ScRgbView& src, float scale, const MutableImageView& dst) {
+  const scrgb_kernels::Conversion conversion(scale);
 #if defined(__SSE2__)
   static const auto row = HaveAvx2() && HaveF16c() ? scrgb_kernels::ConvertRowWithAvx2
                                                    : scrgb_kernels::ConvertRowPortably;
 #else
   const auto row = scrgb_kernels::ConvertRowPortably;
 #endif
-  for (int y = 0; y < src.height; ++y) row(src.Row(y), src.width, scale, dst.Row(y));
+  for (int y = 0; y < src.height; ++y) row(conversion, src.Row(y), src.width, dst.Row(y));
 }
 
 }  // namespace
 
 std::array<std::uint8_t, 3> ScRgbToSrgb(float red, float green, float blue, float white) {
+  const std::uint16_t rgb[3] = {scrgb_kernels::HalfOf(red), scrgb_kernels::HalfOf(green),
+                                scrgb_kernels::HalfOf(blue)};
   std::uint8_t bgr[3];
-  scrgb_kernels::ConvertPixel(red, green, blue, ScaleOf(white), bgr);
+  scrgb_kernels::ConvertPixel(rgb, ScaleOf(white), bgr);
   return {bgr[2], bgr[1], bgr[0]};
 }
 

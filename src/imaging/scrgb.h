@@ -25,10 +25,11 @@ struct ScRgbView {
   const std::uint8_t* Row(int y) const { return top + y * stride; }
 };
 
-// One pixel as the conversion makes it: SDR content (every channel within 0..white) through the
-// sRGB curve, rounded; brighter colours towards white with their hue kept; colours outside the
-// sRGB gamut towards the grey of their luminance until they are inside. Returns red, green, blue.
-// A white that is not a positive number counts as 1; NaN channels count as 0.
+// One pixel as the conversion makes it, its channels first rounded to half floats: SDR content
+// (every channel within 0..white) through the sRGB curve, rounded; brighter colours towards white
+// with their hue kept; colours outside the sRGB gamut towards the grey of their luminance until
+// they are inside. Returns red, green, blue. A white that is not a positive number counts as 1;
+// NaN channels count as 0.
 std::array<std::uint8_t, 3> ScRgbToSrgb(float red, float green, float blue, float white);
 
 // Writes `src` turned clockwise by `clockwiseQuarterTurns` (0 to 3) into the 24-bit `dst`, whose

@@ -24,7 +24,7 @@ namespace {
 using scrgb_test::HalfOf;
 using scrgb_test::LinearOf;
 using Colour = std::array<std::uint8_t, 3>;
-using Row = void (*)(const std::uint8_t*, int, float, std::uint8_t*);
+using Row = void (*)(const scrgb_kernels::Conversion&, const std::uint8_t*, int, std::uint8_t*);
 
 std::vector<Row> Kernels() {
   std::vector<Row> kernels{scrgb_kernels::ConvertRowPortably};
@@ -39,7 +39,8 @@ std::vector<Colour> ConvertedRow(Row kernel, const std::vector<std::uint16_t>& h
                                  float white) {
   const int width = static_cast<int>(halves.size() / 4);
   std::vector<std::uint8_t> bgr(3 * static_cast<std::size_t>(width) + 16, 0xa5);
-  kernel(reinterpret_cast<const std::uint8_t*>(halves.data()), width, 1 / white, bgr.data());
+  kernel(scrgb_kernels::Conversion(1 / white), reinterpret_cast<const std::uint8_t*>(halves.data()),
+         width, bgr.data());
   EXPECT_TRUE(std::all_of(bgr.end() - 16, bgr.end(), [](auto b) { return b == 0xa5; }));
   std::vector<Colour> colours;
   for (int x = 0; x < width; ++x) colours.push_back({bgr[3 * x + 2], bgr[3 * x + 1], bgr[3 * x]});
@@ -87,19 +88,14 @@ TEST(ScRgb, SdrContentComesOutAsOnAnSdrDeskAtEveryWhiteLevel) {
   }
 }
 
-// The code is the sRGB curve of the value rounded, exactly, on both sides of every boundary.
-TEST(ScRgb, SdrCodesAreTheRoundedCurveOnBothSidesOfEveryBoundary) {
-  const auto curve = [](double x) {
-    return std::lround(255 * (x <= 0.0031308 ? 12.92 * x : 1.055 * std::pow(x, 1 / 2.4) - 0.055));
-  };
-  for (int k = 1; k < 256; ++k) {
-    // The last float the curve rounds to k - 1, then the next one.
-    float x = (LinearOf(k) + LinearOf(k - 1)) / 2;
-    while (curve(x) >= k) x = std::nextafter(x, 0.0f);
-    while (curve(std::nextafter(x, 2.0f)) < k) x = std::nextafter(x, 2.0f);
-    EXPECT_EQ(ScRgbToSrgb(x, x, x, 1)[0], k - 1) << x;
-    x = std::nextafter(x, 2.0f);
-    EXPECT_EQ(ScRgbToSrgb(x, x, x, 1)[0], k) << x;
+// At SDR white 80 nits, every half float from 0 to 1 is the sRGB curve of its value, rounded.
+TEST(ScRgb, SdrCodesAreTheRoundedCurve) {
+  for (int half = 0; half <= 0x3c00; ++half) {
+    const double x = half < 0x400 ? std::ldexp(half, -24)
+                                  : std::ldexp(1 + (half & 0x3ff) / 1024.0, (half >> 10) - 15);
+    const double v = x <= 0.0031308 ? 12.92 * x : 1.055 * std::pow(x, 1 / 2.4) - 0.055;
+    const auto value = static_cast<float>(x);
+    ASSERT_EQ(ScRgbToSrgb(value, value, value, 1)[1], std::lround(255 * v)) << x;
   }
 }
 
@@ -119,6 +115,13 @@ TEST(ScRgb, HighlightsGoTowardsWhiteKeepingTheirHueAndNeverDarken) {
         previous = out;
       }
       EXPECT_GT(std::min({previous[0], previous[1], previous[2]}), 128);
+      // Just brighter than SDR white, as at SDR white.
+      const Colour sdr = ScRgbToSrgb(LinearOf(c[0]) * white, LinearOf(c[1]) * white,
+                                     LinearOf(c[2]) * white, white);
+      const Colour bright =
+          ScRgbToSrgb(LinearOf(c[0]) * white * 1.002f, LinearOf(c[1]) * white * 1.002f,
+                      LinearOf(c[2]) * white * 1.002f, white);
+      for (int i = 0; i < 3; ++i) EXPECT_NEAR(bright[i], sdr[i], 1);
     }
   }
 }
@@ -166,14 +169,23 @@ TEST(ScRgb, VectorAndPortableLoopsGiveTheSameBytes) {
   const std::vector<Row> kernels = Kernels();
   if (kernels.size() < 2) GTEST_SKIP() << "no AVX2 and F16C here";
   std::mt19937 rng(7);
-  for (int width : {0, 1, 7, 9, 10, 11, 17, 26, 41, 1000}) {
+  for (int width : {0, 1, 7, 9, 10, 11, 17, 26, 41, 2000}) {
     for (float white : {1.0f, 2.5f, 3.125f, 6.0f}) {
-      std::vector<std::uint16_t> halves(4 * static_cast<std::size_t>(width));
-      for (std::size_t i = 0; i < halves.size(); ++i) {
-        // Any bit pattern (NaN, infinity, tiny and negative values) in one pixel of four;
-        // else SDR content, highlights and colours outside the gamut.
-        std::uniform_real_distribution<float> value(-0.5f * white, 12 * white);
-        halves[i] = (i / 4) % 4 == 0 ? static_cast<std::uint16_t>(rng()) : HalfOf(value(rng));
+      // Runs of 1 to 20 equal pixels, each SDR content, any bit pattern (NaN, infinity, tiny and
+      // negative values), or highlights and colours outside the gamut.
+      std::vector<std::uint16_t> halves;
+      std::uniform_real_distribution<float> sdr(0, white), bright(-0.5f * white, 12 * white);
+      while (halves.size() < 4 * static_cast<std::size_t>(width)) {
+        std::uint16_t pixel[4];
+        const unsigned kind = rng() % 3;
+        for (std::uint16_t& half : pixel) {
+          if (kind == 0) half = HalfOf(sdr(rng));
+          if (kind == 1) half = static_cast<std::uint16_t>(rng());
+          if (kind == 2) half = HalfOf(bright(rng));
+        }
+        for (unsigned n = 1 + rng() % 20; n > 0 && halves.size() < 4u * width; --n) {
+          halves.insert(halves.end(), pixel, pixel + 4);
+        }
       }
       EXPECT_EQ(ConvertedRow(kernels[0], halves, white), ConvertedRow(kernels[1], halves, white))
           << width << " pixels at " << white;
