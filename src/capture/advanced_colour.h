@@ -13,12 +13,12 @@ namespace orv {
 // What the system answered about one monitor; a query it did not answer is left empty.
 struct ColourReport {
   // The newer query (Windows 11 24H2): 0 SDR, 1 wide colour gamut, 2 HDR.
-  std::optional<int> activeColourMode;
+  std::optional<int> activeColourMode{};
   // The older query: advanced colour on, and whether that is wide colour on an SDR monitor.
-  std::optional<bool> advancedColourEnabled;
+  std::optional<bool> advancedColourEnabled{};
   bool wideColourEnforced = false;
   // SDR white as a multiple of 80 nits, times 1000.
-  std::optional<std::uint32_t> sdrWhiteLevel;
+  std::optional<std::uint32_t> sdrWhiteLevel{};
 };
 
 // The scRGB value at which the monitor shows SDR white, or none when its desktop is composed in

@@ -276,15 +276,19 @@ ORV_AVX2 inline __m256i ConvertEight(__m256i p0123, __m256i p4567, float scale) 
                          _mm256_or_si256(_mm256_slli_epi32(green, 8), _mm256_slli_epi32(red, 16)));
 }
 
-// Four-byte reads of `table` at eight 16-bit indices, low bytes kept.
-ORV_AVX2 inline __m256i Lookup(const std::uint8_t* table, __m128i indices) {
-  const __m256i entries = _mm256_i32gather_epi32(reinterpret_cast<const int*>(table),
-                                                 _mm256_cvtepu16_epi32(indices), 1);
+// The SDR codes of eight half floats, read as four bytes each with the low byte kept. Halves
+// beyond the table (of pixels that are not SDR content, in a block that has some) read its last
+// code instead, to be replaced.
+ORV_AVX2 inline __m256i Lookup(const Conversion& conversion, __m128i halves) {
+  const __m128i within =
+      _mm_min_epu16(halves, _mm_set1_epi16(static_cast<short>(conversion.largestSdr)));
+  const __m256i entries = _mm256_i32gather_epi32(
+      reinterpret_cast<const int*>(conversion.codes.data()), _mm256_cvtepu16_epi32(within), 1);
   return _mm256_and_si256(entries, _mm256_set1_epi32(0xff));
 }
 
 // SDR content by its codes, as ConvertEight gives pixels.
-ORV_AVX2 inline __m256i LookUpEight(__m256i p0123, __m256i p4567, const std::uint8_t* codes) {
+ORV_AVX2 inline __m256i LookUpEight(__m256i p0123, __m256i p4567, const Conversion& conversion) {
   // Within each 128-bit half (two pixels): red 0, red 1, green 0, green 1, blue 0... Then the
   // channels of pixels 0 1 4 5 2 3 6 7: red and green, blue and alpha.
   const __m256i together = _mm256_setr_epi8(0, 1, 8, 9, 2, 3, 10, 11, 4, 5, 12, 13, 6, 7, 14, 15, 0,
@@ -294,9 +298,10 @@ ORV_AVX2 inline __m256i LookUpEight(__m256i p0123, __m256i p4567, const std::uin
   const __m256i redGreen = _mm256_permute4x64_epi64(_mm256_unpacklo_epi32(a, b), 0xd8);
   const __m256i blueAlpha = _mm256_permute4x64_epi64(_mm256_unpackhi_epi32(a, b), 0xd8);
   return _mm256_or_si256(
-      Lookup(codes, _mm256_castsi256_si128(blueAlpha)),
-      _mm256_or_si256(_mm256_slli_epi32(Lookup(codes, _mm256_extracti128_si256(redGreen, 1)), 8),
-                      _mm256_slli_epi32(Lookup(codes, _mm256_castsi256_si128(redGreen)), 16)));
+      Lookup(conversion, _mm256_castsi256_si128(blueAlpha)),
+      _mm256_or_si256(
+          _mm256_slli_epi32(Lookup(conversion, _mm256_extracti128_si256(redGreen, 1)), 8),
+          _mm256_slli_epi32(Lookup(conversion, _mm256_castsi256_si128(redGreen)), 16)));
 }
 
 // Eight pixels in order, as blue | green << 8 | red << 16: SDR content by its codes, any other
@@ -316,11 +321,11 @@ ORV_AVX2 inline __m256i Pixels(__m256i p0123, __m256i p4567, const Conversion& c
   const int sdrPixels = _mm256_movemask_ps(_mm256_castsi256_ps(sdr));
   __m256i pixels;
   if (sdrPixels == 0xff) {
-    pixels = LookUpEight(p0123, p4567, conversion.codes.data());
+    pixels = LookUpEight(p0123, p4567, conversion);
   } else {
     pixels = ConvertEight(p0123, p4567, conversion.scale);
     if (sdrPixels != 0) {
-      pixels = _mm256_blendv_epi8(pixels, LookUpEight(p0123, p4567, conversion.codes.data()), sdr);
+      pixels = _mm256_blendv_epi8(pixels, LookUpEight(p0123, p4567, conversion), sdr);
     }
   }
   return _mm256_permutevar8x32_epi32(pixels, _mm256_setr_epi32(0, 1, 4, 5, 2, 3, 6, 7));
