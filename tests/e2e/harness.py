@@ -114,6 +114,8 @@ class Config:
         self.wine = wine
         self.exe = Path(exe)
         self.driver = Path(driver)
+        # The program with a simulated HDR monitor, built beside the driver (hdr_standin_win.cpp).
+        self.hdr_standin = self.driver.with_name("orvanta-hdr-standin.exe")
         self.version = version
         self.texts = read_texts(texts, version)
         self.work = Path(work)
@@ -572,12 +574,13 @@ class Desktop:
 
     # --- the program ---------------------------------------------------------------------------
 
-    def install(self, folder="app"):
-        """Copies orvanta.exe and the help document the build puts beside it into their own
-        folder (where the program keeps its preferences)."""
+    def install(self, folder="app", program=None):
+        """Copies orvanta.exe (or another build of it, `program`, under that name) and the help
+        document the build puts beside it into their own folder (where the program keeps its
+        preferences)."""
         target = self.artifacts / folder
         target.mkdir(parents=True, exist_ok=True)
-        shutil.copy2(self.config.exe, target / "orvanta.exe")
+        shutil.copy2(program or self.config.exe, target / "orvanta.exe")
         help_name = self.config.texts["#Help_PDF"]
         shutil.copy2(self.config.exe.parent / help_name, target / help_name)
         return target

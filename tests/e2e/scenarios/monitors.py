@@ -4,8 +4,11 @@ and region captures hold exactly the monitors' pixels; windows are picked as dra
 one without anything from beyond its monitor; the preview opens centred on the primary monitor.
 The program declares itself aware of each monitor's resolution, works in the screen's own pixels
 at any scale, lays its windows out at the scale of the monitor they open on, and again when they
-are moved to a monitor of another scale."""
+are moved to a monitor of another scale. A monitor the system composes in HDR is captured as it
+shows."""
 import re
+import sys
+from pathlib import Path
 
 import pictures
 from harness import only_under_wine, poll
@@ -14,6 +17,9 @@ from scenarios.about import controls as about_controls
 from scenarios.preview import controls, preview_title, wait_preview
 from scenarios.selection import (DIM, assert_captured_region, captured, frozen_screen,
                                  labelled, picked_bounds, size_label, wait_overlay)
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[3] / "tools"))
+import hdr_curve  # noqa: E402
 
 # (width, height, x, y) on the X screen, the primary monitor first. Windows puts the primary
 # one at 0,0, so the left one lies at -640,-120 .. 0,360 and the X screen's corner at -640,-120.
@@ -326,4 +332,62 @@ def test_a_maximised_window_is_captured_within_its_monitor_by_the_compositors_bo
         tray_bottom = rect_of(desk.tray_window()["rect"])[3]
         assert pixels[3 * 800 * tray_bottom:] == pictures.raw_rgb(
             e2e.artifacts / "before.png", (0, tray_bottom, 800, 600 - tray_bottom))
+        assert desk.quit(program) == 0
+
+
+# The test build's simulated HDR monitor (hdr_standin_win.cpp): every monitor is composed in scRGB
+# at an SDR white of 250 nits, with a ramp of highlights, 1 to 10 times SDR white from left to
+# right, in a patch at (x, y, width, height) from its corner.
+HDR_WHITE = 3.125
+HDR_PATCH = (200, 150, 120, 24)
+HDR_PATCH_COLOUR = (1.0, 0.35, 0.05)
+
+
+def assert_as_the_screen_shows(pixels, size, before_png, rect):
+    """The capture of rect (x, y, width, height on the screen) is the screen within 1 a channel,
+    and the patch of highlights inside it goes towards white as the documented curve does."""
+    x0, y0, w, h = rect
+    assert size == (w, h), size
+    screen = pictures.raw_rgb(before_png, rect)
+    px, py, pw, ph = HDR_PATCH
+    for y in range(h):
+        row = slice(3 * y * w, 3 * (y + 1) * w)
+        if pixels[row] == screen[row] and not py <= y0 + y < py + ph:
+            continue
+        for x in range(w):
+            at, sx, sy = 3 * (y * w + x), x0 + x, y0 + y
+            wanted = screen[at:at + 3]
+            if px <= sx < px + pw and py <= sy < py + ph:
+                times = 1 + 9 * (sx - px) / (pw - 1)
+                wanted = hdr_curve.to_srgb8(*(c * HDR_WHITE * times for c in HDR_PATCH_COLOUR),
+                                            HDR_WHITE)
+            assert all(abs(a - b) <= 1 for a, b in zip(pixels[at:at + 3], wanted)), \
+                (sx, sy, tuple(pixels[at:at + 3]), tuple(wanted))
+
+
+def test_captures_of_an_hdr_monitor_look_as_the_screen_does(e2e):
+    with e2e.desktop(width=1024, height=768) as desk:
+        desk.show_image(pictures.make_test_picture(e2e.artifacts / "screen.bmp", 1024, 768))
+        program = desk.start(desk.install(program=e2e.config.hdr_standin))
+        desk.show_image(pictures.make_test_picture(e2e.artifacts / "window.bmp", 300, 200),
+                        150, 100, title="A window", framed=True)
+        window = desk.driver("wait", "--title", "A window", "--visible")
+
+        before_png = frozen_screen(desk, e2e)
+        desk.command(8)
+        wait_preview(desk, e2e)
+        assert_as_the_screen_shows(*captured(desk, e2e)[:2], before_png, (0, 0, 1024, 768))
+
+        before_png = frozen_screen(desk, e2e)
+        desk.command(7)
+        wait_overlay(desk)
+        desk.driver("mouse", "drag", 180, 130, 420, 290)
+        wait_preview(desk, e2e)
+        assert_as_the_screen_shows(*captured(desk, e2e)[:2], before_png, (180, 130, 240, 160))
+
+        # The window picked and grabbed again, raised.
+        left, top, right, bottom = picked_bounds(window)
+        pixels, size, _ = pick(desk, e2e, window, (left - 20, top + 30), origin=(0, 0), width=1024)
+        assert_as_the_screen_shows(pixels, size, e2e.artifacts / "before.png",
+                                   (left, top, right - left, bottom - top))
         assert desk.quit(program) == 0
