@@ -285,7 +285,7 @@ std::vector<std::uint16_t> ScRgbFrame(const Image& picture, bool hdr) {
       const float k = 0.5f + 7.5f * static_cast<float>(x) / picture.width();
       for (int c = 0; c < 3; ++c) {
         const float linear = scrgb_test::LinearOf(p[2 - c]) * kWhite * k;
-        out[c] = scrgb_test::HalfOf((x + y) % 8 == 0 && c == 2 ? -0.1f * linear : linear);
+        out[c] = scrgb_kernels::HalfOf((x + y) % 8 == 0 && c == 2 ? -0.1f * linear : linear);
       }
     }
   }

@@ -1,13 +1,11 @@
 #!/usr/bin/env python3
-"""Runs a command with a virtual X display of its own, for its length. The Windows unit tests
-make a Direct3D device, which Wine gives only to a program on an X display.
-Usage: x_display.py COMMAND [ARGUMENTS...]"""
+"""Runs a command on a virtual X display of its own: Wine makes the Direct3D device that the
+Windows unit tests use only for a program on an X display."""
 import os
 import subprocess
 import sys
-from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).parent / "e2e"))
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "e2e"))
 from harness import Xvfb  # noqa: E402
 
 display = Xvfb(640, 480, subprocess.DEVNULL)

@@ -114,8 +114,6 @@ class Config:
         self.wine = wine
         self.exe = Path(exe)
         self.driver = Path(driver)
-        # The program with a simulated HDR monitor, built beside the driver (hdr_standin_win.cpp).
-        self.hdr_standin = self.driver.with_name("orvanta-hdr-standin.exe")
         self.version = version
         self.texts = read_texts(texts, version)
         self.work = Path(work)
