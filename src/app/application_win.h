@@ -34,7 +34,7 @@ struct Application {
   DialogKeys dialogKeys{events};
   WindowHost host{events, dialogKeys, resources};  // what the windows of buttons share
   KeyboardHook keyboardHook;
-  MainWindow main{events, resources, Settings, folders};  // with the tray icon
+  MainWindow main{events, resources};  // with the tray icon
   AboutWindow about{host};
   TemporaryImages temporaryImages;  // the image files handed to other programs in this run
   PaintProgram paint{temporaryImages};

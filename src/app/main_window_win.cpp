@@ -9,8 +9,6 @@
 #include "base/text_keys.h"
 #include "base/text_table.h"
 #include "capture/keyboard_hook_win.h"
-#include "settings/autostart_win.h"
-#include "settings/preferences_win.h"
 #include "win/window_class.h"
 
 namespace orv {
@@ -25,6 +23,12 @@ constexpr UINT_PTR kSessionRetryTimer = kTrayRetryTimer + 1;
 constexpr UINT kSessionRetryInterval = 2000;
 constexpr int kSessionRetries = 60;
 
+// Installs the keyboard hook afresh once a minute: Windows removes a hook that kept it waiting too
+// long without telling the program (a busy or sleeping machine), and a hot key that fires shows
+// only a lost hook of the combinations, not one lost while none of them is pressed.
+constexpr UINT_PTR kHookRenewalTimer = kSessionRetryTimer + 1;
+constexpr UINT kHookRenewalInterval = 60 * 1000;
+
 // The tray icon's mouse notifications that become tray events; any other is ignored.
 constexpr std::pair<UINT, TrayEventType> kTrayNotifications[] = {
     {WM_LBUTTONDOWN, TrayEventType::LeftPress},
@@ -35,8 +39,9 @@ constexpr std::pair<UINT, TrayEventType> kTrayNotifications[] = {
 
 }  // namespace
 
-bool MainWindow::Create(const KeyboardHook& keyboardHook) {
+bool MainWindow::Create(const KeyboardHook& keyboardHook, std::function<void()> endSession) {
   keyboardHook_ = &keyboardHook;
+  endSession_ = std::move(endSession);
   RECT frame{0, 0, Scaled(300, resources_.DpiScale), Scaled(200, resources_.DpiScale)};
   AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
   frame = {0, 0, frame.right - frame.left, frame.bottom - frame.top};
@@ -55,6 +60,7 @@ bool MainWindow::Create(const KeyboardHook& keyboardHook) {
       SetTimer(Handle(), kSessionRetryTimer, kSessionRetryInterval, nullptr) != 0) {
     sessionTriesLeft_ = kSessionRetries;
   }
+  SetTimer(Handle(), kHookRenewalTimer, kHookRenewalInterval, nullptr);  // none: the keys stay
   return true;
 }
 
@@ -70,6 +76,7 @@ void MainWindow::Destroy() {
   watchingSession_ = false;
   if (sessionTriesLeft_ > 0) KillTimer(Handle(), kSessionRetryTimer);
   sessionTriesLeft_ = 0;
+  KillTimer(Handle(), kHookRenewalTimer);
   SetKeyboardHookTarget(nullptr);
   WindowBase::Destroy();
 }
@@ -85,6 +92,10 @@ void MainWindow::AnswerHotKey(WPARAM id) {
   // administrator's window; taken at once, it lets the capture's windows come to the front.
   SetForegroundWindow(Handle());
   QueueCommand(*command);
+  // Where the hook is called it swallows the press, so a hot key means it was not: an
+  // administrator's window has the keyboard (a new hook changes nothing there), or Windows
+  // removed the hook.
+  keyboardHook_->Reinstall();
 }
 
 void MainWindow::AnswerTimer(WPARAM id) {
@@ -93,6 +104,7 @@ void MainWindow::AnswerTimer(WPARAM id) {
     KillTimer(Handle(), kSessionRetryTimer);
     sessionTriesLeft_ = 0;
   }
+  if (id == kHookRenewalTimer) keyboardHook_->Reinstall();
 }
 
 LRESULT MainWindow::Answer(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -117,13 +129,9 @@ LRESULT MainWindow::Answer(UINT message, WPARAM wParam, LPARAM lParam) {
       if (wParam == PBT_APMRESUMEAUTOMATIC) keyboardHook_->Reinstall();
       return TRUE;
     case WM_ENDSESSION:
-      // Windows ends the process as soon as this returns, at logoff or shutdown: keep what the
-      // quit command would keep (the autostart value and the settings changed in this run).
-      // Done here, not through the queue, because the loop never gets another turn.
-      if (wParam) {
-        ApplyAutostart(settings_);
-        SavePreferences(settings_, folders_);
-      }
+      // Windows ends the process as soon as this returns, at logoff or shutdown. Done here, not
+      // through the queue, because the loop never gets another turn.
+      if (wParam && endSession_) endSession_();
       return 0;
     case WM_CLOSE:
       return 0;  // the main window ends only through the quit command

@@ -6,33 +6,28 @@
 
 #include <windows.h>
 
+#include <functional>
+
 #include "app/tray_win.h"
 #include "capture/keyboard_hook_win.h"
 #include "runtime/event_queue.h"
-#include "runtime/folders.h"
 #include "runtime/resources_win.h"
-#include "runtime/settings.h"
 #include "win/window_base.h"
 
 namespace orv {
 
 class MainWindow final : public win::WindowBase {
  public:
-  // At the end of the session it keeps what the quit command would keep: the autostart value of
-  // settings and the settings themselves, in the folders' preferences file.
-  MainWindow(EventQueue& events, const Resources& resources, const Settings& settings,
-             const Folders& folders)
-      : events_(events),
-        resources_(resources),
-        settings_(settings),
-        folders_(folders),
-        tray_(resources) {}
+  MainWindow(EventQueue& events, const Resources& resources)
+      : events_(events), resources_(resources), tray_(resources) {}
   ~MainWindow() { Destroy(); }
 
   // Creates the window (client DpiScale x 300 by 200, never shown); false when it cannot be
-  // created. The keyboard hook is installed afresh when the session is unlocked or the machine
-  // wakes; it outlives the window.
-  bool Create(const KeyboardHook& keyboardHook);
+  // created. The keyboard hook, which outlives the window, is installed afresh once a minute,
+  // when the session is unlocked or the machine wakes, and after a capture hot key fired (Windows
+  // removes a hook that kept it waiting too long, without a word). At the end of the session
+  // (log off, shut down) endSession does what quitting does.
+  bool Create(const KeyboardHook& keyboardHook, std::function<void()> endSession);
   // Removes the tray icon and destroys the menu and the window.
   void Destroy();
 
@@ -49,10 +44,9 @@ class MainWindow final : public win::WindowBase {
 
   EventQueue& events_;
   const Resources& resources_;
-  const Settings& settings_;
-  const Folders& folders_;
   TrayIcon tray_;
   const KeyboardHook* keyboardHook_ = nullptr;
+  std::function<void()> endSession_;
   UINT taskbarCreatedMessage_ = 0;
   bool watchingSession_ = false;
   int sessionTriesLeft_ = 0;

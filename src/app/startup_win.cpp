@@ -22,6 +22,7 @@
 #include "runtime/fault_report_win.h"
 #include "settings/autostart_win.h"
 #include "settings/preferences_win.h"
+#include "win/com_apartment.h"
 #include "win/shell.h"
 #include "win/system.h"
 #include "win/system_functions.h"
@@ -76,6 +77,20 @@ void DeclareDpiAwareness() {
   }
 }
 
+// Windows 10 1709 and later slow down a process they take for idle (efficiency mode). The
+// keyboard hook's thread, slowed down, may answer too late, and Windows then removes the hook
+// without a word. Older systems know no such policy; a refusal is not reported.
+void OptOutOfPowerThrottling() {
+  const win::Kernel32Functions kernel32;
+  if (!kernel32.SetProcessInformation) return;
+  PROCESS_POWER_THROTTLING_STATE state{};
+  state.Version = PROCESS_POWER_THROTTLING_CURRENT_VERSION;
+  state.ControlMask = PROCESS_POWER_THROTTLING_EXECUTION_SPEED;
+  state.StateMask = 0;  // the policy taken over, and set to: never slowed down
+  kernel32.SetProcessInformation(GetCurrentProcess(), ProcessPowerThrottling, &state,
+                                 sizeof(state));
+}
+
 int DisplayLogPixelsY() {
   const win::WindowDc dc(GetDesktopWindow());
   return dc ? GetDeviceCaps(dc.get(), LOGPIXELSY) : 0;
@@ -124,6 +139,17 @@ ScaleFactors SetUpScaleFactors() {
   return factors;
 }
 
+// What quitting keeps and removes beyond the process, once, for the quit command after the loop
+// and for the end of the session, when Windows ends the process as soon as the main window has
+// answered: the hook goes, the autostart value and the settings are saved, and the temporary
+// images still as this program wrote them are deleted.
+void Shutdown(Application& app) {
+  app.keyboardHook.Remove();  // unhooked on its own thread, when installed
+  ApplyAutostart(app.Settings);
+  SavePreferences(app.Settings, app.folders);
+  app.temporaryImages.RemoveUnchanged();
+}
+
 // Releases everything the program created: windows, menu, tray icon, pictures, the fault filter,
 // fonts and icons. Used by shutdown and by the fatal-error report.
 void ReleaseProgramObjects(Application& app, SelectionOverlay& overlay, CaptureReview& review) {
@@ -143,6 +169,9 @@ int RunProgram() {
   // The JPEG and PNG encoders are linked in; there is nothing to enable at run time.
   std::optional<win::UniqueKernelHandle> instanceMutex = ClaimSingleInstance();
   if (!instanceMutex) return 0;
+  // OLE for the thread's whole life, for dragging the picture out; made before any window.
+  const win::ScopedOle ole;
+  OptOutOfPowerThrottling();
 
   const ScaleFactors scale = SetUpScaleFactors();
   Folders folders = FindFolders();
@@ -155,7 +184,7 @@ int RunProgram() {
   app.keyboardHook = InstallKeyboardHook();
   app.Settings = LoadPreferences(app.folders);
 
-  if (app.main.Create(app.keyboardHook)) {
+  if (app.main.Create(app.keyboardHook, [&app] { Shutdown(app); })) {
     // The capture keys also as hot keys of the main window, for when the hook is not called;
     // unregistered when the loop has ended, beside the hook's removal.
     const CaptureHotKeys hotKeys(app.main.Handle());
@@ -163,11 +192,7 @@ int RunProgram() {
     RunEventLoop({app, overlay, review});
   }
 
-  // Shutdown, after the loop ended (or when the main window failed).
-  app.keyboardHook.Remove();  // unhooked on its own thread, when installed
-  ApplyAutostart(app.Settings);
-  SavePreferences(app.Settings, app.folders);
-  app.temporaryImages.RemoveUnchanged();
+  Shutdown(app);  // after the loop ended (or when the main window failed)
   instanceMutex.reset();
   ReleaseProgramObjects(app, overlay, review);
   return 0;

@@ -4,6 +4,7 @@ namespace orv {
 namespace {
 
 std::optional<CommandId> HeldCombination(const KeyDownQuery& keyDown) {
+  if (keyDown(kVkAlt) || keyDown(kVkLeftWindows) || keyDown(kVkRightWindows)) return std::nullopt;
   const bool ctrl = keyDown(kVkControl);
   const bool shift = keyDown(kVkShift);
   if (ctrl && shift) return CommandId::CaptureWindow;

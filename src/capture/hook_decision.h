@@ -20,6 +20,9 @@ inline constexpr std::uintptr_t kWmSysKeyUp = 0x0105;    // WM_SYSKEYUP
 inline constexpr std::uint32_t kVkSnapshot = 0x2C;       // VK_SNAPSHOT (Print Screen)
 inline constexpr int kVkShift = 0x10;                    // VK_SHIFT
 inline constexpr int kVkControl = 0x11;                  // VK_CONTROL
+inline constexpr int kVkAlt = 0x12;                      // VK_MENU, either Alt key
+inline constexpr int kVkLeftWindows = 0x5B;              // VK_LWIN
+inline constexpr int kVkRightWindows = 0x5C;             // VK_RWIN
 
 // Whether a key is down now (GetAsyncKeyState's high bit). Its low bit, "pressed since the
 // previous query", is not asked: any other program's query takes it.
@@ -45,8 +48,10 @@ struct KeyVerdict {
 // press is swallowed, so that Windows' own Print Screen (a copy of the screen in the clipboard)
 // never sees it, and its release is swallowed and posts the command, whatever the modifiers are
 // by then. Print Screen alone passes on, press and release. Auto-repeated presses belong to the
-// first. A press with Alt held (WM_SYSKEYDOWN) passes on, and so does a release with Alt held
-// (WM_SYSKEYUP), which ends a press without a command.
+// first. A press with Alt or a Windows key held is no combination and passes on, as the hot keys
+// of the same combinations would let it: Ctrl+Alt arrives as WM_KEYDOWN, and AltGr is a right Alt
+// with a left Ctrl the system adds; Alt alone arrives as WM_SYSKEYDOWN. A release with Alt held
+// (WM_SYSKEYUP) passes on and ends a press without a command.
 class PrintScreenRule {
  public:
   KeyVerdict Decide(const KeyEvent& event, const KeyDownQuery& keyDown);

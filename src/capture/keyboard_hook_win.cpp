@@ -136,8 +136,8 @@ void SetKeyboardHookTarget(HWND window) {
 
 CaptureHotKeys::CaptureHotKeys(HWND window) : window_(window) {
   for (const HotKey& key : kHotKeys) {
-    // Fails when another program has the combination: it stays that program's, and the hook
-    // alone serves it here. Not reported.
+    // Fails when another program has the combination; the hook, which is called before hot
+    // keys are matched, still takes it here. Not reported.
     RegisterHotKey(window_, static_cast<int>(key.command), key.modifiers | MOD_NOREPEAT,
                    VK_SNAPSHOT);
   }

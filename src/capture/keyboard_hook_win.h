@@ -35,8 +35,8 @@ class KeyboardHook {
 
   explicit operator bool() const { return static_cast<bool>(thread_); }
 
-  // Installs the hook afresh, the new one before the old one goes: after the session was
-  // unlocked or the machine woke, when Windows may have removed the old one without a word.
+  // Installs the hook afresh, the new one before the old one goes, for when Windows may have
+  // removed the old one without a word (a time-out, a locked session, sleep).
   void Reinstall() const;
   // Unhooks and lets the thread end; nothing when the hook is not installed.
   void Remove();
@@ -56,7 +56,10 @@ void SetKeyboardHookTarget(HWND window);
 
 // The three combinations as hot keys of a window, from registration to the object's end. Where
 // the hook sees a press it swallows it, so these fire only when the hook is not called: one key
-// press, one capture. A combination another program has registered stays that program's.
+// press, one capture. The hook is called before the system matches hot keys, so this program
+// takes a combination another program has registered as its hot key too; only while an
+// administrator's window has the keyboard, where the hook is not called, does the other program
+// get it (the registration here having failed).
 class CaptureHotKeys {
  public:
   explicit CaptureHotKeys(HWND window);

@@ -63,12 +63,10 @@ void CaptureReview::DragPictureOut(Point at) {
   forms.push_back({CF_DIB, PackedDibMemory(Capture)});
   // The file is written as the drag starts, so that a target gets it at once; without it the
   // drag offers the bitmap alone.
-  const std::wstring png = TemporaryImages::NewPath(folders_.TempDir, kTemporaryPngType);
-  ORV_TRACE_LOCATION();
-  if (!png.empty() && WritePngFile(Capture.View(), png)) {
-    temporaryImages_.Keep(png);
-    forms.push_back({CF_HDROP, win::FileDropMemory(png)});
-  }
+  const std::wstring png = temporaryImages_.Write(
+      folders_.TempDir, kTemporaryPngType,
+      [this](const std::wstring& path) { return WritePngFile(Capture.View(), path); });
+  if (!png.empty()) forms.push_back({CF_HDROP, win::FileDropMemory(png)});
   win::DragOut(std::move(forms));  // whether a target took it changes nothing here
 }
 

@@ -51,18 +51,18 @@ bool StartPaintProgram(const std::wstring& program, const std::wstring& bitmapPa
 PaintProgram::PaintProgram(TemporaryImages& files) : files_(files) {}
 
 void PaintProgram::OpenInPaint(win::DibImage capture, const std::wstring& tempDir) {
-  const std::wstring program = PaintProgramPath();
-  // Without a paint program there is no use for the bitmap.
-  const std::wstring bitmapPath =
-      program.empty() ? std::wstring() : TemporaryImages::NewPath(tempDir, kTemporaryBitmapType);
-  if (capture && !bitmapPath.empty()) {
-    ORV_TRACE_LOCATION();
-    WriteBmpFile(capture.View(), bitmapPath);  // unchecked: the paint program reports a bad file
-    files_.Keep(bitmapPath);
-  }
+  if (!capture) return;
+  const std::wstring bitmap = files_.Write(
+      tempDir, kTemporaryBitmapType,
+      [&capture](const std::wstring& path) { return WriteBmpFile(capture.View(), path); });
   capture = {};  // not needed while the paint program starts
-  if (bitmapPath.empty()) return;
-  if (!StartPaintProgram(program, bitmapPath, tempDir)) files_.Discard(bitmapPath);
+  if (bitmap.empty()) return;
+  // Paint can be uninstalled, and its alias switched off; the user's own editor then serves.
+  const std::wstring program = PaintProgramPath();
+  if ((program.empty() || !StartPaintProgram(program, bitmap, tempDir)) &&
+      !win::EditWithShell(bitmap)) {
+    files_.Discard(bitmap);
+  }
 }
 
 }  // namespace orv

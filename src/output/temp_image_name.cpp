@@ -105,28 +105,50 @@ std::wstring FormatDate(std::wstring_view mask, std::int64_t date) {
 }
 
 std::wstring TemporaryImagePath(std::wstring_view tempDir, const LocalDateTime& now,
-                                std::wstring_view type) {
+                                std::wstring_view type, int copy) {
   std::wstring path(tempDir);
   path += kTemporaryImagePrefix;
   path += FormatDate(kTempImageDateMask, DateValueOf(now));
+  if (copy > 1) path += L'-' + std::to_wstring(copy);
   path += type;
   return path;
+}
+
+std::wstring CreateTemporaryImageFile(
+    std::wstring_view tempDir, const LocalDateTime& now, std::wstring_view type,
+    const std::function<FileCreation(const std::wstring& path)>& createNew) {
+  for (int copy = 1; copy <= kTemporaryImagesASecond; ++copy) {
+    std::wstring path = TemporaryImagePath(tempDir, now, type, copy);
+    const FileCreation made = createNew(path);
+    if (made == FileCreation::Created) return path;
+    if (made == FileCreation::Failed) break;
+  }
+  return {};
 }
 
 bool IsTemporaryImageName(std::wstring_view fileName) {
   // The date part is what the mask writes: eight digits, a dash, six digits.
   constexpr std::wstring_view kDateShape = L"00000000-000000";
-  if (fileName.size() != kTemporaryImagePrefix.size() + kDateShape.size() + kTypeLength ||
+  if (fileName.size() < kTemporaryImagePrefix.size() + kDateShape.size() + kTypeLength ||
       !fileName.starts_with(kTemporaryImagePrefix) ||
       !(fileName.ends_with(kTemporaryBitmapType) || fileName.ends_with(kTemporaryPngType))) {
     return false;
   }
+  const auto isDigit = [](wchar_t c) { return c >= L'0' && c <= L'9'; };
   const std::wstring_view date = fileName.substr(kTemporaryImagePrefix.size(), kDateShape.size());
   for (std::size_t i = 0; i < date.size(); ++i) {
-    const bool digit = date[i] >= L'0' && date[i] <= L'9';
-    if (kDateShape[i] == L'-' ? date[i] != L'-' : !digit) return false;
+    if (kDateShape[i] == L'-' ? date[i] != L'-' : !isDigit(date[i])) return false;
   }
-  return true;
+  std::wstring_view copy = fileName.substr(kTemporaryImagePrefix.size() + kDateShape.size());
+  copy.remove_suffix(kTypeLength);
+  if (copy.empty()) return true;
+  if (copy.size() < 2 || copy.size() > 4 || copy[0] != L'-' || copy[1] == L'0') return false;
+  int number = 0;
+  for (const wchar_t c : copy.substr(1)) {
+    if (!isDigit(c)) return false;
+    number = number * 10 + (c - L'0');
+  }
+  return number >= 2 && number <= kTemporaryImagesASecond;
 }
 
 std::optional<LocalDateTime> TemporaryImageTime(std::wstring_view fileName) {

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <optional>
 
@@ -78,6 +77,19 @@ void Stamp(const std::wstring& path) {
   if (file) SetFileTime(file.get(), nullptr, nullptr, &*stamp);
 }
 
+// Makes an empty file where none is, which is then written through its path.
+FileCreation CreateNewFile(const std::wstring& path) {
+  const win::UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file) return FileCreation::Created;
+  const DWORD error = GetLastError();
+  // A folder of that name refuses the file with another error.
+  if (error == ERROR_FILE_EXISTS || GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    return FileCreation::NameTaken;
+  }
+  return FileCreation::Failed;
+}
+
 void DeleteImageFile(const std::wstring& path) {
   ORV_TRACE_LOCATION();
   SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -94,21 +106,24 @@ struct TemporaryImages::File {
 TemporaryImages::TemporaryImages() = default;
 TemporaryImages::~TemporaryImages() = default;
 
-std::wstring TemporaryImages::NewPath(const std::wstring& tempDir, std::wstring_view type) {
-  return tempDir.empty() ? std::wstring() : TemporaryImagePath(tempDir, LocalNow(), type);
+std::wstring TemporaryImages::Write(const std::wstring& tempDir, std::wstring_view type,
+                                    const std::function<bool(const std::wstring& path)>& write) {
+  if (tempDir.empty()) return {};
+  ORV_TRACE_LOCATION();
+  const std::wstring path = CreateTemporaryImageFile(tempDir, LocalNow(), type, CreateNewFile);
+  if (path.empty()) return {};
+  if (!write(path)) {
+    DeleteImageFile(path);  // a writer that failed may have left it behind
+    return {};
+  }
+  Keep(path);
+  return path;
 }
 
 void TemporaryImages::Keep(const std::wstring& path) {
   Stamp(path);
-  const std::optional<FileState> written = StateOf(path);
-  if (!written) return;
-  const auto same = [&path](const File& file) { return file.path == path; };
-  const auto known = std::find_if(files_.begin(), files_.end(), same);
-  if (known != files_.end()) {
-    known->written = *written;
-  } else {
-    files_.push_back({path, *written});
-  }
+  // A file that went before it could be looked at is nobody's to remove.
+  if (const std::optional<FileState> written = StateOf(path)) files_.push_back({path, *written});
 }
 
 void TemporaryImages::Discard(const std::wstring& path) {

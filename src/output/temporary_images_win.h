@@ -5,6 +5,7 @@
 // it or another program has moved it.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,13 +19,13 @@ class TemporaryImages {
   TemporaryImages& operator=(const TemporaryImages&) = delete;
   ~TemporaryImages();
 
-  // The path for a new file of the type (kTemporaryBitmapType or kTemporaryPngType) in tempDir,
-  // named after the local time now; empty without a temporary folder (never the current one).
-  static std::wstring NewPath(const std::wstring& tempDir, std::wstring_view type);
-  // A file just written at such a path gets its stamp and is remembered as it is now, to be
-  // removed at quit; one not there is not remembered. Two in the same second share a name, and
-  // one entry.
-  void Keep(const std::wstring& path);
+  // Makes a new file of the type (kTemporaryBitmapType or kTemporaryPngType) in tempDir, named
+  // after the local time now and never one that is there already, has `write` write it whole,
+  // stamps it and remembers it as it is now, to be removed at quit. Its path; empty, and no file
+  // left, without a temporary folder (never the current one) or when the file cannot be made or
+  // written.
+  std::wstring Write(const std::wstring& tempDir, std::wstring_view type,
+                     const std::function<bool(const std::wstring& path)>& write);
   // Deletes a file at once, which nobody will open.
   void Discard(const std::wstring& path);
   // At quit: deletes the files of this run that are still as this program wrote them.
@@ -32,6 +33,8 @@ class TemporaryImages {
 
  private:
   struct File;
+  void Keep(const std::wstring& path);
+
   std::vector<File> files_;
 };
 

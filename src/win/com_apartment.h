@@ -27,7 +27,10 @@ class ScopedComApartment {
 };
 
 // OLE (single-threaded COM with drag and drop) on the calling thread for the length of a scope,
-// as DoDragDrop requires. False when OLE cannot be initialised here.
+// as DoDragDrop requires. The program holds it on its user-interface thread from start to end:
+// a printer driver or shell extension that later asks for the multi-threaded apartment there is
+// then refused, instead of leaving the thread where OLE can no longer be initialised. False when
+// OLE cannot be initialised here.
 class ScopedOle {
  public:
   ScopedOle() : initialized_(SUCCEEDED(OleInitialize(nullptr))) {}

@@ -11,7 +11,6 @@
 #include <utility>
 
 #include "base/fault_location.h"
-#include "win/com_apartment.h"
 
 namespace orv::win {
 namespace {
@@ -150,8 +149,6 @@ bool DragOut(std::vector<DragForm> forms) {
   // A button let go while the forms were made (a large capture's file takes a moment) ends the
   // drag before it starts: the drag would drop at once wherever the pointer is.
   if (forms.empty() || !DragButtonIsDown()) return false;
-  const ScopedOle ole;
-  if (!ole) return false;
   const ComReference<IDataObject> data(new (std::nothrow) DataObject(std::move(forms)));
   const ComReference<IDropSource> source(new (std::nothrow) DropSource());
   if (!data || !source) return false;

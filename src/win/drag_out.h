@@ -21,9 +21,8 @@ struct DragForm {
 };
 
 // Runs a drag that offers the forms (those with data) to be copied, until the user drops or
-// cancels; OLE is initialised on the calling thread, which must have a message queue, for its
-// length. The pointer shows whether the target under it takes the drag. True when a target took
-// it.
+// cancels, on a thread that has OLE (ScopedOle, which the program sets up at start-up). The
+// pointer shows whether the target under it takes the drag. True when a target took it.
 bool DragOut(std::vector<DragForm> forms);
 
 // The CF_HDROP form that names one file; empty when memory runs out.

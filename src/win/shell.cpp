@@ -16,6 +16,20 @@ void OpenWithShell(std::wstring_view target) {
   ShellExecuteW(nullptr, L"open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
+bool EditWithShell(const std::wstring& file) {
+  // The result is needed here and now: the call waits until the verb has run, also where a
+  // handler answers it asynchronously (DDE), and reports a failure instead of showing it.
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof(info);
+  info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+  info.lpVerb = L"edit";
+  info.lpFile = file.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  const ScopedComApartment com;
+  ORV_TRACE_LOCATION();
+  return ShellExecuteExW(&info) != FALSE;
+}
+
 void ShowFileProperties(HWND owner, const std::wstring& file, const std::wstring& page) {
   // The properties verb goes through the file's context menu; no error boxes from the shell;
   // and hand back a process handle when one is started (closed below, never leaked).

@@ -107,6 +107,12 @@ struct SpoolerFunctions {
   ORV_SYSTEM_FUNCTION(GetDefaultPrinterW, ::GetDefaultPrinterW);
 };
 
+// kernel32.dll: a process's power policy (Windows 8 and later; power throttling since 10 1709).
+struct Kernel32Functions {
+  SystemLibrary library{L"kernel32.dll"};
+  ORV_SYSTEM_FUNCTION(SetProcessInformation, ::SetProcessInformation);
+};
+
 // ntdll.dll: the true version of the system.
 struct NtdllFunctions {
   SystemLibrary library{L"ntdll.dll"};

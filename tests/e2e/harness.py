@@ -223,7 +223,7 @@ class DummyXorg(XServer):
 
 # The driver's names of the modifiers that Desktop.keys holds in X too, as xdotool names them.
 # Not Alt: pressed and let go on its own, as X would see it, it opens a window's menu.
-X_MODIFIERS = {"ctrl": "ctrl", "shift": "shift"}
+X_MODIFIERS = {"ctrl": "ctrl", "shift": "shift", "alt": "alt", "lctrl": "Control_L", "ralt": "Alt_R"}
 
 # Wine's own modules and tables in a prefix, which nothing writes once the prefix is booted: a desk
 # links them from the template instead of copying them (they are most of its 700 MB), and copies
@@ -685,35 +685,46 @@ class Desktop:
         return self.driver("wait", *TRAY_WINDOW[self.config.wine], "--visible", "--timeout",
                            15000)
 
-    def tray_icon(self):
-        """Where the program's tray icon (the first one) is on the screen, in front for a click,
-        as a user finds it on the taskbar: the centre of the first square of the tray window's
-        client area."""
-        # Shown, it may not have its size yet: an icon square is at least 16 pixels high.
+    def tray_icon_square(self):
+        """The tray window, and the square of the program's icon (the first one) in it on the
+        screen: (window, (x, y, size)). Shown, the window may not have its size yet: an icon
+        square is at least 16 pixels high."""
         window = poll(lambda: (w := self.tray_window()) and int(w["client"].split("x")[1]) >= 16
                       and w, timeout=15, what="the tray window at its size")
+        x, y = map(int, window["client_origin"].split(","))
+        return window, (x, y, int(window["client"].split("x")[1]))
+
+    def tray_icon(self):
+        """Where the program's tray icon is on the screen, in front for a click, as a user finds
+        it on the taskbar: the centre of its square."""
+        window, (x, y, size) = self.tray_icon_square()
         if self.config.wine == 10:
             self.driver("raise", "--hwnd", window["hwnd"])
-        x, y = map(int, window["client_origin"].split(","))
-        half = int(window["client"].split("x")[1]) // 2
+        half = size // 2
         # The X pointer goes there too, so that a click there stays there (put_pointer); the
         # primary monitor's corner, Windows' 0,0, is where it lies on the X screen.
         self.put_pointer(x + half + self.primary_corner[0], y + half + self.primary_corner[1])
         return x + half, y + half
 
     def steady_screenshot(self, path, timeout=10):
-        """A screenshot once the screen has settled: Wine's tray window (which the program's icon
-        brings up at the top left) is there and two shots in a row are equal. The file's type
-        follows its name (BMP is much quicker to write for a large screen)."""
-        self.tray_window()
+        """A screenshot once the screen has settled: the program's tray icon is drawn (unless
+        another window covers it) and two shots in a row are equal. The file's type follows its
+        name (BMP is much quicker to write for a large screen)."""
+        window, (x, y, size) = self.tray_icon_square()
+        at = self.driver("window-at", "--x", x + size // 2, "--y", y + size // 2)["hwnd"]
+        icon = (x + self.primary_corner[0], y + self.primary_corner[1], size, size)
         path = Path(path)
         previous = self.screenshot(path.with_name(path.stem + ".previous" + path.suffix))
 
         def settled():
             current = self.screenshot(path)
+            # Before the icon is drawn its square is one colour, the tray window's own.
+            drawn = at != window["hwnd"] or subprocess.run(
+                ["convert", str(current), "-crop", "{2}x{3}+{0}+{1}".format(*icon), "-format",
+                 "%k", "info:"], capture_output=True, text=True, check=True).stdout != "1"
             differing = subprocess.run(["compare", "-metric", "AE", str(current), str(previous),
                                         "null:"], capture_output=True, text=True).stderr
-            if differing.split()[:1] == ["0"]:
+            if drawn and differing.split()[:1] == ["0"]:
                 return True
             shutil.copy(current, previous)
             return False

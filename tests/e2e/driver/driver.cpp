@@ -259,6 +259,15 @@ int ListWindows(const Args& args) {
   return 0;
 }
 
+int WindowAt(const Args& args) {
+  // The top-level window at a point of the screen (--x, --y): "hwnd=0x..." (0x0 for none).
+  const POINT at{NumberOption(args, L"x", 0), NumberOption(args, L"y", 0)};
+  const HWND window = WindowFromPoint(at);
+  Print(L"hwnd=" +
+        Hex(reinterpret_cast<UINT_PTR>(window ? GetAncestor(window, GA_ROOT) : nullptr)));
+  return 0;
+}
+
 int CountWindows(const Args& args) {
   Print(L"count=" + std::to_wstring(FindTopLevel(QueryFrom(args)).size()));
   return 0;
@@ -391,9 +400,9 @@ WORD VirtualKey(const std::wstring& name) {
   static const std::pair<const wchar_t*, WORD> names[] = {
       {L"ctrl", VK_CONTROL},  {L"lctrl", VK_LCONTROL}, {L"shift", VK_SHIFT},
       {L"lshift", VK_LSHIFT}, {L"alt", VK_MENU},       {L"snapshot", VK_SNAPSHOT},
-      {L"escape", VK_ESCAPE}, {L"return", VK_RETURN},  {L"down", VK_DOWN},
-      {L"up", VK_UP},         {L"f4", VK_F4},          {L"tab", VK_TAB},
-      {L"space", VK_SPACE}};
+      {L"ralt", VK_RMENU},    {L"escape", VK_ESCAPE},  {L"return", VK_RETURN},
+      {L"down", VK_DOWN},     {L"up", VK_UP},          {L"f4", VK_F4},
+      {L"tab", VK_TAB},       {L"space", VK_SPACE}};
   for (const auto& [n, vk] : names) {
     if (name == n) return vk;
   }
@@ -1056,10 +1065,23 @@ HWND ShowKeyWindow(const Args& args, WNDCLASSW& windowClass, const wchar_t* clas
   return window;
 }
 
+LRESULT CALLBACK LogHookedKey(int code, WPARAM message, LPARAM key) {
+  if (code == HC_ACTION && (message == WM_KEYDOWN || message == WM_SYSKEYDOWN)) {
+    Print(L"hook=down:" + Hex(reinterpret_cast<const KBDLLHOOKSTRUCT*>(key)->vkCode));
+  }
+  return CallNextHookEx(nullptr, code, message, key);
+}
+
 int KeyLog(const Args& args) {
   // Shows a captioned window titled --title, brings it to the front and prints every key
   // message it receives ("key=down:0x2c", "key=up:0x10", "key=sysup:..."), until the process
-  // ends. Prints "ready=1" once it has the focus. Run it in the background.
+  // ends. Prints "ready=1" once it has the focus. Run it in the background. With --hook it also
+  // prints each key press its own low-level hook is called for ("hook=down:0x2c"), which passes
+  // every key on: the newest hook is called first, so it sees what older ones swallow.
+  if (HasFlag(args, L"hook") &&
+      !SetWindowsHookExW(WH_KEYBOARD_LL, LogHookedKey, GetModuleHandleW(nullptr), 0)) {
+    Fail(L"cannot install the hook%ls");
+  }
   WNDCLASSW windowClass{};
   windowClass.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
     const wchar_t* kind = message == WM_KEYDOWN      ? L"down"
@@ -1768,6 +1790,7 @@ const Command kCommands[] = {
     {L"launch", Launch},
     {L"windows", ListWindows},
     {L"count", CountWindows},
+    {L"window-at", WindowAt},
     {L"wait", Describe},
     {L"wait-gone", WaitGone},
     {L"post-command", PostCommand},

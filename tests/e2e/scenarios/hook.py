@@ -23,15 +23,18 @@ MOD_CONTROL = 2
 class KeyLog:
     """A window of the driver that has the focus and reports every key message it receives."""
 
-    def __init__(self, desk, title="Orvanta key log"):
+    def __init__(self, desk, title="Orvanta key log", hook=False):
+        """hook: the log's own low-level hook, made after the program's and so called before it,
+        reports every key press too ("hooked")."""
         self.title = title
         self.process = subprocess.Popen(
-            ["wine", str(desk.config.driver), "key-log", "--title", title], env=desk.env,
+            ["wine", str(desk.config.driver), "key-log", "--title", title]
+            + (["--hook"] if hook else []), env=desk.env,
             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
         desk.helpers.append(self.process)
         self.lines = queue.Queue()
         threading.Thread(target=self._read, daemon=True).start()
-        self.keys = []
+        self.keys, self.hooked = [], []
         self._next(timeout=15, want="ready=1")
 
     def _read(self):
@@ -46,6 +49,8 @@ class KeyLog:
                 raise AssertionError(f"the key log did not report {want}: {self.keys}") from error
             if line.startswith("key="):
                 self.keys.append(line[4:])
+            if line.startswith("hook="):
+                self.hooked.append(line[5:])
             if line == want or line == f"key={want}":
                 return
 
@@ -53,6 +58,15 @@ class KeyLog:
         """Reads the log up to and including the key message `key` (for example "up:0x2c")."""
         self._next(timeout, key)
         return self.keys
+
+    def hooked_up_to_now(self, desk, timeout=15):
+        """The key presses the log's hook has reported since the last call: a Tab is typed, and
+        its report waited for, which comes after everything typed before it, whichever window
+        has the keyboard."""
+        desk.driver("keys", "press:tab")
+        self._next(timeout, f"hook=down:{TAB}")
+        hooked, self.hooked = self.hooked, []
+        return hooked
 
 
 def label(desk, e2e):
@@ -92,12 +106,20 @@ def test_print_screen_alone_passes_on_and_starts_nothing(e2e):
         # down counts.
         desk.driver("keys", "down:shift", "press:0x41", "up:shift", "press:snapshot")
         keys = log.wait_for(f"up:{SNAPSHOT}")
-        assert [key for key in keys if key.endswith(SNAPSHOT)] == [f"down:{SNAPSHOT}",
-                                                                   f"up:{SNAPSHOT}"]
+        passed = [f"down:{SNAPSHOT}", f"up:{SNAPSHOT}"]
+        assert [key for key in keys if key.endswith(SNAPSHOT)] == passed
+        # With Alt held too it is no capture either, as the hot keys would have it: Ctrl+Alt, and
+        # AltGr (a right Alt with a left Ctrl), both arrive as plain key presses.
+        for chord in (["ctrl", "alt"], ["lctrl", "ralt"]):
+            desk.keys(*(f"down:{key}" for key in chord), "press:snapshot",
+                      *(f"up:{key}" for key in reversed(chord)))
+            keys = log.wait_for(f"up:{SNAPSHOT}")
+            passed += [f"down:{SNAPSHOT}", f"up:{SNAPSHOT}"]
+            assert [key for key in keys if key.endswith(SNAPSHOT)] == passed, chord
 
-        # Shift + Print Screen comes after it in the program's queue: once its preview is open,
-        # the plain Print Screen has been handled, and it opened no overlay (which would still
-        # be open, and would have turned the whole-screen capture away).
+        # Shift + Print Screen comes after them in the program's queue: once its preview is open,
+        # they have been handled, and opened no overlay (which would still be open, and would
+        # have turned the whole-screen capture away).
         desk.keys("down:shift", "press:snapshot", "up:shift")
         wait_preview(desk, e2e)
         assert label(desk, e2e) == "800 x 600"
@@ -107,7 +129,7 @@ def test_print_screen_alone_passes_on_and_starts_nothing(e2e):
         # The combination's press and release were both swallowed, so that Windows' own Print
         # Screen handling (which replaces the clipboard's content) never sees them; Shift itself
         # passed on, its release too: the hook does not wait for the program's pause.
-        assert print_screen_events(desk, log) == [f"down:{SNAPSHOT}", f"up:{SNAPSHOT}"]
+        assert print_screen_events(desk, log) == passed
         assert f"down:{SHIFT}" in log.keys and f"up:{SHIFT}" in log.keys, log.keys
         desk.driver("keys", "press:escape")
         assert desk.quit(program) == 0
@@ -224,10 +246,24 @@ def test_the_combinations_are_hot_keys_of_the_program_too(e2e):
         def register_ctrl_print_screen():
             return desk.driver("register-hotkey", "--mods", MOD_CONTROL, "--vk", SNAPSHOT)
 
+        def ctrl_print_screen_hooked_first():
+            """Whether the log's hook was called for a Ctrl + Print Screen before the program's
+            hook swallowed it. The capture it starts is taken and closed."""
+            desk.keys("down:ctrl", "press:snapshot", "up:ctrl")
+            wait_overlay(desk)
+            desk.driver("mouse", "click", 50, 50)  # a plain click takes the whole screen
+            wait_preview(desk, e2e)
+            close_preview(desk, e2e)
+            return f"down:{SNAPSHOT}" in log.hooked_up_to_now(desk)
+
         program = desk.start()
         # The program holds the combinations: another program cannot register them meanwhile.
         assert register_ctrl_print_screen()["registered"] == "0"
-        # A hot key arrives when the hook was not called (an administrator's window in front).
+        log = KeyLog(desk, hook=True)
+        assert ctrl_print_screen_hooked_first()
+        # A hot key arrives when the hook was not called (an administrator's window in front, or
+        # a hook that Windows removed): the capture starts, and the hook is installed afresh,
+        # newer than the log's now, so that it takes the combinations first again.
         desk.driver("post", *main_window(e2e), "--msg", WM_HOTKEY, "--wparam", 7,
                     "--lparam", (0x2C << 16) | MOD_CONTROL)
         wait_overlay(desk)
@@ -235,5 +271,6 @@ def test_the_combinations_are_hot_keys_of_the_program_too(e2e):
         wait_preview(desk, e2e)
         assert label(desk, e2e) == "200 x 100"
         desk.driver("keys", "press:escape")
+        assert not ctrl_print_screen_hooked_first()
         assert desk.quit(program) == 0
         assert register_ctrl_print_screen()["registered"] == "1", "given up at quit"

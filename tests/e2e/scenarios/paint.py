@@ -100,9 +100,32 @@ def test_paint_program_by_full_path_gets_a_bitmap_kept_until_quit_and_for_good_o
         program = desk.start(folder)
         assert sorted(p.name for p in temp.iterdir()) == sorted(others)
 
-        # Without a paint program the button does what a failed start does: nothing to see, no
-        # bitmap left, and the program goes on.
+        # Without a paint program the bitmap opens in the user's editor for bitmaps (the shell's
+        # "edit" verb), the stand-in here; the end of the session then removes it as quitting
+        # does.
         (system / "mspaint.exe").unlink()
+        editor = desk.prefix / "drive_c" / "editor"
+        editor.mkdir()
+        shutil.copy(Path(e2e.config.driver).with_name("orvanta-paint-standin.exe"),
+                    editor / "editor.exe")
+        # The machine's file types: Wine reads no user's own (Windows lays those over them).
+        classes = r"HKLM\Software\Classes"
+        desk.wine("reg", "add", rf"{classes}\.bmp", "/ve", "/d", "OrvantaTest.Bitmap", "/f")
+        desk.wine("reg", "add", rf"{classes}\OrvantaTest.Bitmap\shell\edit\command", "/ve",
+                  "/d", r'"C:\editor\editor.exe" "%1"', "/f")
+        record = paint_capture(desk, e2e, editor / "paint-standin.txt")
+        edited = re.search(r"OrvantaImage-\d{8}-\d{6}(-\d+)?\.bmp", record["command_line"])
+        assert record["copied"] == "1" and edited, record["command_line"]
+        assert (editor / "paint-copy.bmp").read_bytes()[:2] == b"BM"
+        assert (temp / edited.group(0)).exists()
+        desk.driver("post", "--title", e2e.texts["#Program_Name"], "--class", "OrvantaMain",
+                    "--msg", 0x16, "--wparam", 1)  # WM_ENDSESSION: the user logs off
+        poll(lambda: not (temp / edited.group(0)).exists(), timeout=10,
+             what="the unchanged bitmap removed at the end of the session")
+
+        # With neither, the button does what a failed start does: nothing to see, no bitmap
+        # left, and the program goes on.
+        desk.wine("reg", "delete", rf"{classes}\OrvantaTest.Bitmap", "/f")
         desk.command(8)
         wait_preview(desk, e2e)
         desk.driver("click", "--title", preview_title(e2e), "--id", PAINT_BUTTON)

@@ -78,7 +78,7 @@ def test_whole_screen_capture_shows_the_screen_scaled_with_its_size(e2e):
         picture = pictures.make_test_picture(e2e.artifacts / "screen.bmp", 1920, 1080)
         desk.show_image(picture)
         program = desk.start()
-        before = desk.screenshot(e2e.artifacts / "before.png")
+        before = desk.steady_screenshot(e2e.artifacts / "before.png")
         desk.command(8)
         window = wait_preview(desk, e2e)
         assert window["client"] == "395x220"

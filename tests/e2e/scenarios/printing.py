@@ -45,29 +45,6 @@ def banded_picture(path, width, height):
     return path
 
 
-def screen_as_captured(desk, e2e, picture):
-    """A screenshot of the screen as the next capture will see it: the test picture with Wine's
-    tray window (which shows the program's icon) drawn over it, the same in two shots in a row.
-    (Wine 10's tray window stays under the picture, which was shown before it.)"""
-    tray = desk.tray_window()
-    left, top, right, bottom = map(int, tray["rect"].split(","))
-    area = (left, top, right - left, bottom - top)
-    uncovered = pictures.crop(picture, e2e.artifacts / "tray-uncovered.png", *area)
-    shots = [e2e.artifacts / "before.png", e2e.artifacts / "before-check.png"]
-    desk.screenshot(shots[0])
-
-    def steady():
-        desk.screenshot(shots[1])
-        drawn = pictures.crop(shots[1], e2e.artifacts / "tray-drawn.png", *area)
-        if pictures.identical(*shots) and (e2e.wine == 10 or
-                                           not pictures.identical(drawn, uncovered)):
-            return True
-        shots[1].replace(shots[0])
-        return False
-    poll(steady, timeout=10, interval=0.05, what="the tray window drawn on a steady screen")
-    return shots[0]
-
-
 def desk_picture(desk, e2e, width, height):
     """Covers the screen with the banded test picture; returns the picture."""
     picture = banded_picture(e2e.artifacts / "screen.bmp", width, height)
@@ -195,9 +172,9 @@ def test_default_printer_prints_the_capture_across_the_page_at_the_top_left(e2e)
     # horizontal factor would be 1400).
     with printers.pdf_printer(e2e.config.work) as printer, \
             e2e.desktop(width=1920, height=1080) as desk:
-        picture = desk_picture(desk, e2e, 1920, 1080)
+        desk_picture(desk, e2e, 1920, 1080)
         program = desk.start()
-        before = screen_as_captured(desk, e2e, picture)
+        before = desk.steady_screenshot(e2e.artifacts / "before.png")
         open_preview(desk, e2e)
         print_and_check(e2e, printer, desk, before, 41, (1920, 1080), fit=False)
         desk.driver("wait-gone", "--title", preview_title(e2e), "--timeout", 5000)
@@ -211,9 +188,9 @@ def test_fitting_turns_a_landscape_capture_to_portrait_paper_within_the_printabl
             e2e.desktop(width=1920, height=1080) as desk:
         folder = desk.install()
         (folder / "Orvanta.ini").write_bytes(b"FitPaperOrientation = 1\r\n")
-        picture = desk_picture(desk, e2e, 1920, 1080)
+        desk_picture(desk, e2e, 1920, 1080)
         program = desk.start(folder)
-        before = screen_as_captured(desk, e2e, picture)
+        before = desk.steady_screenshot(e2e.artifacts / "before.png")
         open_preview(desk, e2e)
         _, page, box = print_and_check(e2e, printer, desk, before, 41, (1920, 1080), fit=True)
         # The screen's left band is the picture's bottom: the last device rows of the page show
@@ -234,9 +211,9 @@ def test_small_capture_prints_at_half_size(e2e):
     # window is cut to the screen, its buttons still work).
     with printers.pdf_printer(e2e.config.work) as printer, \
             e2e.desktop(width=250, height=200) as desk:
-        picture = desk_picture(desk, e2e, 250, 200)
+        desk_picture(desk, e2e, 250, 200)
         program = desk.start()
-        before = screen_as_captured(desk, e2e, picture)
+        before = desk.steady_screenshot(e2e.artifacts / "before.png")
         open_preview(desk, e2e)
         _, _, box = print_and_check(e2e, printer, desk, before, 41, (250, 200), fit=False)
         # Half the width a large capture of the same proportion gets (the whole printable
@@ -248,9 +225,9 @@ def test_small_capture_prints_at_half_size(e2e):
 def test_print_dialog_prints_when_confirmed_and_nothing_when_cancelled(e2e):
     with printers.pdf_printer(e2e.config.work) as printer, \
             e2e.desktop(width=800, height=600) as desk:
-        picture = desk_picture(desk, e2e, 800, 600)
+        desk_picture(desk, e2e, 800, 600)
         program = desk.start()
-        before = screen_as_captured(desk, e2e, picture)
+        before = desk.steady_screenshot(e2e.artifacts / "before.png")
         open_preview(desk, e2e)
         printed, _, _ = print_and_check(e2e, printer, desk, before, 40, (800, 600), fit=False)
 

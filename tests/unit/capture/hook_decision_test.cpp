@@ -83,14 +83,25 @@ TEST(PrintScreenRule, AutoRepeatBelongsToThePressItRepeats) {
   EXPECT_EQ(keys.Up(), kPass);
 }
 
-TEST(PrintScreenRule, AltKeysPassAndAReleaseWithAltEndsThePress) {
+TEST(PrintScreenRule, PressesWithAltOrAWindowsKeyPassAsTheSystemSendsThem) {
+  // Ctrl+Alt and AltGr (a right Alt with a left Ctrl the system adds) arrive as WM_KEYDOWN, Alt
+  // alone as WM_SYSKEYDOWN; Win+Ctrl is the system's own. None is a capture, press or release.
+  const std::vector<int> chords[] = {
+      {kCtrl, kVkAlt}, {kCtrl, kShift, kVkAlt}, {kCtrl, kVkLeftWindows}, {kShift, kVkRightWindows}};
   Keyboard keys;
-  keys.Press(kCtrl);
+  for (const std::vector<int>& chord : chords) {
+    keys.held = {chord.begin(), chord.end()};
+    EXPECT_EQ(keys.Down(), kPass);
+    EXPECT_EQ(keys.Up(), kPass);
+  }
+  keys.held = {kVkAlt};
   EXPECT_EQ(keys.Event(kWmSysKeyDown, kVkSnapshot), kPass);
   EXPECT_EQ(keys.Event(kWmSysKeyUp, kVkSnapshot), kPass);
+  // Alt pressed while a combination is held ends the press without a capture.
+  keys.held = {kCtrl};
   EXPECT_EQ(keys.Down(), kSwallow);
-  EXPECT_EQ(keys.Event(kWmSysKeyUp, kVkSnapshot), kPass);  // Alt pressed while it was held
-  keys.Release(kCtrl);
+  EXPECT_EQ(keys.Event(kWmSysKeyUp, kVkSnapshot), kPass);
+  keys.held.clear();
   EXPECT_EQ(keys.Down(), kPass);  // a new press, alone
   EXPECT_EQ(keys.Up(), kPass);
   EXPECT_EQ(keys.Up(), kPass);  // a release whose press was never seen

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <string>
+
 namespace orv {
 namespace {
 
@@ -75,6 +78,30 @@ TEST(TempImageName, OnlyTheProgramsOwnNamesCountAsTemporaryImages) {
   EXPECT_FALSE(IsTemporaryImageName(L"OrvantaImage-notes.bmp"));
   EXPECT_FALSE(IsTemporaryImageName(L"MyOrvantaImage-20240229-130509.bmp"));
   EXPECT_FALSE(IsTemporaryImageName(L""));
+}
+
+TEST(TempImageName, ANewFileTakesTheFirstFreeNameOfItsSecondAndStaysTheProgramsOwn) {
+  std::set<std::wstring> files;
+  const auto createNew = [&files](const std::wstring& path) {
+    if (path.ends_with(L"-4.bmp")) return FileCreation::Failed;  // the folder refuses it
+    return files.insert(path).second ? FileCreation::Created : FileCreation::NameTaken;
+  };
+  const LocalDateTime second{2024, 10, 27, 2, 30, 0};  // also the hour that repeats in autumn
+  for (const wchar_t* name :
+       {L"T:\\OrvantaImage-20241027-023000.bmp", L"T:\\OrvantaImage-20241027-023000-2.bmp",
+        L"T:\\OrvantaImage-20241027-023000-3.bmp", L""}) {
+    EXPECT_EQ(CreateTemporaryImageFile(L"T:\\", second, kTemporaryBitmapType, createNew), name);
+  }
+  for (const wchar_t* name :
+       {L"OrvantaImage-20241027-023000-2.bmp", L"OrvantaImage-20241027-023000-999.png"}) {
+    EXPECT_EQ(TemporaryImageTime(name)->minute, 30) << name;
+  }
+  for (const wchar_t* name :
+       {L"OrvantaImage-20241027-023000-1.bmp", L"OrvantaImage-20241027-023000-02.bmp",
+        L"OrvantaImage-20241027-023000-1000.bmp", L"OrvantaImage-20241027-023000-.bmp",
+        L"OrvantaImage-20241027-023000-2a.bmp", L"OrvantaImage-20241027-023000 (2).bmp"}) {
+    EXPECT_FALSE(IsTemporaryImageName(name)) << name;
+  }
 }
 
 TEST(TempImageName, TheNameGivesBackTheTimeItWasMadeFrom) {
