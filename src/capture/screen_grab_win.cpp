@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <cstddef>
+#include <optional>
+
 #include "base/fault_location.h"
 #include "capture/advanced_colour.h"
 #include "capture/advanced_colour_win.h"
@@ -22,13 +25,11 @@ void ReplaceAdvancedColourMonitors(win::DibImage& buffer, const ScreenBounds& sc
   for (const AdvancedColourMonitor& monitor : FindAdvancedColourMonitors()) {
     const std::optional<Rect> place = PlaceInGrab(monitor.place, grab);
     if (!place) continue;
-    const MutableImageView whole = buffer.View();
-    const MutableImageView part{place->width,
-                                place->height,
-                                24,
-                                whole.stride,
-                                whole.Row(place->y) + std::ptrdiff_t{3} * place->x,
-                                nullptr};
+    MutableImageView part = buffer.View();
+    part.top = part.Row(place->y) + std::ptrdiff_t{3} * place->x;
+    part.width = place->width;
+    part.height = place->height;
+    ORV_TRACE_LOCATION();
     ReadAdvancedColourPicture(monitor, [&](const ScRgbPicture& picture) {
       ConvertScRgb(picture.pixels, monitor.sdrWhite, picture.clockwiseQuarterTurns, part);
     });
