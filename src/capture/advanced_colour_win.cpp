@@ -113,15 +113,14 @@ class AcquiredFrame {
   AcquiredFrame(const AcquiredFrame&) = delete;
   AcquiredFrame& operator=(const AcquiredFrame&) = delete;
   ~AcquiredFrame() {
-    if (resource_) {
-      resource_.reset();
-      duplication_->ReleaseFrame();
-    }
+    resource_.reset();
+    if (acquired_) duplication_->ReleaseFrame();
   }
   HRESULT Acquire(DXGI_OUTDUPL_FRAME_INFO& info) {
     IDXGIResource* resource = nullptr;
     const HRESULT result = duplication_->AcquireNextFrame(kFrameWaitMs, &info, &resource);
-    if (SUCCEEDED(result)) resource_.reset(resource);
+    acquired_ = SUCCEEDED(result);
+    if (acquired_) resource_.reset(resource);
     return result;
   }
   IDXGIResource* Resource() const { return resource_.get(); }
@@ -129,6 +128,7 @@ class AcquiredFrame {
  private:
   IDXGIOutputDuplication* duplication_;
   win::ComReference<IDXGIResource> resource_;
+  bool acquired_ = false;
 };
 
 // The composed picture of one output, in half floats, through a duplication of it made for this
@@ -154,6 +154,7 @@ bool Duplicate(const win::Direct3D& direct3d, IDXGIAdapter1* adapter, IDXGIOutpu
     if (result == DXGI_ERROR_WAIT_TIMEOUT) continue;
     if (FAILED(result)) return false;
     if (info.LastPresentTime.QuadPart == 0) continue;
+    if (!acquired.Resource()) return false;
     const auto texture = win::Query<ID3D11Texture2D>(acquired.Resource());
     const int turns = ClockwiseQuarterTurns(desc.Rotation);
     return texture &&
