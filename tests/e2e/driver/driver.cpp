@@ -869,8 +869,10 @@ class DropTarget final : public IDropTarget {
   ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // lives as long as the process
   ULONG STDMETHODCALLTYPE Release() override { return 1; }
 
+  // enter-N is written when a drag comes in, so that a test knows the drag is under way.
   HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
     accepted_ = Offers(data, CF_DIB) || Offers(data, CF_HDROP);
+    WriteBytes(out_ + L"\\enter-" + std::to_wstring(++enters_), "", 0);
     return DragOver(0, {}, effect);
   }
   HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* effect) override {
@@ -939,6 +941,7 @@ class DropTarget final : public IDropTarget {
   bool accepted_ = false;
   std::wstring out_;
   int drops_ = 0;
+  int enters_ = 0;
 };
 
 int DropTargetWindow(const Args& args) {

@@ -325,9 +325,11 @@ def test_ctrl_c_s_and_p_do_what_their_buttons_do_unless_the_policy_turns_them_of
         assert desk.quit(program) == 0
 
 
-def drag_picture_to(desk, e2e, target, cancel=False):
-    """Presses on the middle of the preview's picture and drags it into the target window,
-    where the button is let go, or Escape pressed first."""
+def drag_picture_to(desk, e2e, target, drops, cancel=False):
+    """Presses on the middle of the preview's picture and drags it into the target window (which
+    writes its files to drops), where the button is let go, or Escape pressed first, once the drag
+    has come in: before that, Escape would reach the preview."""
+    entered = len(list(drops.glob("enter-*")))
     window = wait_preview(desk, e2e)
     x, y = map(int, window["client_origin"].split(","))
     x, y = x + CANVAS[0] + CANVAS[2] // 2, y + CANVAS[1] + CANVAS[3] // 2
@@ -337,6 +339,8 @@ def drag_picture_to(desk, e2e, target, cancel=False):
     for at in ((x + 30, y), ((left + right) // 2, (top + bottom) // 2),
                ((left + right) // 2 + 5, (top + bottom) // 2 + 5)):
         desk.driver("mouse", "move", *at)
+    poll(lambda: len(list(drops.glob("enter-*"))) > entered, timeout=15,
+         what="the drag in the drop target")
     if cancel:
         desk.driver("keys", "press:escape")
     desk.driver("mouse", "up")
@@ -362,7 +366,7 @@ def test_the_picture_drags_out_in_four_forms_and_escape_cancels_the_drag(e2e):
         desk.driver("click", "--title", preview_title(e2e), "--id", 34)  # turn
         desk.driver("wait-text", "--title", preview_title(e2e), "--id", 48,
                     "--text", f"{height} x {width}")
-        drag_picture_to(desk, e2e, target)
+        drag_picture_to(desk, e2e, target, drops)
         poll((drops / "drop-1.done").exists, timeout=15, what="the drop")
         assert (drops / "drop-1-forms.txt").read_text() == "dib,dibv5,PNG,hdrop"
         dropped = drops / "drop-1.bmp"
@@ -379,7 +383,7 @@ def test_the_picture_drags_out_in_four_forms_and_escape_cancels_the_drag(e2e):
         assert desk.driver("count", "--title", preview_title(e2e))["count"] == "1"
 
         # Escape during a drag: nothing is dropped, and the preview stays.
-        drag_picture_to(desk, e2e, target, cancel=True)
+        drag_picture_to(desk, e2e, target, drops, cancel=True)
         close_preview(desk, e2e)  # queued after the drag, which is over by then
         assert not (drops / "drop-2.done").exists()
 
