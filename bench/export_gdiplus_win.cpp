@@ -8,87 +8,25 @@
 // Usage: export_gdiplus_win.exe DIR (see bench/export_gdiplus_timing.sh)
 #include <windows.h>
 
-#include <algorithm>
 #include <array>
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <functional>
-#include <iterator>
 #include <string>
-#include <vector>
 
 #include "imaging/reduce_to_palette.h"
 #include "output/export_win.h"
 #include "output/gdiplus_win.h"
+#include "timing_win.h"
 #include "win/dib_image.h"
 
 namespace orv {
 namespace {
 
-constexpr int kRuns = 5;
-
-// A 24-bit bottom-up BMP as the program's own writer makes it, into a DIB section.
-win::DibImage LoadBmp(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
-  if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M' || bytes[28] != 24) return {};
-  auto le32 = [&](std::size_t at) {
-    return static_cast<std::int32_t>(bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
-                                     static_cast<std::uint32_t>(bytes[at + 3]) << 24);
-  };
-  const int width = le32(18), height = le32(22);
-  const std::size_t offset = static_cast<std::size_t>(le32(10));
-  const std::size_t stride = static_cast<std::size_t>(DibStride(width, 24));
-  if (height <= 0 || bytes.size() < offset + stride * height) return {};
-  win::DibImage image = win::DibImage::Create(width, height);
-  const MutableImageView view = image.View();
-  for (int y = 0; y < height; ++y) {
-    std::copy_n(&bytes[offset + stride * static_cast<std::size_t>(height - 1 - y)], 3 * width,
-                view.Row(y));
-  }
-  return image;
-}
-
-// CPU time of this thread so far, in milliseconds (the encoders run on the calling thread).
-double ThreadCpuMs() {
-  FILETIME created, ended, kernel, user;
-  if (!GetThreadTimes(GetCurrentThread(), &created, &ended, &kernel, &user)) return 0;
-  auto ticks = [](const FILETIME& t) {
-    return static_cast<double>(static_cast<std::uint64_t>(t.dwHighDateTime) << 32 |
-                               t.dwLowDateTime);
-  };
-  return (ticks(kernel) + ticks(user)) / 10000.0;
-}
-
-struct Timing {
-  double wallMs;
-  double cpuMs;
-};
-
-// Medians of wall and CPU time over kRuns calls.
-Timing Median(const std::function<bool()>& run, bool& ok) {
-  std::array<double, kRuns> wall{}, cpu{};
-  for (int i = 0; i < kRuns; ++i) {
-    const double cpuStart = ThreadCpuMs();
-    const auto start = std::chrono::steady_clock::now();
-    ok = run() && ok;
-    wall[i] =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    cpu[i] = ThreadCpuMs() - cpuStart;
-  }
-  std::sort(wall.begin(), wall.end());
-  std::sort(cpu.begin(), cpu.end());
-  return {wall[kRuns / 2], cpu[kRuns / 2]};
-}
-
-std::string Format(const Timing& t) {
-  char text[64];
-  std::snprintf(text, sizeof(text), "%.0f ms (%.0f)", t.wallMs, t.cpuMs);
-  return text;
-}
+using bench::Format;
+using bench::LoadBmp;
+using bench::Median;
+using bench::Timing;
 
 double SizeKb(const std::filesystem::path& file) {
   std::error_code error;
@@ -112,8 +50,7 @@ int main(int argc, char** argv) {
   std::printf("| picture | palette reduction | GDI+ GIF write | GIF in all | TIFF in all |\n");
   std::printf("|---|---|---|---|---|\n");
   bool ok = true;
-  for (const char* name :
-       {"screen-1920x1080", "photo-1920x1080", "screen-3840x2160", "photo-3840x2160"}) {
+  for (const char* name : bench::kPictures) {
     const win::DibImage image = LoadBmp(folder / (std::string(name) + ".bmp"));
     if (!image) {
       std::fprintf(stderr, "cannot read %s.bmp in %s\n", name, argv[1]);

@@ -2,7 +2,7 @@
 ; document beside the program, and an uninstaller registered with Windows.
 ;
 ; Built by the CMake target "packages" (scripts/package), which defines VERSION, VERSION_QUAD,
-; DESCRIPTION, PROGRAM, HELP, ICON and OUTFILE.
+; DESCRIPTION, PROGRAM, HELP, NOTICES, ICON and OUTFILE.
 ;
 ; Command line: /S runs silently. Silent or not, the default is an installation for all users in
 ; Program Files when the account has administrator rights, else one for the current user in
@@ -25,6 +25,7 @@ ManifestDPIAware true
 !define PREFS_NAME "Orvanta.ini"
 !define POLICY_NAME "OrvantaPolicy.ini"
 !define HELP_NAME "Orvanta-Help.html"
+!define NOTICES_NAME "Third-Party-Notices.txt"
 
 !define TEXT_RUNNING "${PRODUCT} is running. Choose OK to close it and continue, or Cancel to stop."
 !define TEXT_NOT_CLOSED "${PRODUCT} did not close. Quit it from its tray menu and try again."
@@ -126,6 +127,7 @@ Section "${PRODUCT}"
   SetOutPath "$INSTDIR"
   File "/oname=orvanta.exe" "${PROGRAM}"
   File "/oname=${HELP_NAME}" "${HELP}"
+  File "/oname=${NOTICES_NAME}" "${NOTICES}"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
   ; $SMPROGRAMS is the current user's or everybody's Start menu, after the installation scope.
@@ -244,6 +246,7 @@ Section "Uninstall"
 
   Delete "$INSTDIR\orvanta.exe"
   Delete "$INSTDIR\${HELP_NAME}"
+  Delete "$INSTDIR\${NOTICES_NAME}"
   Delete "$INSTDIR\${POLICY_NAME}"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
   DeleteRegKey SHCTX "${UNINSTALL_KEY}"

@@ -9,6 +9,7 @@
 #include "app/main_window_win.h"
 #include "base/object_ids.h"
 #include "capture/keyboard_hook_win.h"
+#include "output/clipboard_win.h"
 #include "output/paint_win.h"
 #include "output/temporary_images_win.h"
 #include "runtime/button_window_win.h"
@@ -33,7 +34,9 @@ struct Application {
   DialogKeys dialogKeys{events};
   WindowHost host{events, dialogKeys, resources};  // what the windows of buttons share
   KeyboardHook keyboardHook;
-  MainWindow main{events, resources};  // with the tray icon
+  // What the program put on the clipboard; its owner, the main window, goes first.
+  ClipboardPicture clipboard;
+  MainWindow main{events, resources, clipboard};  // with the tray icon
   AboutWindow about{host};
   TemporaryImages temporaryImages;  // the image files handed to other programs in this run
   PaintProgram paint{temporaryImages};

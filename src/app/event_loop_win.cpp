@@ -88,7 +88,7 @@ StepOutcome Steps::Run(Step step, const Event& event) {
     case OpenAboutWindow: ORV_TRACE_LOCATION(); app_.about.Open(); break;
     case ShowInformation: ORV_TRACE_LOCATION(); orv::ShowInformation(main_); break;
     case Quit: ORV_TRACE_LOCATION(); return StepOutcome::EndLoop;
-    case CopyToClipboard: ORV_TRACE_LOCATION(); orv::CopyToClipboard(review_.Capture(), main_); break;
+    case CopyToClipboard: ORV_TRACE_LOCATION(); app_.clipboard.Copy(review_.HandOver(), main_); break;
     case PrintWithDialog: ORV_TRACE_LOCATION(); orv::PrintWithDialog(review_.Capture(), Fit(), main_); break;
     case PrintToDefault: ORV_TRACE_LOCATION(); orv::PrintToDefault(review_.Capture(), Fit(), main_); break;
     case ToggleFitToPaper: ORV_TRACE_LOCATION(); review_.ToggleFitToPaper(); break;

@@ -133,6 +133,17 @@ LRESULT MainWindow::Answer(UINT message, WPARAM wParam, LPARAM lParam) {
       // through the queue, because the loop never gets another turn.
       if (wParam && endSession_) endSession_();
       return 0;
+    // A program that asks for a delayed form of the clipboard waits in GetClipboardData until it
+    // is placed: made here, at once, not through the queue.
+    case WM_RENDERFORMAT:
+      clipboard_.RenderFormat(static_cast<UINT>(wParam));
+      return 0;
+    case WM_RENDERALLFORMATS:
+      clipboard_.RenderAllFormats(Handle());
+      return 0;
+    case WM_DESTROYCLIPBOARD:
+      clipboard_.Release();
+      return 0;
     case WM_CLOSE:
       return 0;  // the main window ends only through the quit command
     default:

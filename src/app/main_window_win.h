@@ -1,7 +1,8 @@
 // The hidden main window (window 1) and the tray icon it owns: the target of the tray icon's
 // notifications, of the tray menu's commands, of the commands the keyboard hook posts and of the
-// capture hot keys, and the window that hears of unlocking, waking, a restarted taskbar and the
-// end of the session. What it hears of the icon, the menu and the keys it queues as events.
+// capture hot keys, the window that hears of unlocking, waking, a restarted taskbar and the end
+// of the session, and the owner of what the program puts on the clipboard. What it hears of the
+// icon, the menu and the keys it queues as events.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +11,7 @@
 
 #include "app/tray_win.h"
 #include "capture/keyboard_hook_win.h"
+#include "output/clipboard_win.h"
 #include "runtime/event_queue.h"
 #include "runtime/resources_win.h"
 #include "win/window_base.h"
@@ -18,8 +20,10 @@ namespace orv {
 
 class MainWindow final : public win::WindowBase {
  public:
-  MainWindow(EventQueue& events, const Resources& resources)
-      : events_(events), resources_(resources), tray_(resources) {}
+  // The clipboard's picture answers the requests for its delayed forms, which come to the
+  // clipboard's owner, this window.
+  MainWindow(EventQueue& events, const Resources& resources, ClipboardPicture& clipboard)
+      : events_(events), resources_(resources), clipboard_(clipboard), tray_(resources) {}
   ~MainWindow() { Destroy(); }
 
   // Creates the window (client DpiScale x 300 by 200, never shown); false when it cannot be
@@ -44,6 +48,7 @@ class MainWindow final : public win::WindowBase {
 
   EventQueue& events_;
   const Resources& resources_;
+  ClipboardPicture& clipboard_;
   TrayIcon tray_;
   const KeyboardHook* keyboardHook_ = nullptr;
   std::function<void()> endSession_;

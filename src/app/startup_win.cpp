@@ -178,7 +178,12 @@ int RunProgram() {
                   std::move(folders));
   SelectionOverlay overlay(app.events, app.resources);
   CaptureReview review(app.host, app.Settings, app.folders, app.temporaryImages);
-  InstallFaultHandler([&] { ReleaseProgramObjects(app, overlay, review); });
+  InstallFaultHandler([&] {
+    // The clipboard keeps its bitmap; its other forms are given up rather than made on a heap
+    // the fault may have damaged.
+    app.clipboard.Release();
+    ReleaseProgramObjects(app, overlay, review);
+  });
   app.keyboardHook = InstallKeyboardHook();
   app.Settings = LoadPreferences(app.folders);
 

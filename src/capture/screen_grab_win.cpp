@@ -2,13 +2,39 @@
 
 #include <windows.h>
 
+#include <cstddef>
+#include <optional>
+
 #include "base/fault_location.h"
+#include "capture/advanced_colour.h"
+#include "capture/advanced_colour_win.h"
 #include "imaging/copy_rect.h"
+#include "imaging/scrgb.h"
 #include "win/system.h"
 #include "win/unique_handle.h"
 
 namespace orv {
 namespace {
+
+// A monitor whose desktop the system composes in floating point (HDR, automatic colour
+// management) comes out of the GDI copy washed out and clipped: its own picture, converted as it
+// shows on the screen, replaces that part of the copy. Where the picture cannot be had, the GDI
+// copy stays.
+void ReplaceAdvancedColourMonitors(win::DibImage& buffer, const ScreenBounds& screen) {
+  const Rect grab{screen.left, screen.top, screen.width, screen.height};
+  for (const AdvancedColourMonitor& monitor : FindAdvancedColourMonitors()) {
+    const std::optional<Rect> place = PlaceInGrab(monitor.place, grab);
+    if (!place) continue;
+    MutableImageView part = buffer.View();
+    part.top = part.Row(place->y) + std::ptrdiff_t{3} * place->x;
+    part.width = place->width;
+    part.height = place->height;
+    ORV_TRACE_LOCATION();
+    ReadAdvancedColourPicture(monitor, [&](const ScRgbPicture& picture) {
+      ConvertScRgb(picture.pixels, monitor.sdrWhite, picture.clockwiseQuarterTurns, part);
+    });
+  }
+}
 
 // Copies the screen into the grab buffer in one BitBlt. Since Windows 2000 CAPTUREBLT makes
 // layered and translucent windows part of the copy.
@@ -23,6 +49,7 @@ void CopyScreenInto(win::DibImage& buffer, const ScreenBounds& screen) {
   BitBlt(memory.get(), 0, 0, screen.width, screen.height, desktop.get(), screen.left, screen.top,
          rop);
   GdiFlush();  // the pixels are read directly from the section afterwards
+  ReplaceAdvancedColourMonitors(buffer, screen);
 }
 
 }  // namespace

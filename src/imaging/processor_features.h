@@ -23,6 +23,15 @@ inline bool HaveAvx2() {
   return have;
 }
 
+// Conversions between half and single floats; every processor with AVX2 has them.
+inline bool HaveF16c() {
+  static const bool have = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("f16c") != 0;
+  }();
+  return have;
+}
+
 }  // namespace orv
 
 #endif

@@ -71,14 +71,28 @@ void CaptureReview::ToggleFitToPaper() {
 
 void CaptureReview::DragPictureOut() {
   if (!capture_) return;
+  // Each form is made when a target asks for it, so that the drag starts at once: from the
+  // capture, which stays as it is while the drag runs (the loop only queues events meanwhile),
+  // and the PNG once, for its own form and for the file.
+  PngFile png;
+  std::wstring file;
+  const auto encoded = [&]() -> const PngFile& {
+    if (!png) png = PngFile::Encode(capture_.View(), kHandedOverPng);
+    return png;
+  };
   std::vector<win::DragForm> forms;
-  forms.push_back({CF_DIB, PackedDibMemory(capture_)});
-  // The file is written as the drag starts, so that a target gets it at once; without it the
-  // drag offers the bitmap alone.
-  const std::wstring png = temporaryImages_.Write(
-      folders_.TempDir, kTemporaryPngType,
-      [this](const std::wstring& path) { return WritePngFile(capture_.View(), path); });
-  if (!png.empty()) forms.push_back({CF_HDROP, win::FileDropMemory(png)});
+  forms.push_back({CF_DIB, [&] { return PackedDibMemory(capture_); }});
+  forms.push_back({CF_DIBV5, [&] { return PackedDibV5Memory(capture_); }});
+  forms.push_back(
+      {static_cast<CLIPFORMAT>(PngClipboardFormat()), [&] { return PngMemory(encoded()); }});
+  forms.push_back({CF_HDROP, [&] {
+                     if (file.empty()) {
+                       file = temporaryImages_.Write(
+                           folders_.TempDir, kTemporaryPngType,
+                           [&](const std::wstring& path) { return WritePngFile(encoded(), path); });
+                     }
+                     return file.empty() ? win::UniqueGlobal{} : win::FileDropMemory(file);
+                   }});
   ORV_TRACE_LOCATION();
   win::DragOut(std::move(forms));  // whether a target took it changes nothing here
 }

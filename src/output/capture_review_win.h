@@ -44,8 +44,9 @@ class CaptureReview {
   void ToggleFitToPaper();
 
  private:
-  // Drags the capture as it is now out to another program: as a 24-bit bitmap and as a PNG file
-  // in the temporary folder. The preview stays open.
+  // Drags the capture as it is now out to another program: as a 24-bit and a 32-bit bitmap, as a
+  // PNG and as a PNG file in the temporary folder, each made when the target asks for it. The
+  // preview stays open.
   void DragPictureOut();
 
   Settings& settings_;

@@ -7,6 +7,9 @@ namespace orv {
 namespace {
 
 constexpr std::uint32_t kBiRgb = 0;
+constexpr std::uint32_t kBiBitfields = 3;
+constexpr std::uint32_t kLcsSrgb = 0x73524742;  // 'sRGB'
+constexpr std::uint32_t kLcsGmImages = 4;       // the rendering intent for photographs
 
 std::size_t PixelBytesPerRow(const ImageView& image) {
   return static_cast<std::size_t>(image.width) * (image.bitsPerPixel / 8);
@@ -70,6 +73,51 @@ bool FillPackedDib(const ImageView& image, std::span<std::uint8_t> out) {
   for (int y = image.height - 1; y >= 0; --y, at += rowSize) {
     std::memcpy(at, image.Row(y), pixelBytes);
     std::memset(at + pixelBytes, 0, rowSize - pixelBytes);
+  }
+  return true;
+}
+
+std::size_t PackedDibV5Size(const ImageView& image) {
+  if (!CanPackDib(image)) return 0;
+  const std::uint64_t size = kDibV5HeaderSize + std::uint64_t{4} *
+                                                    static_cast<std::uint64_t>(image.width) *
+                                                    static_cast<std::uint64_t>(image.height);
+  return size <= std::numeric_limits<std::uint32_t>::max() ? static_cast<std::size_t>(size) : 0;
+}
+
+bool FillPackedDibV5(const ImageView& image, std::span<std::uint8_t> out) {
+  const std::size_t size = PackedDibV5Size(image);
+  if (size == 0 || out.size() < size) return false;
+  std::uint8_t* h = out.data();
+  std::memset(h, 0, kDibV5HeaderSize);
+  PutLe32(h + 0, kDibV5HeaderSize);
+  PutLe32(h + 4, static_cast<std::uint32_t>(image.width));
+  PutLe32(h + 8, static_cast<std::uint32_t>(image.height));
+  PutLe16(h + 12, 1);
+  PutLe16(h + 14, 32);
+  PutLe32(h + 16, kBiBitfields);
+  PutLe32(h + 20, static_cast<std::uint32_t>(size - kDibV5HeaderSize));
+  // Resolution and colour counts (24 to 36) stay 0; then the masks of red, green, blue, alpha.
+  PutLe32(h + 40, 0x00FF0000u);
+  PutLe32(h + 44, 0x0000FF00u);
+  PutLe32(h + 48, 0x000000FFu);
+  PutLe32(h + 52, 0xFF000000u);
+  PutLe32(h + 56, kLcsSrgb);  // the end points and gammas (60 to 107) are not used with sRGB
+  PutLe32(h + 108, kLcsGmImages);
+  // No profile (112, 116), and the reserved field (120) stays 0.
+  std::uint8_t* at = h + kDibV5HeaderSize;
+  for (int y = image.height - 1; y >= 0; --y) {
+    const std::uint8_t* row = image.Row(y);
+    for (int x = 0; x < image.width; ++x, at += 4) {
+      if (image.bitsPerPixel == 8) {
+        PutLe32(at, 0xFF000000u | (image.colors[row[x]] & 0x00FFFFFFu));
+        continue;
+      }
+      at[0] = row[3 * x];
+      at[1] = row[3 * x + 1];
+      at[2] = row[3 * x + 2];
+      at[3] = 0xFF;
+    }
   }
   return true;
 }

@@ -1,6 +1,7 @@
 // The packed device-independent bitmap: a 40-byte BITMAPINFOHEADER, the colour table of a
 // palette image, then the pixel rows bottom-up, each padded to four bytes. It is the
-// clipboard's CF_DIB item and, behind a 14-byte file header, the body of a BMP file.
+// clipboard's CF_DIB item and, behind a 14-byte file header, the body of a BMP file. And its
+// 32-bit sibling with the 124-byte BITMAPV5HEADER, the clipboard's CF_DIBV5 item.
 #pragma once
 
 #include <cstddef>
@@ -35,6 +36,17 @@ void WriteDibColorTable(const ImageView& image, std::uint8_t* out);
 // packed bitmap, padding bytes zeroed. False, and nothing written, when it cannot be packed
 // or the buffer is too small.
 bool FillPackedDib(const ImageView& image, std::span<std::uint8_t> out);
+
+constexpr std::size_t kDibV5HeaderSize = 124;
+
+// The CF_DIBV5 item: a BITMAPV5HEADER (width, positive height, 32 bits per pixel, BI_BITFIELDS
+// with the red, green, blue and alpha masks in the header, the sRGB colour space), then the
+// rows bottom-up as blue, green, red and 255, so that no reader takes any pixel for
+// transparent. The same images as CanPackDib, whose whole item fits a 32-bit size; 0 else.
+std::size_t PackedDibV5Size(const ImageView& image);
+// Fills a caller's buffer of PackedDibV5Size bytes; false, and nothing written, when the image
+// cannot be packed or the buffer is too small.
+bool FillPackedDibV5(const ImageView& image, std::span<std::uint8_t> out);
 
 // Little-endian fields, as every header of the Windows bitmap formats stores them.
 inline void PutLe16(std::uint8_t* at, std::uint32_t value) {

@@ -15,19 +15,6 @@
 namespace orv::win {
 namespace {
 
-// A copy of a block of global memory, which the receiver of a data object's data frees.
-HGLOBAL CopyGlobal(HGLOBAL source) {
-  const SIZE_T size = GlobalSize(source);
-  UniqueGlobal copy(GlobalAlloc(GMEM_MOVEABLE, size));
-  if (!copy || size == 0) return nullptr;
-  const void* from = GlobalLock(source);
-  void* to = GlobalLock(copy.get());
-  if (from && to) std::memcpy(to, from, size);
-  if (to) GlobalUnlock(copy.get());
-  if (from) GlobalUnlock(source);
-  return from && to ? copy.release() : nullptr;
-}
-
 // Reference counting of the COM objects below, which are made with new and delete themselves
 // when the last reference goes.
 template <class Interface>
@@ -63,20 +50,27 @@ struct ComRelease {
 template <class T>
 using ComReference = std::unique_ptr<T, ComRelease>;
 
-// The dragged data: each form in global memory, handed out as a copy for every request. Nothing
-// can be set, and nobody is told of changes: the data never changes while it is dragged.
+// The dragged data: each form made anew in global memory for every request, which the target
+// then owns. Nothing can be set, and nobody is told of changes: the data never changes while it
+// is dragged. Once the drag is over the forms go, and with them what they are made from.
 class DataObject final : public ComObject<IDataObject> {
  public:
   explicit DataObject(std::vector<DragForm> forms) : forms_(std::move(forms)) {}
+
+  void EndOfDrag() { forms_.clear(); }
 
   HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
     if (!format || !medium) return E_INVALIDARG;
     const DragForm* form = Find(*format);
     if (!form) return DV_E_FORMATETC;
-    const HGLOBAL copy = CopyGlobal(form->data.get());
-    if (!copy) return E_OUTOFMEMORY;
+    UniqueGlobal made;
+    try {
+      made = form->make();
+    } catch (const std::bad_alloc&) {  // nothing may leave a call from another program
+    }
+    if (!made) return E_OUTOFMEMORY;
     medium->tymed = TYMED_HGLOBAL;
-    medium->hGlobal = copy;
+    medium->hGlobal = made.release();
     medium->pUnkForRelease = nullptr;
     return S_OK;
   }
@@ -96,9 +90,13 @@ class DataObject final : public ComObject<IDataObject> {
     if (!formats) return E_INVALIDARG;
     *formats = nullptr;
     if (direction != DATADIR_GET) return E_NOTIMPL;
-    std::vector<FORMATETC> offered;
-    for (const DragForm& form : forms_) offered.push_back(FormatOf(form.format));
-    return SHCreateStdEnumFmtEtc(static_cast<UINT>(offered.size()), offered.data(), formats);
+    try {
+      std::vector<FORMATETC> offered;
+      for (const DragForm& form : forms_) offered.push_back(FormatOf(form.format));
+      return SHCreateStdEnumFmtEtc(static_cast<UINT>(offered.size()), offered.data(), formats);
+    } catch (const std::bad_alloc&) {
+      return E_OUTOFMEMORY;
+    }
   }
   HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
     return OLE_E_ADVISENOTSUPPORTED;
@@ -135,26 +133,31 @@ class DropSource final : public ComObject<IDropSource> {
   HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
 };
 
-// Whether the mouse button that drags (the left one as the user sees it) is down now. The state
-// of the physical buttons is asked, which swapped buttons map the other way round.
-bool DragButtonIsDown() {
-  const int button = GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
-  return (GetAsyncKeyState(button) & 0x8000) != 0;
+// Whether the button that drags (the left one as the program sees it) was let go before the drag
+// could start: its release is waiting in the thread's queue, because the loop was behind the
+// pointer. Asked of the queue, not of the button's state now (GetAsyncKeyState): Wine reports a
+// button pressed through another program's input as up for a moment, and Windows answers "up"
+// whenever another process's thread is in the foreground on a desktop that allows no journal.
+bool DragButtonReleased() {
+  MSG waiting{};
+  return PeekMessageW(&waiting, nullptr, WM_LBUTTONUP, WM_LBUTTONUP, PM_NOREMOVE) != FALSE;
 }
 
 }  // namespace
 
 bool DragOut(std::vector<DragForm> forms) {
-  std::erase_if(forms, [](const DragForm& form) { return !form.data; });
-  // A button let go while the forms were made (a large capture's file takes a moment) ends the
-  // drag before it starts: the drag would drop at once wherever the pointer is.
-  if (forms.empty() || !DragButtonIsDown()) return false;
-  const ComReference<IDataObject> data(new (std::nothrow) DataObject(std::move(forms)));
+  std::erase_if(forms, [](const DragForm& form) { return form.format == 0 || !form.make; });
+  // A button let go before the drag starts ends it there: the drag would drop at once wherever
+  // the pointer is.
+  if (forms.empty() || DragButtonReleased()) return false;
+  const ComReference<DataObject> data(new (std::nothrow) DataObject(std::move(forms)));
   const ComReference<IDropSource> source(new (std::nothrow) DropSource());
   if (!data || !source) return false;
   DWORD effect = DROPEFFECT_NONE;
   ORV_TRACE_LOCATION();
   const HRESULT result = DoDragDrop(data.get(), source.get(), DROPEFFECT_COPY, &effect);
+  // A target may keep the data object beyond the drag; by then the forms' sources may be gone.
+  data->EndOfDrag();
   return result == DRAGDROP_S_DROP && effect != DROPEFFECT_NONE;
 }
 

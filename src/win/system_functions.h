@@ -6,7 +6,9 @@
 
 #include <windows.h>
 
+#include <d3d11.h>
 #include <dwmapi.h>
+#include <dxgi.h>
 #include <shellscalingapi.h>
 #include <winspool.h>
 
@@ -60,6 +62,29 @@ struct User32Functions {
   ORV_SYSTEM_FUNCTION(GetDpiForWindow, ::GetDpiForWindow);                              // 10 1607
   ORV_SYSTEM_FUNCTION(GetSystemMetricsForDpi, ::GetSystemMetricsForDpi);                // 10 1607
   ORV_SYSTEM_FUNCTION(AdjustWindowRectExForDpi, ::AdjustWindowRectExForDpi);            // 10 1607
+};
+
+// user32.dll: the display configuration (Windows 7 and later), which tells how each monitor's
+// desktop is composed.
+struct DisplayConfigFunctions {
+  SystemLibrary library{L"user32.dll"};
+  ORV_SYSTEM_FUNCTION(GetDisplayConfigBufferSizes, ::GetDisplayConfigBufferSizes);
+  ORV_SYSTEM_FUNCTION(QueryDisplayConfig, ::QueryDisplayConfig);
+  ORV_SYSTEM_FUNCTION(DisplayConfigGetDeviceInfo, ::DisplayConfigGetDeviceInfo);
+
+  explicit operator bool() const {
+    return GetDisplayConfigBufferSizes && QueryDisplayConfig && DisplayConfigGetDeviceInfo;
+  }
+};
+
+// dxgi.dll and d3d11.dll, loaded for one grab of a monitor composed in floating point.
+struct DxgiFunctions {
+  SystemLibrary library{L"dxgi.dll"};
+  ORV_SYSTEM_FUNCTION(CreateDXGIFactory1, ::CreateDXGIFactory1);
+};
+struct Direct3D11Functions {
+  SystemLibrary library{L"d3d11.dll"};
+  ORV_SYSTEM_FUNCTION(D3D11CreateDevice, ::D3D11CreateDevice);
 };
 
 // shcore.dll (Windows 8.1 and later): monitor resolutions and the first per-monitor awareness.

@@ -572,12 +572,13 @@ class Desktop:
 
     # --- the program ---------------------------------------------------------------------------
 
-    def install(self, folder="app"):
-        """Copies orvanta.exe and the help document the build puts beside it into their own
-        folder (where the program keeps its preferences)."""
+    def install(self, folder="app", program=None):
+        """Copies orvanta.exe (or another build of it, `program`, under that name) and the help
+        document the build puts beside it into their own folder (where the program keeps its
+        preferences)."""
         target = self.artifacts / folder
         target.mkdir(parents=True, exist_ok=True)
-        shutil.copy2(self.config.exe, target / "orvanta.exe")
+        shutil.copy2(program or self.config.exe, target / "orvanta.exe")
         help_name = self.config.texts["#Help_PDF"]
         shutil.copy2(self.config.exe.parent / help_name, target / help_name)
         return target

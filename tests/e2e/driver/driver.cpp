@@ -581,29 +581,70 @@ bool WriteDibAsBmp(HANDLE data, const std::wstring& path, BITMAPINFOHEADER& info
   return out != nullptr;
 }
 
+// A clipboard format by name: "dib", "dibv5", or a registered format's name ("PNG").
+UINT ClipboardFormat(const std::wstring& name) {
+  if (name == L"dib") return CF_DIB;
+  if (name == L"dibv5") return CF_DIBV5;
+  return RegisterClipboardFormatW(name.c_str());
+}
+
+// A format's name as the tests see it: "dib", "dibv5", "hdrop", a registered format's name,
+// else its number.
+std::wstring ClipboardFormatName(UINT format) {
+  if (format == CF_DIB) return L"dib";
+  if (format == CF_DIBV5) return L"dibv5";
+  if (format == CF_HDROP) return L"hdrop";
+  wchar_t name[256] = {};
+  if (format >= 0xC000 && GetClipboardFormatNameW(format, name, 256) > 0) return name;
+  return std::to_wstring(format);
+}
+
+// The header fields of a packed bitmap.
+void PrintDibFields(HANDLE data) {
+  const auto* header = static_cast<const BITMAPINFOHEADER*>(GlobalLock(data));
+  if (!header) return;
+  Print(L"size=" + std::to_wstring(GlobalSize(data)));
+  Print(L"header_size=" + std::to_wstring(header->biSize));
+  Print(L"width=" + std::to_wstring(header->biWidth));
+  Print(L"height=" + std::to_wstring(header->biHeight));
+  Print(L"planes=" + std::to_wstring(header->biPlanes));
+  Print(L"bits=" + std::to_wstring(header->biBitCount));
+  Print(L"compression=" + std::to_wstring(header->biCompression));
+  Print(L"image_size=" + std::to_wstring(header->biSizeImage));
+  GlobalUnlock(data);
+}
+
 int ClipboardDib(const Args& args) {
-  // Writes the clipboard's CF_DIB as a .bmp file and prints its header's fields.
+  // clipboard-dib PATH [--format dib|dibv5]: writes the clipboard's CF_DIB (or CF_DIBV5) as a
+  // .bmp file and prints its header's fields.
+  const UINT format = ClipboardFormat(Option(args, L"format", L"dib"));
   if (!OpenClipboard(nullptr)) Fail(L"cannot open the clipboard");
-  const HANDLE data = GetClipboardData(CF_DIB);
+  const HANDLE data = GetClipboardData(format);
   if (!data) {
     CloseClipboard();
-    Fail(L"no CF_DIB on the clipboard");
+    Fail(L"no %ls on the clipboard", ClipboardFormatName(format));
   }
   BITMAPINFOHEADER info{};
   const bool written = WriteDibAsBmp(data, args.at(1), info);
-  if (written) {
-    const BITMAPINFOHEADER* header = &info;
-    Print(L"size=" + std::to_wstring(GlobalSize(data)));
-    Print(L"header_size=" + std::to_wstring(header->biSize));
-    Print(L"width=" + std::to_wstring(header->biWidth));
-    Print(L"height=" + std::to_wstring(header->biHeight));
-    Print(L"planes=" + std::to_wstring(header->biPlanes));
-    Print(L"bits=" + std::to_wstring(header->biBitCount));
-    Print(L"compression=" + std::to_wstring(header->biCompression));
-    Print(L"image_size=" + std::to_wstring(header->biSizeImage));
-  }
+  if (written) PrintDibFields(data);
   CloseClipboard();
   return written ? 0 : 1;
+}
+
+int ClipboardPng(const Args& args) {
+  // clipboard-png PATH: writes the clipboard's "PNG" to the file and prints its size.
+  if (!OpenClipboard(nullptr)) Fail(L"cannot open the clipboard");
+  const HANDLE data = GetClipboardData(RegisterClipboardFormatW(L"PNG"));
+  const void* bytes = data ? GlobalLock(data) : nullptr;
+  FILE* out = bytes ? _wfopen(args.at(1).c_str(), L"wb") : nullptr;
+  const size_t size = data ? GlobalSize(data) : 0;
+  const bool written = out && fwrite(bytes, 1, size, out) == size;
+  if (out) fclose(out);
+  if (bytes) GlobalUnlock(data);
+  CloseClipboard();
+  if (!written) Fail(L"no PNG on the clipboard%ls");
+  Print(L"size=" + std::to_wstring(size));
+  return 0;
 }
 
 int ClipboardText(const Args&) {
@@ -811,10 +852,11 @@ int ShowImage(const Args& args) {
   return ServeShownWindow();
 }
 
-// A drop target of another program: takes the forms of a drag it accepts and writes them out.
+// A drop target of another program: takes a drag that offers a bitmap or files, and writes out
+// every form of it that it knows.
 class DropTarget final : public IDropTarget {
  public:
-  DropTarget(bool dib, bool files, std::wstring out) : dib_(dib), files_(files), out_(out) {}
+  explicit DropTarget(std::wstring out) : out_(out) {}
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
     if (iid == IID_IUnknown || iid == IID_IDropTarget) {
@@ -827,8 +869,10 @@ class DropTarget final : public IDropTarget {
   ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // lives as long as the process
   ULONG STDMETHODCALLTYPE Release() override { return 1; }
 
+  // enter-N is written when a drag comes in, so that a test knows the drag is under way.
   HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
-    accepted_ = (dib_ && Offers(data, CF_DIB)) || (files_ && Offers(data, CF_HDROP));
+    accepted_ = Offers(data, CF_DIB) || Offers(data, CF_HDROP);
+    WriteBytes(out_ + L"\\enter-" + std::to_wstring(++enters_), "", 0);
     return DragOver(0, {}, effect);
   }
   HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* effect) override {
@@ -837,23 +881,39 @@ class DropTarget final : public IDropTarget {
   }
   HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
   HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
-    // drop-N.bmp holds the bitmap as it came, drop-N.txt the names of the files (UTF-16, one a
-    // line); drop-N.done is written last.
+    // drop-N-forms.txt lists the offered formats (ASCII, comma-separated: dib, dibv5, hdrop, or a
+    // registered format's name); drop-N.bmp and drop-N-v5.bmp hold the bitmaps as they came,
+    // drop-N.png the PNG, drop-N.txt the names of the files (UTF-16, one a line); drop-N.done is
+    // written last.
     const std::wstring base = out_ + L"\\drop-" + std::to_wstring(++drops_);
-    BITMAPINFOHEADER info{};
-    if (dib_) Take(data, CF_DIB, [&](HGLOBAL dib) { WriteDibAsBmp(dib, base + L".bmp", info); });
-    if (files_) {
-      Take(data, CF_HDROP, [&](HGLOBAL memory) {
-        const auto drop = static_cast<HDROP>(memory);
-        std::wstring names;
-        for (UINT i = 0, n = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0); i < n; ++i) {
-          wchar_t name[MAX_PATH] = {};
-          DragQueryFileW(drop, i, name, MAX_PATH);
-          names += name + std::wstring(L"\n");
-        }
-        WriteBytes(base + L".txt", names.data(), names.size() * sizeof(wchar_t));
-      });
+    std::string forms;
+    IEnumFORMATETC* formats = nullptr;
+    if (data->EnumFormatEtc(DATADIR_GET, &formats) == S_OK) {
+      FORMATETC format{};
+      while (formats->Next(1, &format, nullptr) == S_OK) {
+        const std::wstring name = ClipboardFormatName(format.cfFormat);
+        forms += (forms.empty() ? "" : ",") + std::string(name.begin(), name.end());
+      }
+      formats->Release();
     }
+    WriteBytes(base + L"-forms.txt", forms.data(), forms.size());
+    BITMAPINFOHEADER info{};
+    Take(data, CF_DIB, [&](HGLOBAL dib) { WriteDibAsBmp(dib, base + L".bmp", info); });
+    Take(data, CF_DIBV5, [&](HGLOBAL dib) { WriteDibAsBmp(dib, base + L"-v5.bmp", info); });
+    Take(data, static_cast<CLIPFORMAT>(RegisterClipboardFormatW(L"PNG")), [&](HGLOBAL png) {
+      WriteBytes(base + L".png", GlobalLock(png), GlobalSize(png));
+      GlobalUnlock(png);
+    });
+    Take(data, CF_HDROP, [&](HGLOBAL memory) {
+      const auto drop = static_cast<HDROP>(memory);
+      std::wstring names;
+      for (UINT i = 0, n = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0); i < n; ++i) {
+        wchar_t name[MAX_PATH] = {};
+        DragQueryFileW(drop, i, name, MAX_PATH);
+        names += name + std::wstring(L"\n");
+      }
+      WriteBytes(base + L".txt", names.data(), names.size() * sizeof(wchar_t));
+    });
     WriteBytes(base + L".done", "", 0);
     *effect = accepted_ ? DROPEFFECT_COPY : DROPEFFECT_NONE;
     return S_OK;
@@ -878,18 +938,18 @@ class DropTarget final : public IDropTarget {
     }
   }
 
-  bool dib_, files_, accepted_ = false;
+  bool accepted_ = false;
   std::wstring out_;
   int drops_ = 0;
+  int enters_ = 0;
 };
 
 int DropTargetWindow(const Args& args) {
-  // drop-target --x X --y Y --width W --height H --accept dib|files|both --out DIR: a window
-  // titled "Orvanta drop target" that takes drops of the forms it accepts and writes them to
-  // DIR (see DropTarget::Drop). Prints "shown=1" once it is on screen; runs until killed.
+  // drop-target --x X --y Y --width W --height H --out DIR: a window titled "Orvanta drop target"
+  // that takes drops and writes their forms to DIR (see DropTarget::Drop). Prints "shown=1" once
+  // it is on screen; runs until killed.
   if (FAILED(OleInitialize(nullptr))) Fail(L"OLE cannot be initialised%ls");
-  const std::wstring accept = Option(args, L"accept", L"both");
-  static DropTarget target(accept != L"files", accept != L"dib", Option(args, L"out"));
+  static DropTarget target(Option(args, L"out"));
   WNDCLASSW windowClass{};
   windowClass.lpfnWndProc = DefWindowProcW;
   windowClass.hInstance = GetModuleHandleW(nullptr);
@@ -1805,6 +1865,7 @@ const Command kCommands[] = {
     {L"mouse", Mouse},
     {L"cursor", CursorPos},
     {L"clipboard-dib", ClipboardDib},
+    {L"clipboard-png", ClipboardPng},
     {L"clipboard-text", ClipboardText},
     {L"set-clipboard-text", SetClipboardText},
     {L"foreground", Foreground},

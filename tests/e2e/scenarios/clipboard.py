@@ -1,6 +1,6 @@
-"""The capture on the clipboard, as a device-independent bitmap."""
+"""The capture on the clipboard: a 24-bit device-independent bitmap, a 32-bit one and a PNG."""
 import pictures
-from harness import poll
+from harness import poll, windows_path
 from scenarios.preview import preview_title, wait_preview
 
 CLIPBOARD_BUTTON = 39
@@ -22,6 +22,21 @@ def dib_header(width, height):
             "image_size": str(row * height)}
 
 
+def dibv5_header(width, height):
+    return {"size": str(124 + 4 * width * height), "header_size": "124", "width": str(width),
+            "height": str(height), "planes": "1", "bits": "32", "compression": "3",
+            "image_size": str(4 * width * height)}
+
+
+def other_forms(desk, e2e, name, width, height):
+    """The clipboard's 32-bit bitmap (its header checked) and PNG, written to files."""
+    v5, png = e2e.artifacts / f"{name}-v5.bmp", e2e.artifacts / f"{name}.png"
+    assert desk.driver("clipboard-dib", windows_path(v5), "--format", "dibv5") == \
+        dibv5_header(width, height)
+    desk.driver("clipboard-png", windows_path(png))
+    return v5, png
+
+
 def turned_and_grey(pixels, width, height):
     """A quarter turn to the left (the new top row is the old right column, read downwards),
     then every pixel grey at (R + G + B) div 3."""
@@ -34,10 +49,10 @@ def turned_and_grey(pixels, width, height):
     return out
 
 
-def test_clipboard_holds_the_capture_as_a_24_bit_bottom_up_bitmap(e2e):
+def test_clipboard_holds_the_capture_in_three_forms_also_after_the_program_quit(e2e):
     with e2e.desktop(width=640, height=480) as desk:
         picture = pictures.make_test_picture(e2e.artifacts / "screen.bmp", 640, 480)
-        desk.show_image(picture)
+        desk.show_image(picture)  # also the Wine program that keeps the clipboard after ours quit
         program = desk.start()
         desk.driver("set-clipboard-text", "not a picture")
         before = desk.steady_screenshot(e2e.artifacts / "before.png")
@@ -49,6 +64,9 @@ def test_clipboard_holds_the_capture_as_a_24_bit_bottom_up_bitmap(e2e):
         copied = e2e.artifacts / "clipboard.bmp"
         assert copy_from_clipboard(desk, copied) == dib_header(640, 480)
         assert pictures.identical(copied, before)
+        # The 32-bit bitmap and the PNG, made when asked for.
+        for form in other_forms(desk, e2e, "clipboard", 640, 480):
+            assert pictures.identical(form, before), form.name
         # The text that was there before is gone: the clipboard was emptied, not added to.
         assert desk.driver("clipboard-text") == {"none": "1"}
 
@@ -63,8 +81,13 @@ def test_clipboard_holds_the_capture_as_a_24_bit_bottom_up_bitmap(e2e):
         turned = e2e.artifacts / "clipboard-turned.bmp"
         assert copy_from_clipboard(desk, turned) == dib_header(480, 640)
         screen, _ = pictures.rgb_pixels(before)
-        assert pictures.rgb_pixels(turned) == (turned_and_grey(screen, 640, 480), (480, 640))
+        expected = (turned_and_grey(screen, 640, 480), (480, 640))
+        assert pictures.rgb_pixels(turned) == expected
+
+        # Asked for only once the program has quit, the other forms are there all the same.
         assert desk.quit(program) == 0
+        for form in other_forms(desk, e2e, "after-quit", 480, 640):
+            assert pictures.rgb_pixels(form) == expected, form.name
 
 
 def test_a_clipboard_another_program_holds_for_a_moment_still_gets_the_capture(e2e):

@@ -4,8 +4,11 @@ and region captures hold exactly the monitors' pixels; windows are picked as dra
 one without anything from beyond its monitor; the preview opens centred on the primary monitor.
 The program declares itself aware of each monitor's resolution, works in the screen's own pixels
 at any scale, lays its windows out at the scale of the monitor they open on, and again when they
-are moved to a monitor of another scale."""
+are moved to a monitor of another scale. A monitor the system composes in HDR is captured as it
+shows."""
 import re
+import sys
+from pathlib import Path
 
 import pictures
 from harness import only_under_wine, poll
@@ -14,6 +17,9 @@ from scenarios.about import controls as about_controls
 from scenarios.preview import controls, preview_title, wait_preview
 from scenarios.selection import (DIM, assert_captured_region, captured, frozen_screen,
                                  labelled, picked_bounds, size_label, wait_overlay)
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[3] / "tools"))
+import hdr_curve  # noqa: E402
 
 # (width, height, x, y) on the X screen, the primary monitor first. Windows puts the primary
 # one at 0,0, so the left one lies at -640,-120 .. 0,360 and the X screen's corner at -640,-120.
@@ -326,4 +332,56 @@ def test_a_maximised_window_is_captured_within_its_monitor_by_the_compositors_bo
         tray_bottom = rect_of(desk.tray_window()["rect"])[3]
         assert pixels[3 * 800 * tray_bottom:] == pictures.raw_rgb(
             e2e.artifacts / "before.png", (0, tray_bottom, 800, 600 - tray_bottom))
+        assert desk.quit(program) == 0
+
+
+
+# The test build beside the driver, orvanta-hdr-standin.exe (hdr_standin_win.cpp), composes every
+# monitor in scRGB at an SDR white of 250 nits, with an orange patch (x, y, width, height from its
+# corner) going from 1 to 10 times SDR white, left to right.
+HDR_WHITE, HDR_PATCH, HDR_ORANGE = 3.125, (200, 150, 120, 24), (1.0, 0.35, 0.05)
+
+
+def assert_as_the_screen_shows(pixels, size, before_png, rect):
+    """The capture of rect (x, y, width, height) is the screen there within 1 a channel, but for
+    the patch, which goes towards white as the documented curve does."""
+    x0, y0, w, h = rect
+    assert size == (w, h), size
+    screen = bytearray(pictures.raw_rgb(before_png, rect))
+    px, py, pw, ph = HDR_PATCH
+    for y in range(max(py - y0, 0), min(py + ph - y0, h)):
+        for x in range(max(px - x0, 0), min(px + pw - x0, w)):
+            times = 1 + 9 * (x0 + x - px) / (pw - 1)
+            screen[3 * (y * w + x):3 * (y * w + x + 1)] = hdr_curve.to_srgb8(
+                *(c * HDR_WHITE * times for c in HDR_ORANGE), HDR_WHITE)
+    far = [i // 3 for i, (a, b) in enumerate(zip(pixels, screen)) if abs(a - b) > 1]
+    assert not far, f"{len(far)} channels off, the first at {x0 + far[0] % w},{y0 + far[0] // w}"
+
+
+def test_captures_of_an_hdr_monitor_look_as_the_screen_does(e2e):
+    with e2e.desktop(width=1024, height=768) as desk:
+        desk.show_image(pictures.make_test_picture(e2e.artifacts / "screen.bmp", 1024, 768))
+        program = desk.start(desk.install(
+            program=e2e.config.driver.with_name("orvanta-hdr-standin.exe")))
+        desk.show_image(pictures.make_test_picture(e2e.artifacts / "window.bmp", 300, 200),
+                        150, 100, title="A window", framed=True)
+        window = desk.driver("wait", "--title", "A window", "--visible")
+
+        before_png = frozen_screen(desk, e2e)
+        desk.command(8)
+        wait_preview(desk, e2e)
+        assert_as_the_screen_shows(*captured(desk, e2e)[:2], before_png, (0, 0, 1024, 768))
+
+        before_png = frozen_screen(desk, e2e)
+        desk.command(7)
+        wait_overlay(desk)
+        desk.driver("mouse", "drag", 180, 130, 420, 290)
+        wait_preview(desk, e2e)
+        assert_as_the_screen_shows(*captured(desk, e2e)[:2], before_png, (180, 130, 240, 160))
+
+        # The window picked, raised and grabbed again.
+        left, top, right, bottom = picked_bounds(window)
+        pixels, size, _ = pick(desk, e2e, window, (left - 20, top + 30), origin=(0, 0), width=1024)
+        assert_as_the_screen_shows(pixels, size, e2e.artifacts / "before.png",
+                                   (left, top, right - left, bottom - top))
         assert desk.quit(program) == 0

@@ -66,15 +66,24 @@ def close_wizard(desk, title, button=(1, "&Close")):
     desk.driver("wait-gone", "--title", title, "--timeout", 10000)
 
 
+def assert_notices(path):
+    """The notices of every library linked into the program, with their licences' texts."""
+    notices = path.read_text(encoding="utf-8")
+    for library in ("libjpeg-turbo", "libdeflate", "MinGW-w64", "GCC"):
+        assert f"\n{library} " in notices, library
+    assert "Permission is hereby granted" in notices and "Independent JPEG Group" in notices
+
+
 def test_silent_install_starts_from_the_shortcut_and_keeps_settings_in_the_user_folder(e2e):
     with e2e.desktop(width=800, height=600) as desk:
         assert (code := run_setup(desk, e2e)) == 0, f"setup ended with {code}"
         folder = install_folder(desk)
         assert sorted(p.name for p in folder.iterdir()) == [
-            "Orvanta-Help.html", "orvanta.exe", "uninstall.exe"]
+            "Orvanta-Help.html", "Third-Party-Notices.txt", "orvanta.exe", "uninstall.exe"]
         help_name = e2e.texts["#Help_PDF"]
         source_help = e2e.config.docs / "help" / help_name
         assert (folder / help_name).read_bytes() == source_help.read_bytes()
+        assert_notices(folder / "Third-Party-Notices.txt")
 
         # Registered with Windows for all users: an administrator's silent install.
         assert desk.reg_query(UNINSTALL_KEY, "DisplayName") == "Orvanta"
@@ -142,8 +151,10 @@ def test_portable_zip_runs_where_it_is_unpacked_and_its_policy_sample_names_ever
         folder = e2e.artifacts / "portable"
         with zipfile.ZipFile(package(e2e, "portable.zip")) as archive:
             assert sorted(archive.namelist()) == [
-                "Orvanta-Help.html", "OrvantaPolicy.ini", "README.txt", "orvanta.exe"]
+                "Orvanta-Help.html", "OrvantaPolicy.ini", "README.txt", "Third-Party-Notices.txt",
+                "orvanta.exe"]
             archive.extractall(folder)
+        assert_notices(folder / "Third-Party-Notices.txt")
         help_name = e2e.texts["#Help_PDF"]
         source_help = e2e.config.docs / "help" / help_name
         assert (folder / help_name).read_bytes() == source_help.read_bytes()

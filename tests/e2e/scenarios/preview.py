@@ -281,7 +281,7 @@ def wait_keyboard(desk, e2e):
 def test_ctrl_c_s_and_p_do_what_their_buttons_do_unless_the_policy_turns_them_off(e2e):
     import printers
     from scenarios import export  # these import this file
-    from scenarios.clipboard import copy_from_clipboard
+    from scenarios.clipboard import copy_from_clipboard, other_forms
     with printers.pdf_printer(e2e.config.work), e2e.desktop(width=640, height=480) as desk:
         desk.show_image(pictures.make_test_picture(e2e.artifacts / "screen.bmp", 640, 480))
         folder = desk.install()
@@ -300,7 +300,8 @@ def test_ctrl_c_s_and_p_do_what_their_buttons_do_unless_the_policy_turns_them_of
         desk.driver("wait-gone", "--title", preview_title(e2e), "--timeout", 5000)
         copied = e2e.artifacts / "clipboard.bmp"
         copy_from_clipboard(desk, copied)
-        assert pictures.identical(copied, before)
+        for form in (copied, *other_forms(desk, e2e, "clipboard", 640, 480)):
+            assert pictures.identical(form, before), form.name
         for key, dialog in (("p", "Print"), ("s", export.requester_title(e2e))):
             with_ctrl(key)
             window = desk.driver("wait", "--title", dialog, "--class", "#32770", "--visible",
@@ -324,9 +325,11 @@ def test_ctrl_c_s_and_p_do_what_their_buttons_do_unless_the_policy_turns_them_of
         assert desk.quit(program) == 0
 
 
-def drag_picture_to(desk, e2e, target, cancel=False):
-    """Presses on the middle of the preview's picture and drags it into the target window,
-    where the button is let go, or Escape pressed first."""
+def drag_picture_to(desk, e2e, target, drops, cancel=False):
+    """Presses on the middle of the preview's picture and drags it into the target window (which
+    writes its files to drops), where the button is let go, or Escape pressed first, once the drag
+    has come in: before that, Escape would reach the preview."""
+    entered = len(list(drops.glob("enter-*")))
     window = wait_preview(desk, e2e)
     x, y = map(int, window["client_origin"].split(","))
     x, y = x + CANVAS[0] + CANVAS[2] // 2, y + CANVAS[1] + CANVAS[3] // 2
@@ -336,12 +339,14 @@ def drag_picture_to(desk, e2e, target, cancel=False):
     for at in ((x + 30, y), ((left + right) // 2, (top + bottom) // 2),
                ((left + right) // 2 + 5, (top + bottom) // 2 + 5)):
         desk.driver("mouse", "move", *at)
+    poll(lambda: len(list(drops.glob("enter-*"))) > entered, timeout=15,
+         what="the drag in the drop target")
     if cancel:
         desk.driver("keys", "press:escape")
     desk.driver("mouse", "up")
 
 
-def test_the_picture_drags_out_as_bitmap_and_png_and_escape_cancels_the_drag(e2e):
+def test_the_picture_drags_out_in_four_forms_and_escape_cancels_the_drag(e2e):
     width, height = 640, 480
     with e2e.desktop(width=width, height=height) as desk:
         desk.show_image(pictures.make_test_picture(e2e.artifacts / "screen.bmp", width, height))
@@ -355,17 +360,22 @@ def test_the_picture_drags_out_as_bitmap_and_png_and_escape_cancels_the_drag(e2e
         turned = e2e.artifacts / "turned.png"
         subprocess.run(["convert", str(before), "-rotate", "-90", str(turned)], check=True)
 
-        # The capture as it is now, turned, in both forms; the preview stays open.
+        # The capture as it is now, turned, in every form; the preview stays open.
         desk.command(8)
         wait_preview(desk, e2e)
         desk.driver("click", "--title", preview_title(e2e), "--id", 34)  # turn
         desk.driver("wait-text", "--title", preview_title(e2e), "--id", 48,
                     "--text", f"{height} x {width}")
-        drag_picture_to(desk, e2e, target)
+        drag_picture_to(desk, e2e, target, drops)
         poll((drops / "drop-1.done").exists, timeout=15, what="the drop")
+        assert (drops / "drop-1-forms.txt").read_text() == "dib,dibv5,PNG,hdrop"
         dropped = drops / "drop-1.bmp"
         assert dropped.read_bytes()[28:30] == (24).to_bytes(2, "little"), "24 bits a pixel"
-        assert pictures.identical(dropped, turned)
+        dropped_v5 = drops / "drop-1-v5.bmp"
+        assert dropped_v5.read_bytes()[14:15] + dropped_v5.read_bytes()[28:30] == \
+            bytes([124, 32, 0]), "a version-5 header, 32 bits a pixel"
+        for form in (dropped, dropped_v5, drops / "drop-1.png"):
+            assert pictures.identical(form, turned), form.name
         name = (drops / "drop-1.txt").read_text(encoding="utf-16-le").strip()
         assert re.fullmatch(r".*\\OrvantaImage-\d{8}-\d{6}\.png", name), name
         png = desk.prefix / "drive_c" / name.split("\\", 1)[1].replace("\\", "/")
@@ -373,7 +383,7 @@ def test_the_picture_drags_out_as_bitmap_and_png_and_escape_cancels_the_drag(e2e
         assert desk.driver("count", "--title", preview_title(e2e))["count"] == "1"
 
         # Escape during a drag: nothing is dropped, and the preview stays.
-        drag_picture_to(desk, e2e, target, cancel=True)
+        drag_picture_to(desk, e2e, target, drops, cancel=True)
         close_preview(desk, e2e)  # queued after the drag, which is over by then
         assert not (drops / "drop-2.done").exists()
 

@@ -81,3 +81,57 @@ TEST(PackedDib, RefusesWhatItCannotDescribeAndLeavesTheBufferAlone) {
 
 }  // namespace
 }  // namespace orv
+
+namespace orv {
+namespace {
+
+Bytes PackV5(const ImageView& image) {
+  Bytes packed(PackedDibV5Size(image), 0xCC);
+  EXPECT_TRUE(FillPackedDibV5(image, packed));
+  return packed;
+}
+
+TEST(PackedDibV5, ThirtyTwoBitsWithMasksAndSrgbRowsBottomUpAndOpaqueFromEitherLayout) {
+  Image bottomUp(3, 2);
+  test::FillNoise(bottomUp.View());
+  test::TopDownImage topDown(3, 2);
+  for (int y = 0; y < 2; ++y) std::copy_n(bottomUp.View().Row(y), 9, topDown.View().Row(y));
+  // clang-format off
+  Bytes expected = {124, 0, 0, 0,  3, 0, 0, 0,  2, 0, 0, 0,  1, 0, 32, 0,  3, 0, 0, 0,  24, 0, 0, 0,
+                    0, 0, 0, 0,  0, 0, 0, 0,  0, 0, 0, 0,  0, 0, 0, 0,
+                    0, 0, 0xFF, 0,  0, 0xFF, 0, 0,  0xFF, 0, 0, 0,  0, 0, 0, 0xFF,  'B', 'G', 'R', 's'};
+  // clang-format on
+  expected.resize(108);                           // end points and gammas unused
+  expected.insert(expected.end(), {4, 0, 0, 0});  // LCS_GM_IMAGES
+  expected.resize(124);
+  for (int y = 1; y >= 0; --y) {
+    for (int x = 0; x < 3; ++x) {
+      const std::uint8_t* p = bottomUp.View().Row(y) + 3 * x;
+      expected.insert(expected.end(), {p[0], p[1], p[2], 0xFF});
+    }
+  }
+  EXPECT_EQ(PackV5(bottomUp.View()), expected);
+  EXPECT_EQ(PackV5(topDown.View()), expected);
+
+  Image palette(1, 1, 8);
+  test::FillPaletteNoise(palette.View());  // junk in the colours' top byte
+  const std::uint32_t c = palette.colors()[palette.View().Row(0)[0]];
+  const Bytes fromPalette = PackV5(palette.View());
+  EXPECT_EQ(Bytes(fromPalette.begin() + 124, fromPalette.end()),
+            (Bytes{static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(c >> 8),
+                   static_cast<std::uint8_t>(c >> 16), 0xFF}));
+}
+
+TEST(PackedDibV5, RefusesWhatItCannotDescribeAndLeavesTheBufferAlone) {
+  Image image(4, 4);
+  Bytes buffer(PackedDibV5Size(image.View()) - 1, 0xCC);
+  EXPECT_FALSE(FillPackedDibV5(image.View(), buffer));
+  EXPECT_EQ(buffer, Bytes(buffer.size(), 0xCC));
+  // 36000 x 36000 fits a 24-bit bitmap's size field, but not four bytes a pixel.
+  ImageView large{36000, 36000, 24, -108000, image.View().top, nullptr};
+  EXPECT_NE(PackedDibSize(large), 0u);
+  EXPECT_EQ(PackedDibV5Size(large), 0u);
+}
+
+}  // namespace
+}  // namespace orv
