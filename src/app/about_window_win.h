@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "runtime/button_window_win.h"
+#include "window_kit/button_window_win.h"
 
 namespace orv {
 

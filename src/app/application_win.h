@@ -12,12 +12,12 @@
 #include "output/clipboard_win.h"
 #include "output/paint_win.h"
 #include "output/temporary_images_win.h"
-#include "runtime/button_window_win.h"
-#include "runtime/dialog_keys_win.h"
-#include "runtime/event_queue.h"
-#include "runtime/folders.h"
-#include "runtime/resources_win.h"
-#include "runtime/settings.h"
+#include "window_kit/button_window_win.h"
+#include "window_kit/dialog_keys_win.h"
+#include "events/event_queue.h"
+#include "settings/folders.h"
+#include "window_kit/resources_win.h"
+#include "settings/settings.h"
 
 namespace orv {
 

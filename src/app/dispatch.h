@@ -5,7 +5,7 @@
 #include <span>
 
 #include "base/object_ids.h"
-#include "runtime/event.h"
+#include "events/event.h"
 
 namespace orv {
 

@@ -5,7 +5,7 @@
 
 #include "app/application_win.h"
 #include "capture/selection_overlay_win.h"
-#include "output/capture_review_win.h"
+#include "review/capture_review_win.h"
 
 namespace orv {
 

@@ -5,7 +5,7 @@
 
 #include <shellapi.h>
 
-#include "runtime/resources_win.h"
+#include "window_kit/resources_win.h"
 #include "win/unique_handle.h"
 
 namespace orv {

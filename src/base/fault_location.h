@@ -39,10 +39,10 @@ inline constexpr std::array<std::string_view, 26> kSourceUnits = {
     "paint_win.cpp",          // 17
 
     "selection_overlay_win.cpp",  // 18
-    "selection_win.cpp",          // 19
-    "button_window_win.cpp",      // 20 (src/runtime)
+    "",                           // 19, retired: its code went to unit 18
+    "button_window_win.cpp",      // 20
     "preview_window_win.cpp",     // 21
-    "transforms_win.cpp",         // 22
+    "dib_transforms.cpp",         // 22 (src/win)
     "capture_review_win.cpp",     // 23
     "temporary_images_win.cpp",   // 24
     "drag_out.cpp",               // 25 (src/win)

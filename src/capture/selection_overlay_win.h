@@ -14,8 +14,8 @@
 #include "base/object_ids.h"
 #include "capture/screen_grab_win.h"
 #include "capture/selection.h"
-#include "runtime/event_queue.h"
-#include "runtime/resources_win.h"
+#include "events/event_queue.h"
+#include "window_kit/resources_win.h"
 #include "win/dib_image.h"
 #include "win/window_base.h"
 

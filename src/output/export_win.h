@@ -6,7 +6,7 @@
 #include <string>
 
 #include "output/export_formats.h"
-#include "runtime/settings.h"
+#include "settings/settings.h"
 #include "win/dib_image.h"
 
 namespace orv {

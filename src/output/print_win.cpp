@@ -13,7 +13,7 @@
 #include "base/text_keys.h"
 #include "base/text_table.h"
 #include "output/print_layout.h"
-#include "output/transforms_win.h"
+#include "win/dib_transforms.h"
 #include "win/system.h"
 #include "win/system_functions.h"
 #include "win/unique_handle.h"

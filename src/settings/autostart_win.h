@@ -1,7 +1,7 @@
 // The autostart value in the current user's Run key.
 #pragma once
 
-#include "runtime/settings.h"
+#include "settings/settings.h"
 
 namespace orv {
 

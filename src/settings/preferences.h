@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "runtime/settings.h"
+#include "settings/settings.h"
 
 namespace orv {
 

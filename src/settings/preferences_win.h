@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "runtime/folders.h"
-#include "runtime/settings.h"
+#include "settings/folders.h"
+#include "settings/settings.h"
 #include "settings/output_policy.h"
 #include "settings/preferences.h"
 

@@ -7,7 +7,7 @@
 #include <functional>
 #include <optional>
 
-#include "runtime/button_window_win.h"
+#include "window_kit/button_window_win.h"
 #include "settings/output_policy.h"
 #include "win/dib_image.h"
 #include "win/unique_handle.h"

@@ -1,4 +1,4 @@
-#include "output/transforms_win.h"
+#include "win/dib_transforms.h"
 
 #include <windows.h>
 

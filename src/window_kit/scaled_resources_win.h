@@ -8,7 +8,7 @@
 #include <array>
 
 #include "base/object_ids.h"
-#include "runtime/resources_win.h"
+#include "window_kit/resources_win.h"
 #include "win/unique_handle.h"
 
 namespace orv {

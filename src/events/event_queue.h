@@ -6,7 +6,7 @@
 #include <deque>
 #include <optional>
 
-#include "runtime/event.h"
+#include "events/event.h"
 
 namespace orv {
 

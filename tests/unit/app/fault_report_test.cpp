@@ -1,4 +1,4 @@
-#include "runtime/fault_report.h"
+#include "app/fault_report.h"
 
 #include <gtest/gtest.h>
 

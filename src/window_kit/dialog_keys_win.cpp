@@ -1,4 +1,4 @@
-#include "runtime/dialog_keys_win.h"
+#include "window_kit/dialog_keys_win.h"
 
 #include <algorithm>
 #include <utility>

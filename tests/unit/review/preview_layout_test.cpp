@@ -1,4 +1,4 @@
-#include "output/preview_layout.h"
+#include "review/preview_layout.h"
 
 #include <gtest/gtest.h>
 

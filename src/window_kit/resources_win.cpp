@@ -1,4 +1,4 @@
-#include "runtime/resources_win.h"
+#include "window_kit/resources_win.h"
 
 #include <string>
 #include <string_view>

@@ -1,5 +1,5 @@
-// The picture transforms of the preview's icon buttons, on DIB section images, and the turned
-// copy printing makes.
+// The picture transforms on DIB section images: the preview's icon buttons change the capture
+// under review with them, and printing makes its turned copy.
 #pragma once
 
 #include "win/dib_image.h"

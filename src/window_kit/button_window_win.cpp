@@ -1,4 +1,4 @@
-#include "runtime/button_window_win.h"
+#include "window_kit/button_window_win.h"
 
 #include <utility>
 

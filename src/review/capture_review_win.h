@@ -4,11 +4,11 @@
 // to the paint program, and both images go when the review closes.
 #pragma once
 
-#include "output/preview_window_win.h"
+#include "review/preview_window_win.h"
 #include "output/temporary_images_win.h"
-#include "runtime/button_window_win.h"
-#include "runtime/folders.h"
-#include "runtime/settings.h"
+#include "window_kit/button_window_win.h"
+#include "settings/folders.h"
+#include "settings/settings.h"
 #include "win/dib_image.h"
 
 namespace orv {

@@ -1,4 +1,4 @@
-#include "runtime/scaled_resources_win.h"
+#include "window_kit/scaled_resources_win.h"
 
 #include "base/scale.h"
 #include "win/system.h"

@@ -1,4 +1,4 @@
-#include "runtime/fault_report_win.h"
+#include "app/fault_report_win.h"
 
 #include <windows.h>
 
@@ -10,7 +10,7 @@
 
 #include "base/text_keys.h"
 #include "base/text_table.h"
-#include "runtime/fault_report.h"
+#include "app/fault_report.h"
 #include "win/clipboard.h"
 #include "win/system.h"
 #include "win/unique_handle.h"

@@ -6,7 +6,7 @@
 
 #include "base/geometry.h"
 #include "base/text_keys.h"
-#include "runtime/control_layout.h"
+#include "window_kit/control_layout.h"
 
 namespace orv {
 

@@ -1,6 +1,6 @@
 // The program's fonts, icons and cursors, made once at start-up for the system's scale, and the
 // scale factors they are made for. Every window of the program draws with them, or with copies
-// made from them for its own scale (runtime/scaled_resources_win.h).
+// made from them for its own scale (window_kit/scaled_resources_win.h).
 #pragma once
 
 #include <windows.h>

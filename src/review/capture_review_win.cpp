@@ -1,4 +1,4 @@
-#include "output/capture_review_win.h"
+#include "review/capture_review_win.h"
 
 #include <windows.h>
 
@@ -10,7 +10,7 @@
 #include "output/clipboard_win.h"
 #include "output/png_writer.h"
 #include "output/temp_image_name.h"
-#include "output/transforms_win.h"
+#include "win/dib_transforms.h"
 #include "settings/preferences_win.h"
 #include "win/drag_out.h"
 

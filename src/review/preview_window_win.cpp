@@ -1,4 +1,4 @@
-#include "output/preview_window_win.h"
+#include "review/preview_window_win.h"
 
 #include <windows.h>
 
@@ -14,7 +14,7 @@
 #include "base/text_keys.h"
 #include "base/text_table.h"
 #include "imaging/downscale.h"
-#include "output/preview_layout.h"
+#include "review/preview_layout.h"
 #include "win/dpi.h"
 #include "win/system.h"
 #include "win/window_class.h"

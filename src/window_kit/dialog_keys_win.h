@@ -8,8 +8,8 @@
 
 #include <vector>
 
-#include "runtime/event.h"
-#include "runtime/event_queue.h"
+#include "events/event.h"
+#include "events/event_queue.h"
 
 namespace orv {
 
