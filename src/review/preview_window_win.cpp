@@ -92,7 +92,7 @@ void PreviewWindow::Open(bool fitToPaper, const OutputPolicy& policy) {
 
   SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   DisableWhatPolicyTurnsOff(policy);
-  ShowFitToPaper(fitToPaper);
+  if (fitToPaper) ShowFitToPaper(true);  // made showing "off"
   Refresh();
   ShowWindow(Handle(), SW_SHOW);
   win::BringToFront(Handle());  // a keyboard hook's key gives no right to the front
