@@ -9,15 +9,15 @@
 #include "app/main_window_win.h"
 #include "base/object_ids.h"
 #include "capture/keyboard_hook_win.h"
+#include "events/event_queue.h"
 #include "output/clipboard_win.h"
 #include "output/paint_win.h"
 #include "output/temporary_images_win.h"
+#include "settings/folders.h"
+#include "settings/settings.h"
 #include "window_kit/button_window_win.h"
 #include "window_kit/dialog_keys_win.h"
-#include "events/event_queue.h"
-#include "settings/folders.h"
 #include "window_kit/resources_win.h"
-#include "settings/settings.h"
 
 namespace orv {
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <utility>
 
+#include "app/fault_report.h"
 #include "base/text_keys.h"
 #include "base/text_table.h"
-#include "app/fault_report.h"
 #include "win/clipboard.h"
 #include "win/system.h"
 #include "win/unique_handle.h"

@@ -11,10 +11,10 @@
 
 #include "app/tray_win.h"
 #include "capture/keyboard_hook_win.h"
-#include "output/clipboard_win.h"
 #include "events/event_queue.h"
-#include "window_kit/resources_win.h"
+#include "output/clipboard_win.h"
 #include "win/window_base.h"
+#include "window_kit/resources_win.h"
 
 namespace orv {
 

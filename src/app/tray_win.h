@@ -5,8 +5,8 @@
 
 #include <shellapi.h>
 
-#include "window_kit/resources_win.h"
 #include "win/unique_handle.h"
+#include "window_kit/resources_win.h"
 
 namespace orv {
 

@@ -122,8 +122,7 @@ LRESULT SelectionOverlay::Answer(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_SETCURSOR:
       if (LOWORD(lParam) != HTCLIENT) break;
-      SetCursor(mode_ == CaptureMode::ModeWindow ? resources_.HandCursor
-                                                 : resources_.CrossCursor);
+      SetCursor(mode_ == CaptureMode::ModeWindow ? resources_.HandCursor : resources_.CrossCursor);
       return TRUE;
     case WM_MOUSEMOVE:
       if (!selected_) PointerMove(PointOf(lParam));
@@ -189,8 +188,8 @@ void SelectionOverlay::LeftRelease(Point at) {
 
 void SelectionOverlay::QueueSelection(const std::optional<Rect>& cutOut) {
   selected_ = true;
-  events_.Queue(SelectionEvent{
-      .cutOut = cutOut && !IsEmptyRect(*cutOut) ? cutOut : std::optional<Rect>()});
+  events_.Queue(
+      SelectionEvent{.cutOut = cutOut && !IsEmptyRect(*cutOut) ? cutOut : std::optional<Rect>()});
 }
 
 win::DibImage SelectionOverlay::EndSelection(const std::optional<Rect>& cutOut) {
@@ -257,7 +256,6 @@ Point SelectionOverlay::InOverlay(Point at) const {
   }
   return at;
 }
-
 
 void SelectionOverlay::ResetWindowPick() {
   ResetWindowSelection(pick_.geometry);

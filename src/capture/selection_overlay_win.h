@@ -15,9 +15,9 @@
 #include "capture/screen_grab_win.h"
 #include "capture/selection.h"
 #include "events/event_queue.h"
-#include "window_kit/resources_win.h"
 #include "win/dib_image.h"
 #include "win/window_base.h"
+#include "window_kit/resources_win.h"
 
 namespace orv {
 

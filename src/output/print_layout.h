@@ -38,7 +38,7 @@ struct PrintPlacement {
   bool useTurned = false;  // print the turned copy (PrintImage) instead of the capture
   int widthMm = 0;         // the printed size in whole millimetres
   int heightMm = 0;
-  Rect device;             // at the printable area's top-left corner, in device pixels
+  Rect device;  // at the printable area's top-left corner, in device pixels
 };
 
 // Places the picture on the page: kept in proportion, as large as the printable area allows

@@ -10,8 +10,8 @@
 #include "output/clipboard_win.h"
 #include "output/png_writer.h"
 #include "output/temp_image_name.h"
-#include "win/dib_transforms.h"
 #include "settings/preferences_win.h"
+#include "win/dib_transforms.h"
 #include "win/drag_out.h"
 
 namespace orv {

@@ -4,12 +4,12 @@
 // to the paint program, and both images go when the review closes.
 #pragma once
 
-#include "review/preview_window_win.h"
 #include "output/temporary_images_win.h"
-#include "window_kit/button_window_win.h"
+#include "review/preview_window_win.h"
 #include "settings/folders.h"
 #include "settings/settings.h"
 #include "win/dib_image.h"
+#include "window_kit/button_window_win.h"
 
 namespace orv {
 

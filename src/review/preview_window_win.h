@@ -7,10 +7,10 @@
 #include <functional>
 #include <optional>
 
-#include "window_kit/button_window_win.h"
 #include "settings/output_policy.h"
 #include "win/dib_image.h"
 #include "win/unique_handle.h"
+#include "window_kit/button_window_win.h"
 
 namespace orv {
 

@@ -8,9 +8,9 @@
 #include <string_view>
 
 #include "settings/folders.h"
-#include "settings/settings.h"
 #include "settings/output_policy.h"
 #include "settings/preferences.h"
+#include "settings/settings.h"
 
 namespace orv {
 

@@ -17,12 +17,12 @@
 
 #include "base/geometry.h"
 #include "base/object_ids.h"
+#include "events/event_queue.h"
+#include "win/window_base.h"
 #include "window_kit/control_layout.h"
 #include "window_kit/dialog_keys_win.h"
-#include "events/event_queue.h"
 #include "window_kit/resources_win.h"
 #include "window_kit/scaled_resources_win.h"
-#include "win/window_base.h"
 
 namespace orv {
 

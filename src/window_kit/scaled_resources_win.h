@@ -8,8 +8,8 @@
 #include <array>
 
 #include "base/object_ids.h"
-#include "window_kit/resources_win.h"
 #include "win/unique_handle.h"
+#include "window_kit/resources_win.h"
 
 namespace orv {
 
