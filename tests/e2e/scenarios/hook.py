@@ -75,10 +75,15 @@ def label(desk, e2e):
 
 def print_screen_events(desk, log):
     """The Print Screen events the key log received up to now: it is brought to the front and
-    given a Tab, which arrives after everything typed before it."""
-    desk.driver("set-foreground", "--title", log.title)
-    poll(lambda: desk.driver("foreground")["title"] == log.title, timeout=10,
-         what="the key log in front")
+    given a Tab, which arrives after everything typed before it. Wine 10 may hand the front back
+    to a window activated just before (the preview), so the log is asked again until it is there."""
+    def in_front():
+        if desk.driver("foreground")["title"] == log.title:
+            return True
+        desk.driver("set-foreground", "--title", log.title)
+        return False
+
+    poll(in_front, timeout=10, interval=0.2, what="the key log in front")
     desk.driver("keys", "press:tab")
     keys = log.wait_for(f"down:{TAB}")
     return [key for key in keys if key.endswith(f":{SNAPSHOT}")]
