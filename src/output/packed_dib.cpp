@@ -15,6 +15,21 @@ std::size_t PixelBytesPerRow(const ImageView& image) {
   return static_cast<std::size_t>(image.width) * (image.bitsPerPixel / 8);
 }
 
+// The fields both headers begin with, the rest zeroed: resolution and colour counts (24 to 36)
+// stay 0.
+void WriteHeaderStart(std::uint8_t* h, std::uint32_t headerSize, const ImageView& image,
+                      std::uint16_t bitsPerPixel, std::uint32_t compression,
+                      std::size_t imageSize) {
+  std::memset(h, 0, headerSize);
+  PutLe32(h + 0, headerSize);
+  PutLe32(h + 4, static_cast<std::uint32_t>(image.width));
+  PutLe32(h + 8, static_cast<std::uint32_t>(image.height));
+  PutLe16(h + 12, 1);
+  PutLe16(h + 14, bitsPerPixel);
+  PutLe32(h + 16, compression);
+  PutLe32(h + 20, static_cast<std::uint32_t>(imageSize));
+}
+
 }  // namespace
 
 bool CanPackDib(const ImageView& image) {
@@ -43,16 +58,8 @@ std::size_t PackedDibSize(const ImageView& image) {
 }
 
 void WriteDibInfoHeader(const ImageView& image, std::span<std::uint8_t, kDibInfoHeaderSize> out) {
-  std::uint8_t* h = out.data();
-  std::memset(h, 0, kDibInfoHeaderSize);
-  PutLe32(h + 0, kDibInfoHeaderSize);
-  PutLe32(h + 4, static_cast<std::uint32_t>(image.width));
-  PutLe32(h + 8, static_cast<std::uint32_t>(image.height));
-  PutLe16(h + 12, 1);
-  PutLe16(h + 14, static_cast<std::uint32_t>(image.bitsPerPixel));
-  PutLe32(h + 16, kBiRgb);
-  PutLe32(h + 20, static_cast<std::uint32_t>(DibImageSize(image)));
-  // Resolution (24, 28) and the used and important colour counts (32, 36) stay 0.
+  WriteHeaderStart(out.data(), kDibInfoHeaderSize, image,
+                   static_cast<std::uint16_t>(image.bitsPerPixel), kBiRgb, DibImageSize(image));
 }
 
 void WriteDibColorTable(const ImageView& image, std::uint8_t* out) {
@@ -89,15 +96,8 @@ bool FillPackedDibV5(const ImageView& image, std::span<std::uint8_t> out) {
   const std::size_t size = PackedDibV5Size(image);
   if (size == 0 || out.size() < size) return false;
   std::uint8_t* h = out.data();
-  std::memset(h, 0, kDibV5HeaderSize);
-  PutLe32(h + 0, kDibV5HeaderSize);
-  PutLe32(h + 4, static_cast<std::uint32_t>(image.width));
-  PutLe32(h + 8, static_cast<std::uint32_t>(image.height));
-  PutLe16(h + 12, 1);
-  PutLe16(h + 14, 32);
-  PutLe32(h + 16, kBiBitfields);
-  PutLe32(h + 20, static_cast<std::uint32_t>(size - kDibV5HeaderSize));
-  // Resolution and colour counts (24 to 36) stay 0; then the masks of red, green, blue, alpha.
+  WriteHeaderStart(h, kDibV5HeaderSize, image, 32, kBiBitfields, size - kDibV5HeaderSize);
+  // The masks of red, green, blue and alpha.
   PutLe32(h + 40, 0x00FF0000u);
   PutLe32(h + 44, 0x0000FF00u);
   PutLe32(h + 48, 0x000000FFu);
