@@ -362,13 +362,6 @@ int Click(const Args& args) {
   return 0;
 }
 
-int SetText(const Args& args) {
-  const std::wstring text = Option(args, L"text");
-  SendMessageW(Control(ParseWindow(args), args), WM_SETTEXT, 0,
-               reinterpret_cast<LPARAM>(text.c_str()));
-  return 0;
-}
-
 int MessageBoxCommand(const Args& args) {
   // Waits for a message box (dialog class #32770) with the given caption, prints its text (also
   // escaped onto one line) and its buttons, and presses one when asked (--press ID).
@@ -1080,18 +1073,6 @@ int TimeCommand(const Args& args) {
         PostMessageW(window, WM_COMMAND, static_cast<WPARAM>(NumberOption(args, L"id", 0)), 0);
       },
       [&] { return !FindTopLevel(until).empty() && ScreenShows(screen, expectations); });
-  ReleaseDC(nullptr, screen);
-  return result;
-}
-
-int TimeMove(const Args& args) {
-  // time-move X Y --expect ...: moves the pointer to (X, Y) and measures the time until the
-  // screen meets every --expect.
-  const auto expectations = Expectations(args);
-  const HDC screen = GetDC(nullptr);
-  const int result = TimeUntil(
-      args, [&] { MovePointer(Number(args.at(1)), Number(args.at(2))); },
-      [&] { return ScreenShows(screen, expectations); });
   ReleaseDC(nullptr, screen);
   return result;
 }
@@ -1859,7 +1840,6 @@ const Command kCommands[] = {
     {L"tray-delete", DeleteTrayIcon},
     {L"controls", Controls},
     {L"click", Click},
-    {L"set-text", SetText},
     {L"message-box", MessageBoxCommand},
     {L"keys", Keys},
     {L"mouse", Mouse},
@@ -1878,7 +1858,6 @@ const Command kCommands[] = {
     {L"show-image", ShowImage},
     {L"drop-target", DropTargetWindow},
     {L"time-command", TimeCommand},
-    {L"time-move", TimeMove},
     {L"pixel", Pixel},
     {L"key-log", KeyLog},
     {L"save-dialog", SaveDialog},
