@@ -19,6 +19,12 @@ Bytes Pack(const ImageView& image) {
   return packed;
 }
 
+Bytes PackV5(const ImageView& image) {
+  Bytes packed(PackedDibV5Size(image), 0xCC);
+  EXPECT_TRUE(FillPackedDibV5(image, packed));
+  return packed;
+}
+
 // The BMP writer's output is checked byte for byte elsewhere; the clipboard item must be the
 // same bitmap without the 14-byte file header.
 Bytes BmpWithoutFileHeader(const ImageView& image) {
@@ -60,11 +66,14 @@ TEST(PackedDib, PaletteHeaderAndColourTable) {
   }
 }
 
-TEST(PackedDib, RefusesWhatItCannotDescribeAndLeavesTheBufferAlone) {
+TEST(PackedDib, BothFormsRefuseWhatTheyCannotDescribeAndLeaveTheBufferAlone) {
   Image image(4, 4);
   Bytes buffer(PackedDibSize(image.View()) - 1, 0xCC);
   EXPECT_FALSE(FillPackedDib(image.View(), buffer));
   EXPECT_EQ(buffer, Bytes(buffer.size(), 0xCC));
+  Bytes bufferV5(PackedDibV5Size(image.View()) - 1, 0xCC);
+  EXPECT_FALSE(FillPackedDibV5(image.View(), bufferV5));
+  EXPECT_EQ(bufferV5, Bytes(bufferV5.size(), 0xCC));
 
   Image palette(4, 4, 8);
   ImageView noTable = palette.View();
@@ -77,18 +86,10 @@ TEST(PackedDib, RefusesWhatItCannotDescribeAndLeavesTheBufferAlone) {
   // 40000 x 40000 x 3 bytes do not fit the header's 32-bit size field; nothing is read.
   ImageView huge{40000, 40000, 24, -120000, image.View().top, nullptr};
   EXPECT_EQ(PackedDibSize(huge), 0u);
-}
-
-}  // namespace
-}  // namespace orv
-
-namespace orv {
-namespace {
-
-Bytes PackV5(const ImageView& image) {
-  Bytes packed(PackedDibV5Size(image), 0xCC);
-  EXPECT_TRUE(FillPackedDibV5(image, packed));
-  return packed;
+  // 36000 x 36000 fits a 24-bit bitmap's size field, but not four bytes a pixel.
+  ImageView large{36000, 36000, 24, -108000, image.View().top, nullptr};
+  EXPECT_NE(PackedDibSize(large), 0u);
+  EXPECT_EQ(PackedDibV5Size(large), 0u);
 }
 
 TEST(PackedDibV5, ThirtyTwoBitsWithMasksAndSrgbRowsBottomUpAndOpaqueFromEitherLayout) {
@@ -120,17 +121,6 @@ TEST(PackedDibV5, ThirtyTwoBitsWithMasksAndSrgbRowsBottomUpAndOpaqueFromEitherLa
   EXPECT_EQ(Bytes(fromPalette.begin() + 124, fromPalette.end()),
             (Bytes{static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(c >> 8),
                    static_cast<std::uint8_t>(c >> 16), 0xFF}));
-}
-
-TEST(PackedDibV5, RefusesWhatItCannotDescribeAndLeavesTheBufferAlone) {
-  Image image(4, 4);
-  Bytes buffer(PackedDibV5Size(image.View()) - 1, 0xCC);
-  EXPECT_FALSE(FillPackedDibV5(image.View(), buffer));
-  EXPECT_EQ(buffer, Bytes(buffer.size(), 0xCC));
-  // 36000 x 36000 fits a 24-bit bitmap's size field, but not four bytes a pixel.
-  ImageView large{36000, 36000, 24, -108000, image.View().top, nullptr};
-  EXPECT_NE(PackedDibSize(large), 0u);
-  EXPECT_EQ(PackedDibV5Size(large), 0u);
 }
 
 }  // namespace
